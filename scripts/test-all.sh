@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Runs every test: a normal build (with the benchmarks compiled), then the
+# whole suite under AddressSanitizer + UndefinedBehaviorSanitizer, then the
+# threaded tests under ThreadSanitizer.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+bash "$root/scripts/install-deps.sh"
+out="${BUILD_ROOT:-$root/build}"
+jobs="$(nproc)"
+
+run_ctest() {
+  local dir="$1"; shift
+  (cd "$dir" && ctest --output-on-failure --timeout 300 -j "$jobs" "$@")
+}
+
+echo "== normal build"
+bash "$root/scripts/build.sh" "$out/normal"
+run_ctest "$out/normal"
+
+echo "== address,undefined"
+bash "$root/scripts/build.sh" "$out/asan" -DSMS_SANITIZE=address,undefined -DSMS_BUILD_BENCH=OFF
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  run_ctest "$out/asan"
+
+echo "== thread"
+bash "$root/scripts/build.sh" "$out/tsan" -DSMS_SANITIZE=thread -DSMS_BUILD_BENCH=OFF
+TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 run_ctest "$out/tsan" -L threaded
