@@ -37,8 +37,10 @@ IDataSerialize* CDataManager::registerDataSerialize(const std::string& name,
     const auto it = active_.find(name);
     if (it != active_.end()) {
         previous = it->second;
-        if (store == nullptr) active_.erase(it);
-        else it->second = store;
+        if (store == nullptr)
+            active_.erase(it);
+        else
+            it->second = store;
     } else if (store != nullptr) {
         active_.emplace(name, store);
     }

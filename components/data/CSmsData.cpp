@@ -5,8 +5,7 @@
 
 namespace Dmg {
 
-CSmsData::CSmsData(std::int32_t y, std::int32_t mo, std::int32_t d, std::int32_t h,
-                   std::int32_t mi)
+CSmsData::CSmsData(std::int32_t y, std::int32_t mo, std::int32_t d, std::int32_t h, std::int32_t mi)
     : year(y), month(mo), day(d), hour(h), minute(mi) {}
 
 bool CSmsData::isUnset() const {

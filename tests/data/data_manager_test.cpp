@@ -23,8 +23,8 @@ TEST(DataManager, OneInstanceAndUnknownNamesAreNull) {
 }
 
 TEST(DataManager, OwnsAConfigurationStore) {
-    auto* store = dynamic_cast<Dmg::UserConfigSerialize*>(
-        manager().getDataSerialize("userconfigfile"));
+    auto* store =
+        dynamic_cast<Dmg::UserConfigSerialize*>(manager().getDataSerialize("userconfigfile"));
     ASSERT_NE(store, nullptr);
 }
 

@@ -72,8 +72,13 @@ TEST_F(PhoneNumMagTest, LengthDigitsAndPrefixesAreExact) {
                        {"", "-----"},
                        {"1", "-----"},
                        {"138", "-----"},
-                       {std::string("13800\0" "38000", 11), "-----"},
-                       {"138\xd5\xfd" "013800", "-----"},  // a GBK character inside
+                       {std::string("13800\0"
+                                    "38000",
+                                    11),
+                        "-----"},
+                       {"138\xd5\xfd"
+                        "013800",
+                        "-----"},  // a GBK character inside
                    });
 }
 
@@ -86,7 +91,9 @@ TEST_F(PhoneNumMagTest, AreaCodeForm) {
                        {"0755123456789", "-----"},  // 0 and 12 digits
                        {"0101234567a", "-----"},
                        {"0", "-----"},
-                       {"0\xb1\xb1\xbe\xa9" "1234567", "-----"},
+                       {"0\xb1\xb1\xbe\xa9"
+                        "1234567",
+                        "-----"},
                        {"00000000000", "---XP"},
                    });
 }

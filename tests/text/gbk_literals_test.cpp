@@ -36,8 +36,6 @@ TEST(GbkLiterals, LiteralsAreGbkBytes) {
     }
 }
 
-TEST(GbkLiterals, Utf8LiteralsStayUtf8) {
-    EXPECT_EQ(hex(u8"手机"), "e6 89 8b e6 9c ba");
-}
+TEST(GbkLiterals, Utf8LiteralsStayUtf8) { EXPECT_EQ(hex(u8"手机"), "e6 89 8b e6 9c ba"); }
 
 }  // namespace
