@@ -7,21 +7,14 @@
 // The static pointer must be one object shared by the executable and the
 // shared object that defines it, or each would see its own instance.
 TEST(CSingleton, ExecutableAndLibrarySeeTheSameInstance) {
-    ASSERT_EQ(Probe::getSingletonPtr(), nullptr);
-    ASSERT_EQ(probeFromLibrary(), nullptr);
-    {
-        Probe probe;
-        probe.value = 7;
-        EXPECT_EQ(Probe::getSingletonPtr(), &probe);
-        EXPECT_EQ(probeFromLibrary(), &probe);
-        EXPECT_EQ(Probe::getSingleton().value, 7);
+    for (int round = 0; round < 2; ++round) {  // a later instance is recorded afresh
+        SCOPED_TRACE(round);
+        std::optional<Probe> probe(std::in_place);
+        EXPECT_EQ(Probe::getSingletonPtr(), &*probe);
+        EXPECT_EQ(probeFromLibrary(), &*probe);
+        EXPECT_EQ(&Probe::getSingleton(), &*probe);
+        probe.reset();
+        EXPECT_EQ(Probe::getSingletonPtr(), nullptr);
+        EXPECT_EQ(probeFromLibrary(), nullptr);
     }
-    EXPECT_EQ(Probe::getSingletonPtr(), nullptr);
-    EXPECT_EQ(probeFromLibrary(), nullptr);
-
-    // A later instance is recorded afresh.
-    std::optional<Probe> second(std::in_place);
-    EXPECT_EQ(probeFromLibrary(), &*second);
-    second.reset();
-    EXPECT_EQ(probeFromLibrary(), nullptr);
 }

@@ -10,10 +10,7 @@
 #define PROBE_API SMS_DECL_IMPORT
 #endif
 
-class PROBE_API Probe : public Base::CSingleton<Probe> {
-public:
-    int value = 0;
-};
+class PROBE_API Probe : public Base::CSingleton<Probe> {};
 
 SMS_SINGLETON_DECLARE(PROBE_API, Probe)
 
