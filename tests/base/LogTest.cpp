@@ -4,7 +4,7 @@
 #include <climits>
 #include <filesystem>
 #include <fstream>
-#include <regex>
+#include <cctype>
 #include <string>
 #include <thread>
 #include <vector>
@@ -25,13 +25,31 @@ void PrintTo(const CLogCapture::Line& line, std::ostream* os) {
 
 namespace {
 
-// The file's lines, each "YYYY-MM-DD hh:mm:ss.mmm [level] [thread id] text" cut to "[level] text".
+bool isDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
+
+// Cuts "YYYY-MM-DD hh:mm:ss.mmm [level] [thread id] text" to "[level] text";
+// a line of any other shape stays whole, so comparing it fails.
+std::string cutPrefix(const std::string& line) {
+    const std::string stamp = "dddd-dd-dd dd:dd:dd.ddd [";
+    if (line.size() < stamp.size()) return line;
+    for (std::size_t i = 0; i < stamp.size(); ++i) {
+        if (stamp[i] == 'd' ? !isDigit(line[i]) : line[i] != stamp[i]) return line;
+    }
+    const std::size_t levelEnd = line.find("] [", stamp.size());
+    if (levelEnd == std::string::npos) return line;
+    const std::size_t idEnd = line.find("] ", levelEnd + 3);
+    if (idEnd == std::string::npos || idEnd == levelEnd + 3) return line;
+    for (std::size_t i = levelEnd + 3; i < idEnd; ++i) {
+        if (!isDigit(line[i])) return line;
+    }
+    return line.substr(stamp.size() - 1, levelEnd + 2 - stamp.size()) + line.substr(idEnd + 1);
+}
+
+// The file's lines, each cut to "[level] text".
 std::vector<std::string> fileLines(const fs::path& path) {
-    static const std::regex prefix(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} (\[\w+\]) \[\d+\] )");
     std::vector<std::string> lines;
     std::ifstream in(path, std::ios::binary);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(std::regex_replace(line, prefix, "$1 "));
+    for (std::string line; std::getline(in, line);) lines.push_back(cutPrefix(line));
     return lines;
 }
 
