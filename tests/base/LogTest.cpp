@@ -92,7 +92,7 @@ TEST_F(LogFile, NewNestedFolderBadPathKeepsTargetAndRotation) {
     log.flush();
     EXPECT_EQ(fileLines(path), (std::vector<std::string>{"[info] 进度 {} 50%", "[warning] kept"}));
 
-    for (int i = 0; i < 100; ++i) log.writeMessage("line " + std::to_string(i) + "xxxxxxxxxx", 1);
+    for (int i = 0; i < 100; ++i) log.writeMessage("line " + std::to_string(i) + "yyyyyyyyyy", 1);
     log.closeLogFile();
     log.writeMessage("dropped: closed", 2);
     std::error_code ec;  // a missing file has size -1
@@ -101,7 +101,7 @@ TEST_F(LogFile, NewNestedFolderBadPathKeepsTargetAndRotation) {
     EXPECT_FALSE(fs::exists(path.parent_path() / "app.3.log"));
     const auto last = fileLines(path);
     ASSERT_FALSE(last.empty());
-    EXPECT_EQ(last.back(), "[info] line 99xxxxxxxxxx");
+    EXPECT_EQ(last.back(), "[info] line 99yyyyyyyyyy");
 }
 
 TEST_F(LogFile, ConcurrentWritersWhileTheFileIsSwapped) {
