@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <thread>
 #include <vector>
 
@@ -10,36 +9,25 @@ namespace {
 
 using Platform::CriticalSection;
 
-bool enterableFromOtherThread(CriticalSection& cs) {
-    bool entered = false;
-    std::thread([&] { entered = cs.tryEnter() && (cs.leave(), true); }).join();
-    return entered;
-}
-
-TEST(CriticalSection, OwnerReentersAndHoldsUntilLastLeave) {
+TEST(CriticalSection, ReentrantOwnerAndExcludesOtherThreads) {
     CriticalSection cs;
     cs.enter();
     ASSERT_TRUE(cs.tryEnter());
     cs.leave();
-    EXPECT_FALSE(enterableFromOtherThread(cs)) << "one leave short of the enters must still hold it";
+    std::thread([&] {
+        EXPECT_FALSE(cs.tryEnter() && (cs.leave(), true)) << "one leave short of the enters must still hold it";
+    }).join();
     cs.leave();
-    EXPECT_TRUE(enterableFromOtherThread(cs));
-}
+    std::thread([&] { EXPECT_TRUE(cs.tryEnter() && (cs.leave(), true)); }).join();
 
-TEST(CriticalSection, ExcludesOtherThreads) {
-    CriticalSection cs;
-    long counter = 0;  // guarded only by cs
-    std::atomic<int> inside{0};
-    std::atomic<int> overlaps{0};
+    long counter = 0;  // guarded only by cs; a data race shows as a lost update
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t) {
         threads.emplace_back([&] {
             for (int i = 0; i < 5000; ++i) {
                 const CriticalSection::Guard outer(cs);
                 const CriticalSection::Guard nested(cs);
-                overlaps += ++inside != 1;
                 ++counter;
-                --inside;
             }
         });
     }
@@ -47,7 +35,6 @@ TEST(CriticalSection, ExcludesOtherThreads) {
         thread.join();
     }
     EXPECT_EQ(counter, 4 * 5000);
-    EXPECT_EQ(overlaps.load(), 0);
 }
 
 }  // namespace
