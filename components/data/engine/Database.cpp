@@ -1,0 +1,86 @@
+#include "components/data/engine/Database.h"
+
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <map>
+#include <new>
+#include <mutex>
+#include <utility>
+#include <vector>
+
+namespace Dmg::engine {
+namespace {
+
+// Enough for the three threads that use one file at a time.
+constexpr std::size_t kMaxIdlePerFile = 4;
+
+class Pool {
+public:
+    std::unique_ptr<Connection> take(const std::string& key, const std::string& path) {
+        std::vector<std::unique_ptr<Connection>> stale;
+        const std::lock_guard<std::mutex> lock(mutex_);
+        auto& idle = idle_[key];
+        while (!idle.empty()) {
+            auto c = std::move(idle.back());
+            idle.pop_back();
+            // A file replaced or removed behind our back is not reused.
+            if (c->sameFileAs(path)) return c;
+            stale.push_back(std::move(c));
+        }
+        return nullptr;
+    }
+
+    void give(const std::string& key, std::unique_ptr<Connection> c) {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        auto& idle = idle_[key];
+        if (idle.size() < kMaxIdlePerFile) idle.push_back(std::move(c));
+    }
+
+    std::map<std::string, std::vector<std::unique_ptr<Connection>>> takeAll() {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        return std::exchange(idle_, {});
+    }
+
+private:
+    std::mutex mutex_;
+    std::map<std::string, std::vector<std::unique_ptr<Connection>>> idle_;
+};
+
+// Never destroyed: stores owned by other static objects give their
+// connections back during shut-down, in no particular order. Open
+// connections at exit are safe; the write-ahead log is replayed on the next
+// open.
+Pool& pool() {
+    alignas(Pool) static unsigned char storage[sizeof(Pool)];
+    static Pool* const instance = ::new (storage) Pool();
+    return *instance;
+}
+
+std::string poolKeyFor(const std::string& path, const std::string& password) {
+    std::error_code ec;
+    const auto canonical = std::filesystem::weakly_canonical(path, ec);
+    return (ec ? path : canonical.string()) + '\n' + password;
+}
+
+}  // namespace
+
+bool Database::open(const std::string& path, const std::string& password, const Schema& schema) {
+    close();
+    poolKey_ = poolKeyFor(path, password);
+    connection_ = pool().take(poolKey_, path);
+    if (!connection_) connection_ = Connection::open(path, password);
+    if (connection_ && !connection_->ensure(schema)) connection_.reset();
+    return connection_ != nullptr;
+}
+
+void Database::close() {
+    if (!connection_) return;
+    // A connection left inside a transaction is not fit for reuse.
+    if (sqlite3_get_autocommit(connection_->db()) == 0) connection_->exec("ROLLBACK");
+    pool().give(poolKey_, std::move(connection_));
+}
+
+void closeIdleConnections() { pool().takeAll(); }
+
+}  // namespace Dmg::engine

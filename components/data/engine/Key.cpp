@@ -1,0 +1,62 @@
+#include "components/data/engine/Key.h"
+
+#include <openssl/evp.h>
+#include <openssl/rand.h>
+
+#include <fstream>
+#include <map>
+#include <mutex>
+#include <utility>
+
+namespace Dmg::engine {
+namespace {
+
+// The derivation of the cipher's 3.x format: PBKDF2-HMAC-SHA1, 64000
+// rounds, 32-byte key.
+constexpr int kRounds = 64000;
+constexpr int kKeyBytes = 32;
+
+std::string hex(const std::string& bytes) {
+    static const char* digits = "0123456789abcdef";
+    std::string out;
+    out.reserve(bytes.size() * 2);
+    for (const unsigned char c : bytes) {
+        out += digits[c >> 4];
+        out += digits[c & 15];
+    }
+    return out;
+}
+
+std::string derive(const std::string& password, const std::string& salt) {
+    std::string key(kKeyBytes, '\0');
+    PKCS5_PBKDF2_HMAC(password.data(), static_cast<int>(password.size()),
+                      reinterpret_cast<const unsigned char*>(salt.data()),
+                      static_cast<int>(salt.size()), kRounds, EVP_sha1(), kKeyBytes,
+                      reinterpret_cast<unsigned char*>(key.data()));
+    return key;
+}
+
+}  // namespace
+
+std::string rawKey(const std::string& password, const std::string& salt) {
+    static std::mutex mutex;
+    static std::map<std::pair<std::string, std::string>, std::string> cache;
+    const std::lock_guard<std::mutex> lock(mutex);
+    auto& key = cache[{password, salt}];
+    if (key.empty()) key = derive(password, salt);
+    return "x'" + hex(key) + hex(salt) + "'";
+}
+
+std::string newSalt() {
+    std::string salt(kSaltBytes, '\0');
+    if (RAND_bytes(reinterpret_cast<unsigned char*>(salt.data()), kSaltBytes) != 1) return {};
+    return salt;
+}
+
+bool readSalt(const std::string& path, std::string& salt) {
+    std::ifstream in(path, std::ios::binary);
+    salt.assign(kSaltBytes, '\0');
+    return static_cast<bool>(in.read(salt.data(), kSaltBytes));
+}
+
+}  // namespace Dmg::engine

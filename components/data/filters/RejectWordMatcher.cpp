@@ -1,0 +1,1 @@
+// Reject-word matcher: arrives with its tests.

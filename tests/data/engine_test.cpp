@@ -1,0 +1,169 @@
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "components/data/engine/Database.h"
+#include "components/data/engine/Statement.h"
+#include "components/data/engine/WriteTransaction.h"
+#include "tests/fakes/LogCapture.h"
+#include "tests/fakes/TempDir.h"
+
+namespace {
+
+using Dmg::engine::Database;
+using Dmg::engine::Schema;
+using Dmg::engine::Statement;
+
+const char* kPassword = "Quenp19990812";
+
+const Schema kNotes{"notes", {"CREATE TABLE notes (id INTEGER PRIMARY KEY, body BLOB NOT NULL)"}};
+
+std::string slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+bool addNote(Database& db, const std::string& body) {
+    Dmg::engine::WriteTransaction tx(db.connection());
+    Statement insert(db.connection().db(), "INSERT INTO notes (body) VALUES (?)");
+    insert.bind(1, body);
+    return tx.ok() && insert.run() && tx.commit();
+}
+
+std::vector<std::string> notes(Database& db) {
+    std::vector<std::string> out;
+    Statement select(db.connection().db(), "SELECT body FROM notes ORDER BY id");
+    while (select.step() == Statement::Step::Row) out.push_back(select.bytes(0));
+    return out;
+}
+
+TEST(Engine, BytesRoundTripAcrossReopen) {
+    fakes::TempDir dir;
+    const std::string path = dir.file("Main.dll");
+    const std::vector<std::string> bodies = {"", "it's \"quoted\"; DROP TABLE notes;--",
+                                             std::string("a\0b", 3), "\xd5\xfd\xd4\xda\xff\x81"};
+    {
+        Database db;
+        ASSERT_TRUE(db.open(path, kPassword, kNotes));
+        for (const auto& b : bodies) ASSERT_TRUE(addNote(db, b));
+    }
+    Dmg::engine::closeIdleConnections();
+    Database db;
+    ASSERT_TRUE(db.open(path, kPassword, kNotes));
+    EXPECT_EQ(notes(db), bodies);
+}
+
+TEST(Engine, FileIsEncryptedAndOpensWithTheTextPassword) {
+    fakes::TempDir dir;
+    const std::string path = dir.file("SQu.dll");
+    {
+        Database db;
+        ASSERT_TRUE(db.open(path, kPassword, kNotes));
+        ASSERT_TRUE(addNote(db, "plain words here"));
+    }
+    Dmg::engine::closeIdleConnections();
+    EXPECT_EQ(slurp(path).find("plain words"), std::string::npos);
+    EXPECT_NE(slurp(path).substr(0, 15), "SQLite format 3");
+
+    // The text password with the slow derivation reads the same file.
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &raw), SQLITE_OK);
+    sqlite3_key(raw, kPassword, static_cast<int>(std::string(kPassword).size()));
+    sqlite3_exec(raw, "PRAGMA cipher_page_size = 4096", nullptr, nullptr, nullptr);
+    Statement count(raw, "SELECT count(*) FROM notes");
+    ASSERT_EQ(count.step(), Statement::Step::Row);
+    EXPECT_EQ(count.int64(0), 1);
+    count.reset();
+    sqlite3_close_v2(raw);
+}
+
+TEST(Engine, UnreadableFilesAreRefusedAndLeftAlone) {
+    fakes::TempDir dir;
+    const std::string good = dir.file("HLog.dll");
+    {
+        Database db;
+        ASSERT_TRUE(db.open(good, kPassword, kNotes));
+        ASSERT_TRUE(addNote(db, "keep me"));
+    }
+    Dmg::engine::closeIdleConnections();
+    const std::string truncated = dir.file("truncated.dll");
+    std::ofstream(truncated, std::ios::binary) << slurp(good).substr(0, 3000);
+    const std::string garbage = dir.file("garbage.dll");
+    std::ofstream(garbage, std::ios::binary) << std::string(8192, '\x5a');
+    const std::string tiny = dir.file("tiny.dll");
+    std::ofstream(tiny, std::ios::binary) << "abc";
+
+    struct Case {
+        std::string path, password;
+    };
+    const Case cases[] = {{good, "wrong password"},
+                          {truncated, kPassword},
+                          {garbage, kPassword},
+                          {tiny, kPassword},
+                          {dir.file("no/such/folder/Main.dll"), kPassword}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        const std::string before = slurp(c.path);
+        fakes::LogCapture log;
+        Database db;
+        EXPECT_FALSE(db.open(c.path, c.password, kNotes));
+        EXPECT_FALSE(log.texts(2).empty());
+        EXPECT_EQ(slurp(c.path), before);
+    }
+    Database db;
+    ASSERT_TRUE(db.open(good, kPassword, kNotes));
+    EXPECT_EQ(notes(db), std::vector<std::string>{"keep me"});
+}
+
+TEST(Engine, SchemaUpgradesOnceAndRefusesNewerFiles) {
+    fakes::TempDir dir;
+    const std::string path = dir.file("Main.dll");
+    {
+        Database db;
+        ASSERT_TRUE(db.open(path, kPassword, kNotes));
+        ASSERT_TRUE(addNote(db, "v1 row"));
+    }
+    Schema v2 = kNotes;
+    v2.steps.push_back("ALTER TABLE notes ADD COLUMN tag BLOB NOT NULL DEFAULT x'7631'");
+    {
+        Database db;
+        ASSERT_TRUE(db.open(path, kPassword, v2));
+        Statement tag(db.connection().db(), "SELECT tag FROM notes");
+        ASSERT_EQ(tag.step(), Statement::Step::Row);
+        EXPECT_EQ(tag.bytes(0), "v1");
+    }
+    Dmg::engine::closeIdleConnections();
+    Database db;
+    EXPECT_FALSE(db.open(path, kPassword, kNotes));  // written by a newer version
+    Schema broken = v2;
+    broken.steps.push_back("ALTER TABLE notes ADD COLUMN x BLOB");
+    broken.steps.push_back("THIS IS NOT SQL");
+    EXPECT_FALSE(db.open(path, kPassword, broken));
+    // The failed upgrade left nothing half done.
+    ASSERT_TRUE(db.open(path, kPassword, v2));
+    Statement columns(db.connection().db(), "PRAGMA table_info(notes)");
+    int count = 0;
+    while (columns.step() == Statement::Step::Row) ++count;
+    EXPECT_EQ(count, 3);
+}
+
+TEST(Engine, ReplacedFileIsNotServedFromThePool) {
+    fakes::TempDir dir;
+    const std::string path = dir.file("SQu.dll");
+    {
+        Database db;
+        ASSERT_TRUE(db.open(path, kPassword, kNotes));
+        ASSERT_TRUE(addNote(db, "old file"));
+    }
+    std::filesystem::remove(path);
+    std::filesystem::remove(path + "-wal");
+    std::filesystem::remove(path + "-shm");
+    Database db;
+    ASSERT_TRUE(db.open(path, kPassword, kNotes));
+    EXPECT_TRUE(notes(db).empty());
+}
+
+}  // namespace
