@@ -1,0 +1,41 @@
+// The send-queue store on SQu.dll ("sendqueuemodify", "sendqueuemodifyW").
+// Every operation needs initialize() first; initialize/close are cheap.
+// A packet's state: QueueData::kWaiting until modifyStatus records its
+// outcome as kAccepted (status 1) or kFailed (any other status).
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "contracts/dmg/IDataSerialize.h"
+#include "contracts/dmg/QueueData.h"
+#include "contracts/export.h"
+
+namespace Dmg {
+
+class DMG_API CSendQueueSerialize : public IDataSerialize {
+public:
+    CSendQueueSerialize();
+    ~CSendQueueSerialize() override;
+
+    // 1 when the file is open, 0 (logged) when it cannot be opened.
+    virtual int initialize(const std::string& path, const std::string& password);
+    virtual int close();
+    // Stores all packets in one transaction, state kWaiting, and appends one
+    // record id per packet, in order. 1, or 0 with nothing stored.
+    virtual int writeQueue(const std::vector<QueueData>& packets, std::vector<int>& ids);
+    // Records the outcome of packet `id`: 1 accepted, else failed.
+    virtual int modifyStatus(const int& id, const int& status);
+    // Appends every packet, oldest first, with record id and state.
+    virtual int loadAllQueue(std::vector<QueueData>& out);
+    // Removes the listed packets in one transaction; unknown ids are ignored.
+    virtual int delQueue(const std::vector<int>& ids);
+
+    struct Impl;
+
+private:
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace Dmg
