@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "components/data/filters/RejectWordMatcher.h"
+
+namespace {
+
+using Dmg::RejectWordMatcher;
+using Strings = std::vector<std::string>;
+
+std::string bytes(std::initializer_list<int> values) {
+    std::string out;
+    for (const int v : values) out += static_cast<char>(v);
+    return out;
+}
+
+// The matcher's answer as a string: the word found, or "-" for none.
+std::string answer(const RejectWordMatcher& matcher, const std::string& text) {
+    std::string found = "untouched";
+    return matcher.find(text, &found) ? found : "-";
+}
+
+struct Row {
+    const char* name;
+    Strings words;
+    std::string text;
+    std::string expected;  // the word found, "-" for none
+};
+
+void expectAll(const std::vector<Row>& rows) {
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const RejectWordMatcher matcher(row.words);
+        EXPECT_EQ(answer(matcher, row.text), row.expected);
+        EXPECT_EQ(matcher.find(row.text, nullptr), row.expected != "-");
+    }
+}
+
+TEST(RejectWordMatcherTest, MatchesWholeCharactersOnly) {
+    const std::string a1b0 = bytes({0xA1, 0xB0});
+    const std::string b0a1 = bytes({0xB0, 0xA1});
+    const std::string leadB0 = bytes({0xB0});
+    expectAll({
+        {"pair inside two characters", {b0a1}, a1b0 + a1b0, "-"},
+        {"pair after a lone lead at the end", {b0a1}, a1b0 + bytes({0xA1}), "-"},
+        {"pair on a boundary", {b0a1}, "A" + b0a1, b0a1},
+        {"ASCII word on a trail byte", {"A"}, bytes({0x81, 0x41}), "-"},
+        {"ASCII word after a two-byte character", {"A"}, bytes({0x81, 0x41, 0x41}), "A"},
+        {"0x7F ends no two-byte character", {"\x7f"}, bytes({0x81, 0x7F}), "\x7f"},
+        {"0xFF ends no two-byte character", {"\xff"}, bytes({0x81, 0xFF}), "\xff"},
+        {"0xFE is a trail byte", {"\xfe"}, bytes({0x81, 0xFE}), "-"},
+        {"0x80 stands alone after ASCII", {"\x80"}, "a\x80", "\x80"},
+        {"lone lead word inside a pair", {leadB0}, b0a1, "-"},
+        {"lone lead word at the end", {leadB0}, "x" + leadB0, leadB0},
+        {"lone lead word before a non-trail byte", {leadB0}, leadB0 + "0", leadB0},
+        {"Chinese word in Chinese text", {"发票"}, "代开发票，电话", "发票"},
+        {"middle bytes of two characters", {bytes({0xD0, 0xCE})}, "中文", "-"},
+        {"NUL inside text and word",
+         {std::string("a\0b", 3)},
+         std::string("x\0a\0b", 5),
+         std::string("a\0b", 3)},
+        {"NUL-terminated word", {std::string("a\0", 2)}, "a", "-"},
+    });
+}
+
+TEST(RejectWordMatcherTest, PicksTheWordEndingFirstThenTheLongest) {
+    expectAll({
+        {"same end: longest", {"bc", "abc", "c"}, "xabcx", "abc"},
+        {"contained word ends first", {"abcd", "bc"}, "abcd", "bc"},
+        {"prefix word ends first", {"abc", "ab"}, "abc", "ab"},
+        {"overlapping: earlier end wins", {"cde", "abcd"}, "abcde", "abcd"},
+        {"long word fails, suffix word found", {"abcx", "bcd"}, "abcd", "bcd"},
+        {"Chinese suffix word", {"发票", "开发票"}, "代开发票", "开发票"},
+        {"later occurrence only", {"票"}, "发发发票", "票"},
+    });
+}
+
+TEST(RejectWordMatcherTest, EmptyAndDuplicateInput) {
+    EXPECT_FALSE(RejectWordMatcher().find("abc", nullptr));
+    EXPECT_EQ(RejectWordMatcher().size(), 0u);
+    const RejectWordMatcher onlyEmpty(Strings{"", ""});
+    EXPECT_EQ(onlyEmpty.size(), 0u);
+    EXPECT_FALSE(onlyEmpty.find("abc", nullptr));
+    EXPECT_FALSE(onlyEmpty.find("", nullptr));
+
+    const RejectWordMatcher matcher(Strings{"b", "", "a", "b", "发票", "发票"});
+    EXPECT_EQ(matcher.size(), 3u);
+    EXPECT_FALSE(matcher.find("", nullptr));
+    EXPECT_EQ(answer(matcher, "xxb"), "b");
+}
+
+TEST(RejectWordMatcherTest, WordAtTheEndOfAHugeText) {
+    std::string text;
+    for (int i = 0; i < 200000; ++i) text += i % 3 == 0 ? "中文" : "ab";
+    const RejectWordMatcher matcher(Strings{"文中b", "中文z"});
+    EXPECT_EQ(answer(matcher, text), "-");
+    EXPECT_EQ(answer(matcher, text + "中文z"), "中文z");
+}
+
+// What the matcher must answer, found the slow way: every word at every
+// character start, earliest end first, longest on a tie.
+std::string reference(const Strings& words, const std::string& text) {
+    std::vector<bool> boundary(text.size() + 1, false);
+    for (std::size_t i = 0; i < text.size();) {
+        boundary[i] = true;
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const auto trail = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+        const bool pair =
+            lead >= 0x81 && lead <= 0xFE && trail >= 0x40 && trail <= 0xFE && trail != 0x7F;
+        i += pair ? 2 : 1;
+    }
+    boundary[text.size()] = true;
+    for (std::size_t end = 1; end <= text.size(); ++end) {
+        std::string best;
+        for (const auto& w : words) {
+            if (w.empty() || w.size() > end || w.size() <= best.size()) continue;
+            const std::size_t start = end - w.size();
+            if (boundary[start] && boundary[end] && text.compare(start, w.size(), w) == 0) best = w;
+        }
+        if (!best.empty()) return best;
+    }
+    return "-";
+}
+
+TEST(RejectWordMatcherTest, AgreesWithNaiveSearchOnRandomInput) {
+    // Lead bytes, trail-only bytes, bytes that are both, and bytes that are neither.
+    const std::string alphabet =
+        bytes({0x00, 0x40, 0x41, 0x7F, 0x80, 0x81, 0xA1, 0xB0, 0xFE, 0xFF});
+    std::mt19937 rng(20240611);
+    auto randomString = [&](std::size_t maxLength) {
+        std::string s(rng() % (maxLength + 1), '\0');
+        for (char& c : s) c = alphabet[rng() % alphabet.size()];
+        return s;
+    };
+    for (int round = 0; round < 4000; ++round) {
+        Strings words(1 + rng() % 6);
+        for (auto& w : words) w = randomString(4);
+        const std::string text = randomString(24);
+        const RejectWordMatcher matcher(words);
+        SCOPED_TRACE("round " + std::to_string(round));
+        ASSERT_EQ(answer(matcher, text), reference(words, text));
+    }
+}
+
+}  // namespace
