@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <atomic>
 #include <fstream>
+#include <thread>
 #include <iterator>
 #include <string>
 
@@ -164,6 +166,29 @@ TEST(Engine, ReplacedFileIsNotServedFromThePool) {
     Database db;
     ASSERT_TRUE(db.open(path, kPassword, kNotes));
     EXPECT_TRUE(notes(db).empty());
+}
+
+}  // namespace
+
+namespace {
+
+// Regression: threads creating one new file at once each chose a salt of
+// their own, and all but one then failed to read it.
+TEST(Engine, ThreadsCreatingOneFileAgreeOnItsKey) {
+    for (int round = 0; round < 10; ++round) {
+        fakes::TempDir dir;
+        const std::string path = dir.file("SQu.dll");
+        std::atomic<int> opened{0};
+        std::vector<std::thread> threads;
+        for (int t = 0; t < 3; ++t) {
+            threads.emplace_back([&] {
+                Database db;
+                if (db.open(path, kPassword, kNotes)) ++opened;
+            });
+        }
+        for (auto& t : threads) t.join();
+        ASSERT_EQ(opened, 3) << "round " << round;
+    }
 }
 
 }  // namespace

@@ -46,13 +46,27 @@ bool saltFor(const std::string& path, std::string& salt, bool& isNew) {
     return readSalt(path, salt);
 }
 
+// Threads that find no file at once must not each create it with a salt of
+// their own: creating a file, up to its first write, is done under this lock,
+// and the file is looked at again once the lock is held.
+std::mutex& creationMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
 }  // namespace
 
 std::unique_ptr<Connection> Connection::open(const std::string& path,
                                              const std::string& password) {
     std::string salt;
     bool isNew = false;
-    if (!saltFor(path, salt, isNew)) {
+    std::unique_lock<std::mutex> creating(creationMutex(), std::defer_lock);
+    bool ok = saltFor(path, salt, isNew);
+    if (ok && isNew) {
+        creating.lock();
+        ok = saltFor(path, salt, isNew);
+    }
+    if (!ok) {
         logFailure(path, "not a database file");
         return nullptr;
     }
@@ -76,8 +90,12 @@ std::unique_ptr<Connection> Connection::open(const std::string& path,
         return nullptr;
     }
     sqlite3_busy_timeout(c->db_, kBusyTimeoutMs);
-    if (!c->exec("PRAGMA journal_mode = WAL") || !c->exec("PRAGMA synchronous = NORMAL")) {
-        logFailure(path, "cannot set the journal mode");
+    // A new file gets its first page, and with it its salt, while the
+    // creation lock is held.
+    if (!c->exec("PRAGMA journal_mode = WAL") || !c->exec("PRAGMA synchronous = NORMAL") ||
+        (isNew && !c->exec("CREATE TABLE IF NOT EXISTS meta (component BLOB PRIMARY KEY, "
+                           "version INTEGER NOT NULL)"))) {
+        logFailure(path, "cannot prepare the file");
         return nullptr;
     }
     struct stat st {};
