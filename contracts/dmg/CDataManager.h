@@ -3,6 +3,7 @@
 
 #include <map>
 #include <memory>
+#include <mutex>
 #include <shared_mutex>
 #include <string>
 
@@ -25,6 +26,15 @@ public:
     // installing a fake, can put it back afterwards.
     IDataSerialize* registerDataSerialize(const std::string& name, IDataSerialize* store);
 
+    // Opens, for the user directory `userDir`, the stores that the library
+    // uses without opening them itself: "database" on Main.dll, "historylog"
+    // on HLog.dll, "rejectwords", "rejectphones", "testphonenum" and
+    // "userconfigfile" on Main.dll; missing files are created, the folder is
+    // not. 1 when all are open; 0 (logged) otherwise, with none left open.
+    int openUserData(const std::string& userDir);
+    // Closes those stores and every idle connection of the data library.
+    void closeUserData();
+
     CDataManager(const CDataManager&) = delete;
     CDataManager& operator=(const CDataManager&) = delete;
 
@@ -32,11 +42,16 @@ private:
     CDataManager();
     ~CDataManager();
 
+    bool openOwned(const std::string& name, const std::string& path);
+    void closeOwned(const std::string& name);
+    void closeUserDataLocked();
+
     // Stores the data library creates and owns.
     std::map<std::string, std::unique_ptr<IDataSerialize>> owned_;
     // What getDataSerialize hands out.
     std::map<std::string, IDataSerialize*> active_;
     mutable std::shared_mutex mutex_;
+    std::mutex userDataMutex_;
 };
 
 }  // namespace Dmg

@@ -1,8 +1,9 @@
-// The "userconfigfile" store: the user's configuration, here the mobile
-// number prefixes of the three carriers.
+// The "userconfigfile" store on Main.dll: the user's configuration, here the
+// mobile number prefixes of the three carriers. Until initialize() the lists
+// live in memory only; close() keeps them in memory.
 #pragma once
 
-#include <mutex>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,12 @@ public:
     UserConfigSerialize();
     ~UserConfigSerialize() override;
 
+    // Loads the lists from the file (creating it when missing), replacing
+    // those in memory, and keeps them in step with it from then on. 0, with
+    // the lists unchanged, when the file cannot be opened or read.
+    virtual int initialize(const std::string& path, const std::string& password);
+    virtual int close();
+
     // Each appends the configured prefixes to `headers` and returns how many
     // it appended; 0 when none are configured.
     virtual int getChinaMobileNumHeader(std::vector<std::string>& headers);
@@ -23,18 +30,16 @@ public:
     virtual int getChinaTeleComNumHeader(std::vector<std::string>& headers);
 
     // Replace the configured prefixes; an empty list means "not configured".
-    // Return 1.
+    // Return 1; 0, with the list unchanged, when the open file cannot be
+    // written.
     virtual int setChinaMobileNumHeader(const std::vector<std::string>& headers);
     virtual int setChinaUnicomNumHeader(const std::vector<std::string>& headers);
     virtual int setChinaTeleComNumHeader(const std::vector<std::string>& headers);
 
-private:
-    int append(const std::vector<std::string>& from, std::vector<std::string>& to) const;
+    struct Impl;
 
-    mutable std::mutex mutex_;
-    std::vector<std::string> mobile_;
-    std::vector<std::string> unicom_;
-    std::vector<std::string> telecom_;
+private:
+    std::unique_ptr<Impl> impl_;
 };
 
 }  // namespace Dmg

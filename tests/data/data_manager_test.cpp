@@ -85,3 +85,75 @@ TEST(UserConfigStore, ListsAppendAndCount) {
 }
 
 }  // namespace
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "contracts/dmg/CHistoryLogSerialize.h"
+#include "contracts/dmg/CLocalDataSerialize.h"
+#include "contracts/dmg/CRejectWordsDataSerialize.h"
+#include "tests/fakes/LogCapture.h"
+#include "tests/fakes/TempDir.h"
+
+namespace {
+
+TEST(UserData, EveryStoreNameHasItsStore) {
+    for (const char* name :
+         {"database", "database1", "historylog", "logsendqueue", "sendqueuemodify",
+          "sendqueuemodifyW", "rejectwords", "rejectphones", "testphonenum", "userconfigfile"}) {
+        SCOPED_TRACE(name);
+        EXPECT_NE(manager().getDataSerialize(name), nullptr);
+    }
+    EXPECT_NE(manager().getDataSerialize("sendqueuemodify"),
+              manager().getDataSerialize("sendqueuemodifyW"));
+}
+
+TEST(UserData, OpensCreatesAndKeepsDataAcrossSessions) {
+    fakes::TempDir dir;
+    ASSERT_EQ(manager().openUserData(dir.path()), 1);
+    EXPECT_TRUE(std::filesystem::exists(dir.file("Main.dll")));
+    EXPECT_TRUE(std::filesystem::exists(dir.file("HLog.dll")));
+
+    auto* words =
+        static_cast<Dmg::CRejectWordsDataSerialize*>(manager().getDataSerialize("rejectwords"));
+    ASSERT_EQ(words->setRejectWords({"违禁"}), 1);
+    auto* config =
+        static_cast<Dmg::UserConfigSerialize*>(manager().getDataSerialize("userconfigfile"));
+    ASSERT_EQ(config->setChinaTeleComNumHeader({"199"}), 1);
+    manager().closeUserData();
+
+    ASSERT_EQ(manager().openUserData(dir.path()), 1);
+    std::string word;
+    EXPECT_EQ(words->testWord("这里有违禁内容", word), 0);
+    EXPECT_EQ(word, "违禁");
+    std::vector<std::string> telecom;
+    EXPECT_EQ(config->getChinaTeleComNumHeader(telecom), 1);
+    EXPECT_EQ(telecom, std::vector<std::string>{"199"});
+    auto* history =
+        static_cast<Dmg::CHistoryLogSerialize*>(manager().getDataSerialize("historylog"));
+    std::vector<Dmg::CHistoryMsg> rows;
+    EXPECT_EQ(history->getAllLog(rows), 1);
+    config->setChinaTeleComNumHeader({});
+    manager().closeUserData();
+}
+
+TEST(UserData, RefusesMissingFolderAndDamagedFileWithoutTouchingIt) {
+    fakes::TempDir dir;
+    fakes::LogCapture log;
+    EXPECT_EQ(manager().openUserData(dir.file("missing")), 0);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("missing")));
+
+    const std::string damaged(5000, '\x33');
+    std::ofstream(dir.file("Main.dll"), std::ios::binary) << damaged;
+    EXPECT_EQ(manager().openUserData(dir.path()), 0);
+    std::ifstream in(dir.file("Main.dll"), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), damaged);
+    EXPECT_FALSE(log.texts(2).empty());
+    // Nothing was left open: the main store refuses work.
+    auto* local = static_cast<Dmg::CLocalDataSerialize*>(manager().getDataSerialize("database"));
+    std::vector<Dmg::CSendLosgMsg> entries;
+    EXPECT_EQ(local->readAllSendLog(entries), 0);
+}
+
+}  // namespace

@@ -1,0 +1,2 @@
+add_executable(bench_filter_stores filter_stores_bench.cpp)
+target_link_libraries(bench_filter_stores PRIVATE smsdata smsdata_core benchmark::benchmark)

@@ -1,0 +1,2 @@
+add_executable(bench_local_store local_store_bench.cpp)
+target_link_libraries(bench_local_store PRIVATE smsdata benchmark::benchmark)

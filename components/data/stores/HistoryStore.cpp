@@ -1,0 +1,106 @@
+// The sent history on HLog.dll, as the history window reads and prunes it.
+// Rows are listed oldest first: by time, then by record number.
+#include "contracts/dmg/CHistoryLogSerialize.h"
+
+#include <algorithm>
+#include <iterator>
+
+#include "components/data/engine/Database.h"
+#include "components/data/engine/WriteTransaction.h"
+#include "components/data/stores/HistoryTable.h"
+#include "components/data/stores/HistoryText.h"
+#include "components/data/stores/HistoryTime.h"
+#include "components/data/stores/QueueLog.h"
+
+namespace Dmg {
+namespace {
+
+// Rows newer than this many days count as new.
+constexpr int kNewLogDays = 7;
+
+int failed(const std::string& what) { return stores::failed("history", what); }
+
+}  // namespace
+
+struct CHistoryLogSerialize::Impl {
+    engine::Database db;
+
+    bool ready(const char* operation) const {
+        if (db.isOpen()) return true;
+        failed(std::string(operation) + " before initialize");
+        return false;
+    }
+
+    int selectTimes(const char* operation, const historytable::Range& range,
+                    historytable::Outcome outcome, std::vector<CHistoryMsg>& out) {
+        if (!ready(operation)) return 0;
+        if (!historytable::selectTimes(db.connection(), range, outcome, out)) {
+            return failed(std::string(operation) + " failed");
+        }
+        return 1;
+    }
+};
+
+CHistoryLogSerialize::CHistoryLogSerialize() : impl_(std::make_unique<Impl>()) {}
+CHistoryLogSerialize::~CHistoryLogSerialize() = default;
+
+int CHistoryLogSerialize::initialize(const std::string& path, const std::string& password) {
+    if (!impl_->db.open(path, password, historytable::schema())) {
+        return failed("cannot open " + path);
+    }
+    return 1;
+}
+
+int CHistoryLogSerialize::close() {
+    impl_->db.close();
+    return 1;
+}
+
+int CHistoryLogSerialize::getAllLog(std::vector<CHistoryMsg>& out) {
+    return impl_->selectTimes("getAllLog", {}, historytable::Outcome::Any, out);
+}
+
+// New: from the same clock time seven calendar days ago on (later times too).
+int CHistoryLogSerialize::getNewLog(std::vector<CHistoryMsg>& out) {
+    const historytable::Range range{historytime::daysBefore(historytime::now(), kNewLogDays), {}};
+    return impl_->selectTimes("getNewLog", range, historytable::Outcome::Any, out);
+}
+
+// The rows numbered a to b, both included; nothing when a > b.
+int CHistoryLogSerialize::select(const int& a, const int& b, std::vector<CHistoryMsg>& out) {
+    if (!impl_->ready("select")) return 0;
+    if (!historytable::selectNumbers(impl_->db.connection(), a, b, out)) {
+        return failed("select by number failed");
+    }
+    return 1;
+}
+
+// Rows timed within [from, to] (an unset end is open) whose success flag is
+// `flag` and, for a non-empty key, whose first or second text contains it.
+int CHistoryLogSerialize::select(const CSmsData& from, const CSmsData& to, const bool& flag,
+                                 const std::string& key, std::vector<CHistoryMsg>& out) {
+    std::vector<CHistoryMsg> rows;
+    const auto outcome = flag ? historytable::Outcome::Succeeded : historytable::Outcome::Failed;
+    if (impl_->selectTimes("select", {from, to}, outcome, rows) == 0) return 0;
+    std::copy_if(std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()),
+                 std::back_inserter(out), [&key](const CHistoryMsg& m) {
+                     return historytext::contains(m.firstText, key) ||
+                            historytext::contains(m.secondText, key);
+                 });
+    return 1;
+}
+
+int CHistoryLogSerialize::delLog(const int& number) {
+    if (!impl_->ready("delLog")) return 0;
+    auto& connection = impl_->db.connection();
+    engine::WriteTransaction tx(connection);
+    bool found = false;
+    if (!tx.ok() || !historytable::remove(connection, number, found)) {
+        return failed("delLog failed for row " + std::to_string(number));
+    }
+    if (!found) return failed("delLog: no row " + std::to_string(number));
+    if (!tx.commit()) return failed("delLog cannot commit");
+    return 1;
+}
+
+}  // namespace Dmg

@@ -1,0 +1,265 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "contracts/dmg/CLocalDataSerialize.h"
+#include "contracts/dmg/UserConfigSerialize.h"
+#include "contracts/platform/Time.h"
+#include "tests/fakes/LogCapture.h"
+#include "tests/fakes/TempDir.h"
+
+namespace {
+
+using Dmg::CFriendSetMsg;
+using Dmg::CLocalDataSerialize;
+using Dmg::CSendLosgMsg;
+using Dmg::UserConfigSerialize;
+using Lists = std::vector<std::string>;
+
+constexpr const char* kPassword = "Quenp19990812";
+
+// Runs `work` in a child process, which has no pooled connection and no
+// cached settings for a file the parent has not opened.
+bool inFreshProcess(const std::function<bool()>& work) {
+    const pid_t pid = ::fork();
+    if (pid == 0) std::_Exit(work() ? 0 : 1);
+    int status = 0;
+    return pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
+}
+
+// The file and its write-ahead log, byte for byte.
+std::string slurp(const std::string& path) {
+    std::string all;
+    for (const auto& p : {path, path + "-wal"}) {
+        std::ifstream in(p, std::ios::binary);
+        all.append(std::istreambuf_iterator<char>(in), {}) += '|';
+    }
+    return all;
+}
+
+// Bit i of each mask is flag i of its run.
+CFriendSetMsg settingsOf(unsigned show, unsigned personal) {
+    CFriendSetMsg s;
+    for (int i = 0; i < CFriendSetMsg::kFieldCount; ++i) {
+        s.showFlags[i] = ((show >> i) & 1u) != 0;
+        s.personalFlags[i] = ((personal >> i) & 1u) != 0;
+    }
+    return s;
+}
+
+std::string flags(const CFriendSetMsg& s) {
+    std::string out;
+    for (const bool f : s.showFlags) out += f ? '1' : '0';
+    out += '/';
+    for (const bool f : s.personalFlags) out += f ? '1' : '0';
+    return out;
+}
+
+std::string storedFlags(CLocalDataSerialize& store) {
+    CFriendSetMsg s = settingsOf(0x15, 0x15);
+    return store.readSetting(s) == 1 ? flags(s) : "no answer";
+}
+
+Lists telecomOf(UserConfigSerialize& s) {
+    Lists out;
+    s.getChinaTeleComNumHeader(out);
+    return out;
+}
+
+Dmg::CSmsData now() {
+    const auto t = Platform::getLocalTime();
+    return Dmg::CSmsData(t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute);
+}
+
+TEST(LocalStore, EverythingSurvivesTheProcess) {
+    const struct {
+        const char* name;
+        std::string text, senderId, senderExtra;
+    } entries[] = {
+        {"GBK text", "发送3条信息,信息含有12个字(不含个性信息)", "用户01", "附加"},
+        {"empty", "", "", ""},
+        {"quotes", "it's \"quoted\"; DROP TABLE send_log;--", "a'b", "\"c\""},
+        {"NUL bytes", std::string("a\0b\0", 4), std::string(1, '\0'), std::string("x\0", 2)},
+        {"invalid GBK", "\x81", "\xff\xfe", "\xd5"},
+        {"large", std::string(200000, 'z'), "id", "x"},
+    };
+    const CFriendSetMsg chosen = settingsOf(0x40005, 0x7ffff);
+    const Lists odd = {std::string("1\0", 2), "\x81", "", "'\""};
+    fakes::TempDir dir;
+    const std::string path = dir.file("Main.dll");
+    const Dmg::CSmsData before = now();
+    ASSERT_TRUE(inFreshProcess([&] {
+        CLocalDataSerialize store;
+        bool ok = store.initialize(path, kPassword) == 1 && store.setSetting(chosen) == 1;
+        for (const auto& e : entries)
+            ok = ok && store.writeSendLog(e.senderId, e.senderExtra, e.text);
+        UserConfigSerialize config;
+        return ok && store.close() == 1 && config.initialize(path, kPassword) == 1 &&
+               config.setChinaMobileNumHeader({"147", "1349"}) &&
+               config.setChinaUnicomNumHeader({"175"}) && config.setChinaUnicomNumHeader({}) &&
+               config.setChinaTeleComNumHeader({"1"}) && config.setChinaTeleComNumHeader(odd) &&
+               config.close() == 1;
+    }));
+    const Dmg::CSmsData after = now();
+
+    CLocalDataSerialize store;
+    ASSERT_EQ(store.initialize(path, kPassword), 1);
+    EXPECT_EQ(storedFlags(store), flags(chosen));
+    std::vector<CSendLosgMsg> log(1);  // appended to, oldest first
+    ASSERT_EQ(store.readAllSendLog(log), 1 + static_cast<int>(std::size(entries)));
+    for (std::size_t i = 0; i < std::size(entries); ++i) {
+        SCOPED_TRACE(entries[i].name);
+        const auto& e = log.at(i + 1);
+        EXPECT_EQ(e.firstText, entries[i].text);
+        EXPECT_EQ(e.secondText, entries[i].senderId);
+        EXPECT_EQ(e.thirdText, entries[i].senderExtra);
+        EXPECT_FALSE(e.time < before || after < e.time) << e.time.getString();
+        EXPECT_GT(e.number, log[i].number);  // the first follows the placeholder 0
+    }
+
+    UserConfigSerialize config;
+    ASSERT_EQ(config.initialize(path, kPassword), 1);
+    Lists mobile{"keep"}, unicom;
+    EXPECT_EQ(config.getChinaMobileNumHeader(mobile), 2);
+    EXPECT_EQ(mobile, (Lists{"keep", "147", "1349"}));
+    EXPECT_EQ(config.getChinaUnicomNumHeader(unicom), 0);  // an empty list: not configured
+    EXPECT_EQ(telecomOf(config), odd);
+}
+
+TEST(LocalStore, SettingsStayInStepAcrossStoreObjects) {
+    fakes::TempDir dir;
+    const std::string path = dir.file("Main.dll");
+    const CFriendSetMsg x = settingsOf(0x1, 0x40000), y = settingsOf(0x7ffff, 0);
+    CFriendSetMsg odd = settingsOf(0, 0);
+    std::memset(&odd.personalFlags[4], 7, 1);  // any non-zero byte counts as set
+    {
+        CLocalDataSerialize a, b;
+        ASSERT_EQ(a.initialize(path, kPassword), 1);
+        ASSERT_EQ(b.initialize(path, kPassword), 1);
+        EXPECT_EQ(storedFlags(a), flags(CFriendSetMsg()));  // now held in memory
+        ASSERT_EQ(b.setSetting(x), 1);
+        EXPECT_EQ(storedFlags(a), flags(x));
+        a.close();
+        ASSERT_EQ(b.setSetting(y), 1);
+        EXPECT_EQ(storedFlags(a), flags(y));  // served from memory while closed
+        EXPECT_EQ(a.setSetting(x), 0);
+        EXPECT_EQ(storedFlags(b), flags(y));
+        ASSERT_EQ(b.setSetting(odd), 1);
+    }
+    CLocalDataSerialize c;  // every holder is gone: read from the file again
+    ASSERT_EQ(c.initialize(path, kPassword), 1);
+    EXPECT_EQ(storedFlags(c), flags(settingsOf(0, 0x10)));
+}
+
+TEST(LocalStore, ConcurrentReaderSeesOnlyWholeRecords) {
+    fakes::TempDir dir;
+    const std::string path = dir.file("Main.dll");
+    CLocalDataSerialize writer, reader;  // opened before the writer's thread starts
+    ASSERT_EQ(writer.initialize(path, kPassword) + reader.initialize(path, kPassword), 2);
+    const CFriendSetMsg x = settingsOf(0x55555, 0x2aaaa), y = settingsOf(0x2aaaa, 0x55555);
+    const std::set<std::string> whole = {flags(CFriendSetMsg()), flags(x), flags(y)};
+    std::atomic<bool> done{false};
+    int writes = 0, badReads = 0;
+    std::thread thread([&] {
+        for (int i = 0; i < 200; ++i) writes += writer.setSetting(i % 2 ? y : x);
+        done = true;
+    });
+    while (!done) badReads += whole.count(storedFlags(reader)) == 1 ? 0 : 1;
+    thread.join();
+    EXPECT_EQ(writes, 200);
+    EXPECT_EQ(badReads, 0);
+    EXPECT_EQ(storedFlags(reader), flags(y));
+}
+
+TEST(LocalStore, OperationsNeedAnOpenStore) {
+    fakes::TempDir dir;
+    const std::string path = dir.file("Main.dll");
+    std::vector<CSendLosgMsg> out(1);
+    const struct {
+        const char* name;
+        std::function<int(CLocalDataSerialize&)> run;
+    } ops[] = {
+        {"setSetting", [](CLocalDataSerialize& s) { return s.setSetting(settingsOf(0, 0)); }},
+        {"writeSendLog", [](CLocalDataSerialize& s) { return s.writeSendLog("id", "x", "t"); }},
+        {"readAllSendLog", [&](CLocalDataSerialize& s) { return s.readAllSendLog(out); }},
+    };
+    CLocalDataSerialize store;
+    for (const bool afterClose : {false, true}) {
+        for (const auto& op : ops) {
+            SCOPED_TRACE(std::string(op.name) + (afterClose ? " after close" : " before open"));
+            const fakes::LogCapture log;
+            EXPECT_EQ(op.run(store), 0);
+            EXPECT_EQ(log.texts(2).size(), 1u);
+        }
+        EXPECT_EQ(out.size(), 1u);
+        // Before the first open nothing is in memory to answer from.
+        EXPECT_EQ(storedFlags(store), afterClose ? flags(settingsOf(0x3, 0x3)) : "no answer");
+        ASSERT_EQ(store.initialize(path, kPassword), 1);
+        EXPECT_EQ(storedFlags(store), flags(settingsOf(0x3, 0x3)));  // defaults: name, number
+        EXPECT_EQ(store.readAllSendLog(out), 1);                     // empty log
+        store.close();
+    }
+}
+
+TEST(UserConfigStore, OpenFileIsTheTruthAndCloseKeepsMemory) {
+    fakes::TempDir dir;
+    const std::string path = dir.file("Main.dll");
+    UserConfigSerialize s;
+    EXPECT_EQ(s.setChinaTeleComNumHeader({"139"}), 1);  // memory only
+    EXPECT_EQ(telecomOf(s), Lists{"139"});
+    ASSERT_EQ(s.initialize(path, kPassword), 1);
+    EXPECT_EQ(telecomOf(s), Lists{});  // the new file configures nothing
+    EXPECT_EQ(s.setChinaTeleComNumHeader({"199"}), 1);
+    EXPECT_EQ(s.close(), 1);
+    EXPECT_EQ(s.setChinaTeleComNumHeader({"188"}), 1);  // closed: memory only
+    EXPECT_EQ(telecomOf(s), Lists{"188"});
+    ASSERT_EQ(s.initialize(path, kPassword), 1);
+    EXPECT_EQ(telecomOf(s), Lists{"199"});
+}
+
+TEST(LocalStore, UnreadableFilesAreRefusedAndLeftAlone) {
+    fakes::TempDir dir;
+    const std::string good = dir.file("Main.dll");
+    {
+        CLocalDataSerialize store;
+        ASSERT_EQ(store.initialize(good, kPassword), 1);
+        ASSERT_EQ(store.writeSendLog("id", "x", "keep me"), 1);
+    }
+    const std::string garbage = dir.file("garbage.dll");
+    std::ofstream(garbage, std::ios::binary) << std::string(8192, '\x5a');
+    const struct {
+        std::string path, password;
+    } cases[] = {
+        {good, "wrong password"}, {garbage, kPassword}, {dir.file("missing/Main.dll"), kPassword}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path + " " + c.password);
+        const std::string before = slurp(c.path);
+        const fakes::LogCapture log;
+        CLocalDataSerialize store;
+        EXPECT_EQ(store.initialize(c.path, c.password), 0);
+        EXPECT_EQ(storedFlags(store), "no answer");
+        EXPECT_EQ(store.writeSendLog("id", "x", "lost"), 0);
+        UserConfigSerialize config;
+        config.setChinaTeleComNumHeader({"139"});
+        EXPECT_EQ(config.initialize(c.path, c.password), 0);
+        EXPECT_EQ(telecomOf(config), Lists{"139"});  // memory as it was
+        EXPECT_GE(log.texts(2).size(), 4u);
+        EXPECT_EQ(slurp(c.path), before);
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.file("missing")));
+}
+
+}  // namespace

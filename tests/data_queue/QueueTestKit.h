@@ -1,0 +1,102 @@
+// Shared pieces of the queue tests: labelled packets, the log thread's pass,
+// and where each label ended up.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <iterator>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "contracts/dmg/CHistoryLogSerialize.h"
+#include "contracts/dmg/CLogSendQueueSerialize.h"
+#include "contracts/dmg/CSendQueueSerialize.h"
+#include "tests/fakes/TempDir.h"
+
+namespace qtest {
+
+inline const std::string kPassword = "Quenp19990812";
+
+struct Files {
+    explicit Files(const fakes::TempDir& d)
+        : squ(d.file("SQu.dll")), hlog(d.file("HLog.dll")), main(d.file("Main.dll")) {}
+    std::string squ, hlog, main;
+};
+
+// Runs `sql` on an encrypted file through a connection of its own (to plant
+// a failing trigger).
+inline bool rawExec(const std::string& path, const std::string& sql) {
+    sqlite3* db = nullptr;
+    bool ok = sqlite3_open(path.c_str(), &db) == SQLITE_OK &&
+              sqlite3_key(db, kPassword.data(), static_cast<int>(kPassword.size())) == SQLITE_OK;
+    for (const std::string& s : {std::string("PRAGMA cipher_page_size = 4096"), sql}) {
+        ok = ok && sqlite3_exec(db, s.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    }
+    sqlite3_close(db);
+    return ok;
+}
+
+// A packet whose display text (the history's first text) is `label`.
+inline Dmg::QueueData packet(const std::string& label,
+                             const Dmg::CSmsData& queued = {2024, 5, 6, 7, 8}) {
+    Dmg::QueueData p;
+    p.displayText = label;
+    p.phoneList = "13800138000,";
+    p.queuedTime = queued;
+    return p;
+}
+
+inline std::vector<int> enqueue(const Files& f, const std::vector<Dmg::QueueData>& packets) {
+    Dmg::CSendQueueSerialize q;
+    std::vector<int> ids;
+    EXPECT_TRUE(q.initialize(f.squ, kPassword) == 1 && q.writeQueue(packets, ids) == 1);
+    return ids;
+}
+
+inline bool mark(const Files& f, int id, int status) {
+    Dmg::CSendQueueSerialize q;
+    return q.initialize(f.squ, kPassword) == 1 && q.modifyStatus(id, status) == 1;
+}
+
+// One pass of the log thread: like the thread, it makes every call (in this
+// order: a braced list is evaluated left to right) whatever the results.
+inline bool pass(const Files& f) {
+    Dmg::CLogSendQueueSerialize m;
+    std::vector<Dmg::QueueData> records;
+    std::vector<int> ids;
+    const int results[] = {m.initializeHistroyDB(f.hlog, kPassword),
+                           m.initializeSendQueueDB(f.squ, kPassword),
+                           m.initializeMainDB(f.main, kPassword), m.getAllSendData(records, ids),
+                           m.writeLog(records), m.deleteSendData(ids), m.closeSendQueueDB(),
+                           m.closeHistoryDB(), m.closeMainDB()};
+    return std::all_of(std::begin(results), std::end(results), [](int r) { return r == 1; });
+}
+
+// Label -> a letter per copy: Q waiting in the queue, q finished in the
+// queue, H accepted in the history, h failed in the history.
+inline std::map<std::string, std::string> where(const Files& f) {
+    Dmg::CSendQueueSerialize q;
+    Dmg::CHistoryLogSerialize h;
+    std::vector<Dmg::QueueData> packets;
+    std::vector<Dmg::CHistoryMsg> rows;
+    EXPECT_TRUE(q.initialize(f.squ, kPassword) == 1 && q.loadAllQueue(packets) == 1);
+    EXPECT_TRUE(h.initialize(f.hlog, kPassword) == 1 && h.getAllLog(rows) == 1);
+    std::map<std::string, std::string> out;
+    for (const auto& p : packets) out[p.displayText] += p.state ? "q" : "Q";
+    for (const auto& r : rows) out[r.firstText] += r.success ? "H" : "h";
+    return out;
+}
+
+// where() as "label:letters " for the labels that start with `prefix`.
+inline std::string whereText(const Files& f, const std::string& prefix = "") {
+    std::string out;
+    for (const auto& [label, letters] : where(f)) {
+        if (label.rfind(prefix, 0) == 0) out += label.substr(prefix.size()) + ":" + letters + " ";
+    }
+    return out;
+}
+
+}  // namespace qtest

@@ -1,0 +1,215 @@
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <random>
+#include <set>
+#include <thread>
+
+#include "contracts/platform/Time.h"
+#include "tests/data_queue/QueueTestKit.h"
+#include "tests/fakes/LogCapture.h"
+
+namespace {
+
+using qtest::kPassword;
+
+// prefix + a..e: a and b accepted, d failed (queued time unset), c and e waiting.
+std::vector<int> queueFive(const qtest::Files& f, const std::string& prefix = "") {
+    std::vector<Dmg::QueueData> packets;
+    for (const char* l : {"a", "b", "c", "d", "e"}) packets.push_back(qtest::packet(prefix + l));
+    packets[3].queuedTime = Dmg::CSmsData();
+    const auto ids = qtest::enqueue(f, packets);
+    EXPECT_TRUE(qtest::mark(f, ids[0], 1) && qtest::mark(f, ids[1], 1) && qtest::mark(f, ids[3], 0));
+    return ids;
+}
+
+const std::string kMoved = "a:H b:H c:Q d:h e:Q ";
+
+TEST(LogMover, MovesFinishedPacketsIntoHistoryRows) {
+    fakes::TempDir dir;
+    const qtest::Files f(dir);
+    const auto q = queueFive(f);
+    Dmg::CLogSendQueueSerialize m;
+    std::vector<Dmg::QueueData> records(1);
+    std::vector<int> ids = {-1};
+    ASSERT_EQ(m.initializeSendQueueDB(f.squ, kPassword), 1);
+    ASSERT_EQ(m.getAllSendData(records, ids), 1);  // appends
+    EXPECT_EQ(ids, (std::vector<int>{-1, q[0], q[1], q[3]}));
+    ASSERT_EQ(records.size(), 4u);
+    EXPECT_EQ(records[3].recordId, q[3]);
+
+    const auto t = Platform::getLocalTime();
+    ASSERT_TRUE(qtest::pass(f));
+    EXPECT_EQ(qtest::whereText(f), kMoved);
+    Dmg::CHistoryLogSerialize h;
+    std::vector<Dmg::CHistoryMsg> rows;
+    ASSERT_TRUE(h.initialize(f.hlog, kPassword) == 1 && h.getAllLog(rows) == 1);
+    EXPECT_EQ(rows[0].time, Dmg::CSmsData(2024, 5, 6, 7, 8));  // the queued time
+    EXPECT_EQ(rows[0].secondText, "13800138000,");
+    // Without a queued time, the time of the move.
+    EXPECT_FALSE(rows[2].time < Dmg::CSmsData(t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute));
+}
+
+// Step N of a pass fails: the pass is abandoned there (a crash: N = 6 is a
+// crash between writeLog and deleteSendData), or every file is closed just
+// before it. A clean pass then finishes the move, adding nothing twice.
+TEST(LogMover, PassFailingAtAnyStepLosesAndDuplicatesNothing) {
+    fakes::TempDir dir;
+    const qtest::Files f(dir);
+    for (int n = 1; n <= 9; ++n) {
+        for (const bool abandon : {true, false}) {
+            const std::string name = std::to_string(n) + (abandon ? " abandon " : " closed ");
+            SCOPED_TRACE(name);
+            queueFive(f, name);
+            auto m = std::make_unique<Dmg::CLogSendQueueSerialize>();
+            std::vector<Dmg::QueueData> records;
+            std::vector<int> ids;
+            const std::function<int()> steps[] = {
+                [&] { return m->initializeHistroyDB(f.hlog, kPassword); },
+                [&] { return m->initializeSendQueueDB(f.squ, kPassword); },
+                [&] { return m->initializeMainDB(f.main, kPassword); },
+                [&] { return m->getAllSendData(records, ids); },
+                [&] { return m->writeLog(records); }, [&] { return m->deleteSendData(ids); },
+                [&] { return m->closeSendQueueDB(); }, [&] { return m->closeHistoryDB(); },
+                [&] { return m->closeMainDB(); }};
+            fakes::LogCapture quiet;
+            for (int i = 1; i <= 9 && !(abandon && i == n); ++i) {
+                for (int c = 6; i == n && c < 9; ++c) steps[c]();
+                steps[i - 1]();
+            }
+            m.reset();
+            ASSERT_TRUE(qtest::pass(f) && qtest::pass(f));
+            EXPECT_EQ(qtest::whereText(f, name), kMoved);
+        }
+    }
+}
+
+TEST(LogMover, FailedHistoryWriteKeepsPacketsQueued) {
+    fakes::TempDir dir;
+    const qtest::Files f(dir);
+    const auto ids = queueFive(f);
+    ASSERT_TRUE(qtest::pass(f) && qtest::mark(f, ids[2], 1) && qtest::mark(f, ids[4], 1));
+    ASSERT_TRUE(qtest::rawExec(f.hlog, "CREATE TRIGGER boom BEFORE INSERT ON history WHEN "
+                                       "NEW.first_text = CAST('e' AS BLOB) "
+                                       "BEGIN SELECT RAISE(ABORT, 'boom'); END"));
+    fakes::LogCapture log;
+    EXPECT_FALSE(qtest::pass(f));  // c's row goes back with e's
+    EXPECT_FALSE(log.texts(2).empty());
+    EXPECT_EQ(qtest::whereText(f), "a:H b:H c:q d:h e:q ");
+    ASSERT_TRUE(qtest::rawExec(f.hlog, "DROP TRIGGER boom") && qtest::pass(f));
+    EXPECT_EQ(qtest::whereText(f), "a:H b:H c:H d:h e:H ");
+}
+
+// A record id seen again, after the newest packet left the queue or after the
+// queue file was replaced, must not be taken for a packet already moved.
+TEST(LogMover, ReusedRecordIdsDoNotCollideWithEarlierHistory) {
+    fakes::TempDir dir;
+    const qtest::Files f(dir);
+    std::vector<int> ids;
+    for (const std::string label : {"first", "second", "third"}) {
+        for (const char* end : {"", "-wal", "-shm"}) {
+            if (label == "third") std::filesystem::remove(f.squ + end);
+        }
+        ids.push_back(qtest::enqueue(f, {qtest::packet(label)}).at(0));
+        ASSERT_TRUE(qtest::mark(f, ids.back(), 1) && qtest::pass(f));
+    }
+    EXPECT_LT(ids[0], ids[1]);
+    EXPECT_EQ(ids[2], ids[0]);  // a new file counts from the start again
+    EXPECT_EQ(qtest::whereText(f), "first:H second:H third:H ");
+}
+
+// Child processes move and add finished packets ("<child>/<batch>/<n>") over
+// and over and are killed at random moments. They work on copies of files the
+// parent made: keys are derived once per salt and the children inherit them,
+// but no open connection of the parent's refers to the copies.
+TEST(LogMover, KilledPassesNeitherLoseNorDuplicate) {
+    fakes::TempDir seedDir, dir;
+    const qtest::Files seed(seedDir), f(dir);
+    ASSERT_TRUE(qtest::pass(seed));
+    std::vector<Dmg::QueueData> initial;
+    for (int n = 0; n < 200; ++n) initial.push_back(qtest::packet("initial/" + std::to_string(n)));
+    for (const int id : qtest::enqueue(seed, initial)) ASSERT_TRUE(qtest::mark(seed, id, 1));
+    for (const std::string name : {"SQu.dll", "HLog.dll", "Main.dll"}) {
+        for (const std::string& file : {name, name + "-wal"}) {
+            std::filesystem::copy_file(seedDir.file(file), dir.file(file));
+        }
+    }
+    std::mt19937 random(20240506);
+    for (int child = 0; child < 50; ++child) {
+        const pid_t pid = fork();
+        for (int batch = 0; pid == 0; ++batch) {
+            alarm(20);  // never outlives a broken parent
+            qtest::pass(f);
+            std::vector<Dmg::QueueData> packets;
+            for (int n = 0; n < 5; ++n) {
+                packets.push_back(qtest::packet(std::to_string(child) + "/" +
+                                                std::to_string(batch) + "/" + std::to_string(n)));
+            }
+            for (const int id : qtest::enqueue(f, packets)) qtest::mark(f, id, id % 2);
+        }
+        usleep(std::uniform_int_distribution<useconds_t>(0, 30000)(random));
+        kill(pid, SIGKILL);
+        ASSERT_EQ(waitpid(pid, nullptr, 0), pid);
+    }
+    ASSERT_TRUE(qtest::pass(f));
+    std::map<std::string, std::size_t> batches;
+    for (const auto& [label, letters] : qtest::where(f)) {
+        EXPECT_TRUE(letters == "Q" || letters == "H" || letters == "h") << label << letters;
+        ++batches[label.substr(0, label.rfind('/'))];
+    }
+    for (const auto& [batch, n] : batches) EXPECT_EQ(n, batch == "initial" ? 200 : 5) << batch;
+}
+
+// The sending worker, the log thread and the queue view on one SQu.dll at
+// once, each with its own store object, opening and closing as they do.
+TEST(QueueThreads, WriterMoverAndReaderShareTheQueue) {
+    fakes::TempDir dir;
+    const qtest::Files f(dir);
+    std::vector<Dmg::QueueData> packets;
+    for (int n = 0; n < 150; ++n) packets.push_back(qtest::packet(std::to_string(n)));
+    const auto ids = qtest::enqueue(f, packets);
+    ASSERT_TRUE(ids.size() == packets.size() && qtest::pass(f));  // keys derived up front
+    fakes::LogCapture log;
+    std::atomic<int> failures{0};
+    std::atomic<bool> writerDone{false}, moverDone{false};
+    std::thread writer([&] {
+        Dmg::CSendQueueSerialize q;
+        for (const int id : ids) {
+            failures += q.initialize(f.squ, kPassword) != 1;
+            failures += q.modifyStatus(id, id % 3 == 0 ? 0 : 1) != 1;
+            q.close();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));  // the packet pause
+        }
+        writerDone = true;
+    });
+    std::thread mover([&] {
+        for (bool last = false; !last; std::this_thread::sleep_for(std::chrono::milliseconds(3))) {
+            last = writerDone;  // read first: then this pass sees every mark
+            failures += !qtest::pass(f);
+        }
+        moverDone = true;
+    });
+    std::thread reader([&] {
+        for (Dmg::CSendQueueSerialize q; !moverDone; q.close()) {
+            std::vector<Dmg::QueueData> seen;
+            failures += q.initialize(f.squ, kPassword) != 1 || q.loadAllQueue(seen) != 1;
+            std::set<int> unique;
+            for (const auto& p : seen) unique.insert(p.recordId);
+            failures += unique.size() != seen.size();
+        }
+    });
+    for (auto* t : {&writer, &mover, &reader}) t->join();
+    EXPECT_EQ(failures, 0);
+    EXPECT_TRUE(log.texts(2).empty());
+    std::map<std::string, std::string> expected;
+    for (std::size_t n = 0; n < ids.size(); ++n) expected[std::to_string(n)] = ids[n] % 3 ? "H" : "h";
+    EXPECT_EQ(qtest::where(f), expected);
+}
+
+}  // namespace
