@@ -1,0 +1,2 @@
+add_executable(bench_addressbook friend_set_bench.cpp)
+target_link_libraries(bench_addressbook PRIVATE smslogic benchmark::benchmark)

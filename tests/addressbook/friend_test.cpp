@@ -1,0 +1,72 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "contracts/dmg/CFriend.h"
+
+namespace {
+
+using Dmg::CFriend;
+
+std::string valueOf(const CFriend& c, const std::string& property) {
+    std::string value = "untouched";
+    EXPECT_EQ(c.getValue(property, value), 1) << property;
+    return value;
+}
+
+TEST(Friend, EveryTextPropertyHasAFieldOfItsOwn) {
+    const char* const names[] = {"名字", "手机", "电话", "邮箱",  "公司",  "职业",
+                                 "地址", "邮编", "尊称", "注释",  "备用1", "备用2",
+                                 "备用3", "备用4", "备用5", "备用6", "生日短语内容"};
+    const auto text = [](const char* p) { return std::string("v,\"") + p + '\0'; };
+    CFriend c;
+    for (const char* p : names) c.addPropetyAndValue(p, text(p));
+    for (const char* p : names) EXPECT_EQ(valueOf(c, p), text(p)) << p;
+    const CFriend::FriendData& d = c.getFirendStrut();
+    EXPECT_EQ(d.name + d.mobile + d.career, text("名字") + text("手机") + text("职业"));
+    EXPECT_EQ(d.title + d.comment + d.spare6, text("尊称") + text("注释") + text("备用6"));
+}
+
+TEST(Friend, ConvertedPropertiesReadBackInTheirTextForm) {
+    const struct {
+        const char *property, *written, *readBack;
+    } cases[] = {
+        {"性别", "男", "男"},   {"性别", "male", "女"},  {"婚否", "已婚", "是"},
+        {"婚否", "", "否"},     {"生日提醒", "是", "是"}, {"个性签名", "1", "否"},
+        {"生日", "1980-5-17", "1980-5-17"},   {"生日", "1980-05", "1980-5-0"},
+        {"生日", "1980-05-17 08:30", "1980-5-17-8-30"},  {"生日", "1980/5/17", "1980-5-17"},
+        {"生日", "2001-1-2-3-4-5", "2001-1-2-3-4"},      {"生日", " ", ""},
+        {"ID", "-7", "-7"},     {"所属组ID", "12abc", "12"}, {"所属组ID", "abc", "0"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.property) + " <- \"" + c.written + "\"");
+        CFriend contact, again;
+        ASSERT_EQ(contact.addPropetyAndValue(c.property, c.written), 1);
+        EXPECT_EQ(valueOf(contact, c.property), c.readBack);
+        again.addPropetyAndValue(c.property, valueOf(contact, c.property));
+        EXPECT_EQ(valueOf(again, c.property), c.readBack);  // the text form sets the same value
+    }
+    CFriend c;  // the upload reads the fields themselves
+    c.addPropetyAndValue("性别", "男");
+    c.addPropetyAndValue("生日", "1980-5-17");
+    EXPECT_TRUE(c.getFirendStrut().sex);
+    EXPECT_EQ(c.getFirendStrut().birthday, Dmg::CSmsData(1980, 5, 17, 0, 0));
+    EXPECT_TRUE(CFriend().getFirendStrut().birthday.isUnset());
+}
+
+TEST(Friend, UnknownPropertyChangesNothing) {
+    CFriend c;
+    c.addPropetyAndValue("名字", "张三");
+    for (const char* property : {"", "姓名", "名字 "}) {
+        SCOPED_TRACE(property);
+        std::string value = "kept";
+        EXPECT_EQ(c.getValue(property, value), 0);
+        EXPECT_EQ(value, "kept");
+        EXPECT_EQ(c.addPropetyAndValue(property, "x"), 0);
+    }
+    std::string name;
+    EXPECT_EQ(c.getName(name), 1);
+    EXPECT_EQ(name, "张三");
+}
+
+}  // namespace
