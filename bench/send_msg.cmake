@@ -1,0 +1,2 @@
+add_executable(bench_send_msg send_msg_bench.cpp)
+target_link_libraries(bench_send_msg PRIVATE smslogic benchmark::benchmark)
