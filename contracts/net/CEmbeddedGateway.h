@@ -1,0 +1,88 @@
+// An in-process simulated SMS service, so the whole system runs offline. It
+// reads each packet with its packet class, keeps what it accepted (immediate
+// messages as delivered, timed packets as scheduled under a key of its own),
+// and refuses by rules that tests and the command-line client set at any time.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "contracts/dmg/QueueData.h"
+#include "contracts/export.h"
+#include "contracts/net/CNetLogResult.h"
+#include "contracts/net/CNetSendResultB.h"
+#include "contracts/net/IGateway.h"
+
+namespace SMS::NET {
+
+class NET_API CEmbeddedGateway : public IGateway {
+public:
+    // One message of an accepted immediate packet, per recipient.
+    struct DeliveredMessage {
+        int packetId = 0;
+        std::string phone;
+        std::string text;
+    };
+
+    // One accepted timed packet.
+    struct ScheduledPacket {
+        std::string key;  // the service's key of this packet, unique per gateway
+        int timerId = 0;
+        int timerDetail = 0;
+        int year = 0, month = 0, day = 0, hour = 0, minute = 0;
+        std::vector<std::string> phones;
+        std::vector<std::string> texts;  // one per recipient
+    };
+
+    CEmbeddedGateway();
+    ~CEmbeddedGateway() override;
+
+    CNetSendResultB send(const Dmg::QueueData& packet) override;
+    CNetLogResult login(const std::string& user, const std::string& password) override;
+
+    // Rules. Refuse every n-th packet handed in (0 = never; restarts the count).
+    void setRefuseEveryNth(int n);
+    // Refuse any packet with a number starting with `prefix` (empty = none).
+    void setRefusedPrefix(const std::string& prefix);
+    // Refuse everything for `duration` from now (0 ends an outage).
+    void setOutage(std::chrono::milliseconds duration);
+    // Time each packet takes before the answer.
+    void setLatency(std::chrono::milliseconds latency);
+    // The terms login() returns.
+    void setLoginResult(const CNetLogResult& result);
+
+    // What the service took, as copies.
+    std::vector<DeliveredMessage> delivered() const;
+    std::vector<ScheduledPacket> scheduled() const;
+    std::size_t deliveredCount() const;
+    std::size_t scheduledCount() const;
+    std::size_t acceptedPackets() const;
+    std::size_t refusedPackets() const;
+    // Forgets what was taken and the packet counts; the rules stay.
+    void clear();
+
+private:
+    struct Parsed;
+    // Both run with m_mutex held.
+    CNetSendResultB judge(const Parsed& parsed);
+    void keep(Parsed& parsed);
+
+    mutable std::mutex m_mutex;
+    int m_refuseEveryNth = 0;
+    std::uint64_t m_handedIn = 0;  // packets counted for the every-n-th rule
+    std::string m_refusedPrefix;
+    std::chrono::steady_clock::time_point m_outageEnd{};
+    std::chrono::milliseconds m_latency{0};
+    CNetLogResult m_loginResult;
+    std::vector<DeliveredMessage> m_delivered;
+    std::vector<ScheduledPacket> m_scheduled;
+    std::size_t m_accepted = 0;
+    std::size_t m_refused = 0;
+    std::uint64_t m_nextKey = 1;
+};
+
+}  // namespace SMS::NET

@@ -1,0 +1,44 @@
+// The network library's interface object: the one door through which the
+// logic library reaches the SMS service. It forwards to a pluggable gateway,
+// by default the embedded simulated service. Safe to use from the sending
+// thread and the caller's thread at once.
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "contracts/dmg/QueueData.h"
+#include "contracts/export.h"
+#include "contracts/net/CNetLogResult.h"
+#include "contracts/net/CNetSendResultB.h"
+#include "contracts/net/IGateway.h"
+
+namespace SMS::NET {
+
+class NET_API CNetInterfaceMag {
+public:
+    // The process-wide object, created on first use and never destroyed.
+    static CNetInterfaceMag* instance();
+
+    CNetInterfaceMag(const CNetInterfaceMag&) = delete;
+    CNetInterfaceMag& operator=(const CNetInterfaceMag&) = delete;
+
+    // Sends one stored packet; code 0 when the service took it.
+    CNetSendResultB SendPack(Dmg::QueueData& packet);
+    // Logs the user in at the current gateway and returns its terms.
+    CNetLogResult login(const std::string& user, const std::string& password);
+
+    // Replaces the gateway; a null pointer puts a fresh embedded service back.
+    // Requests already under way finish on the gateway they started on.
+    void setGateway(std::shared_ptr<IGateway> gateway);
+    std::shared_ptr<IGateway> gateway() const;
+
+private:
+    CNetInterfaceMag();
+
+    mutable std::mutex m_mutex;
+    std::shared_ptr<IGateway> m_gateway;
+};
+
+}  // namespace SMS::NET
