@@ -1,0 +1,105 @@
+// Packets per second through the sending thread (per-packet open, update,
+// close of SQu.dll) into the embedded gateway, against a baseline of the same
+// store updates without the thread and gateway; and the log thread's drain.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "contracts/dmg/CDataManager.h"
+#include "contracts/dmg/CSendQueueSerialize.h"
+#include "contracts/net/CEmbeddedGateway.h"
+#include "contracts/net/CNetInterfaceMag.h"
+#include "contracts/net/CNetSendASend.h"
+#include "queue/CSendQueueService.h"
+#include "queue/CSmsSendLoadMag.h"
+#include "send/CSmsSendStartInstance.h"
+#include "send/CUserInfo.h"
+
+namespace {
+
+const char* const kPassword = "Quenp19990812";
+
+struct Env {
+    Env() {
+        dir = std::filesystem::temp_directory_path() / ("bench-queue-send-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(dir);
+        SMS::CUserInfo::instance()->userDir = dir.string();
+        Dmg::CDataManager::getSingleton().openUserData(dir.string());
+        auto& s = *SMS::CSmsSendStartInstance::Instance();
+        s.packetPauseMs = 0;
+        s.onPacketDone = [](int&, int&) {};
+        s.onFirstSendFailure = [](std::string&) { return 0; };
+        s.onSendAborted = [] {};
+        SMS::NET::CNetInterfaceMag::instance()->setGateway(std::make_shared<SMS::NET::CEmbeddedGateway>());
+    }
+    std::vector<Dmg::QueueData> store(int count) {
+        std::vector<Dmg::QueueData> packets(count);
+        for (int n = 0; n < count; ++n) {
+            SMS::NET::CNetSendASend p;
+            p.packetId = n;
+            p.phones = {"13800138000"};
+            p.commonText = "hello";
+            p.getPacketT(packets[n].packetText);
+            packets[n].commonMsg = 1;
+            packets[n].displayText = "hello";
+        }
+        auto& q = *static_cast<Dmg::CSendQueueSerialize*>(
+            Dmg::CDataManager::getSingleton().getDataSerialize("sendqueuemodify"));
+        std::vector<int> ids;
+        q.initialize((dir / "SQu.dll").string(), kPassword);
+        q.writeQueue(packets, ids);
+        q.close();
+        for (int n = 0; n < count; ++n) packets[n].recordId = ids[n];
+        return packets;
+    }
+    std::filesystem::path dir;
+    CSendQueueService service;
+};
+
+Env& env() {
+    static Env e;
+    return e;
+}
+
+void waitIdle(CSendQueueService& s) {
+    while (s.isSendThreadActive() || s.logThreadRunning()) std::this_thread::sleep_for(std::chrono::microseconds(200));
+}
+
+// Baseline: the store work of each packet alone, on this thread.
+void BM_StoreUpdatesOnly(benchmark::State& state) {
+    auto& e = env();
+    auto& q = *static_cast<Dmg::CSendQueueSerialize*>(
+        Dmg::CDataManager::getSingleton().getDataSerialize("sendqueuemodifyW"));
+    for (auto _ : state) {
+        state.PauseTiming();
+        const auto packets = e.store(static_cast<int>(state.range(0)));
+        state.ResumeTiming();
+        for (const auto& p : packets) {
+            q.initialize((e.dir / "SQu.dll").string(), kPassword);
+            q.modifyStatus(p.recordId, 1);
+            q.close();
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+// Sending thread and log thread together, until both ended by themselves.
+void BM_SendThroughThreads(benchmark::State& state) {
+    auto& e = env();
+    for (auto _ : state) {
+        state.PauseTiming();
+        const auto packets = e.store(static_cast<int>(state.range(0)));
+        state.ResumeTiming();
+        SMS::CSmsSendLoadMag::instance()->addSendQueue(packets);
+        waitIdle(e.service);
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+}  // namespace
+
+BENCHMARK(BM_StoreUpdatesOnly)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SendThroughThreads)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_MAIN();
