@@ -6,17 +6,6 @@
 
 SMS_SINGLETON_DEFINE(CSendQueueService)
 
-template <>
-__attribute__((no_sanitize("vptr"))) Base::CSingleton<CSendQueueService>::CSingleton() {
-    assert(ms_Singleton == nullptr && "a second live singleton instance");
-    ms_Singleton = static_cast<CSendQueueService*>(this);
-}
-
-template <>
-__attribute__((no_sanitize("vptr"))) Base::CSingleton<CSendQueueService>::~CSingleton() {
-    if (ms_Singleton == static_cast<CSendQueueService*>(this)) ms_Singleton = nullptr;
-}
-
 namespace {
 
 void trace(const char* text) { Base::CLog::getSingleton().writeMessage(text, 0); }

@@ -15,13 +15,6 @@
 
 class CSendQueueService;
 SMS_SINGLETON_DECLARE(SMS_API, CSendQueueService)
-// The base records the instance while the service is not yet (or no longer)
-// whole; these versions do the same without the sanitizer's type check on a
-// half-built object.
-template <>
-SMS_API Base::CSingleton<CSendQueueService>::CSingleton();
-template <>
-SMS_API Base::CSingleton<CSendQueueService>::~CSingleton();
 
 class SMS_API CSendQueueService : public Base::CSingleton<CSendQueueService> {
 public:
