@@ -10,22 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "bench/AllocationCounter.h"
+
 #include "phone/CPhoneNumMag.h"
-
-namespace {
-std::atomic<long long> g_allocations{0};
-}
-
-// The replacement pair forwards to malloc/free; GCC cannot see they match.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-
-void* operator new(std::size_t size) {
-    ++g_allocations;
-    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -78,9 +65,9 @@ bool lengthAndDigits(const std::string& n) {
 template <typename Pass>
 void run(benchmark::State& state, Pass pass) {
     const auto& list = numbers();
-    const long long before = g_allocations.load();
+    const long long before = bench::allocationCount();
     benchmark::DoNotOptimize(pass(list));
-    state.counters["allocs_in_one_pass"] = static_cast<double>(g_allocations.load() - before);
+    state.counters["allocs_in_one_pass"] = static_cast<double>(bench::allocationCount() - before);
     for (auto _ : state) benchmark::DoNotOptimize(pass(list));
     const double items = static_cast<double>(state.iterations()) * kNumbers;
     state.SetItemsProcessed(static_cast<int64_t>(items));

@@ -22,22 +22,9 @@
 #include <string>
 #include <vector>
 
+#include "bench/AllocationCounter.h"
+
 #include "components/data/filters/RejectWordMatcher.h"
-
-namespace {
-std::atomic<long long> g_allocations{0};
-}
-
-// The replacement pair forwards to malloc/free; GCC cannot see they match.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-
-void* operator new(std::size_t size) {
-    ++g_allocations;
-    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -113,9 +100,9 @@ template <typename Pass>
 void timePasses(benchmark::State& state, const std::string& name, int count, Pass pass) {
     const auto& list = texts();
     long long hits = 0;
-    const long long before = g_allocations.load();
+    const long long before = bench::allocationCount();
     for (int i = 0; i < count; ++i) hits += pass(list[i]) ? 1 : 0;
-    state.counters["allocs_in_one_pass"] = static_cast<double>(g_allocations.load() - before);
+    state.counters["allocs_in_one_pass"] = static_cast<double>(bench::allocationCount() - before);
     state.counters["hits_in_one_pass"] = static_cast<double>(hits);
 
     const auto start = std::chrono::steady_clock::now();
