@@ -1,8 +1,11 @@
 // Packets per second through the sending thread (per-packet open, update,
 // close of SQu.dll) into the embedded gateway, against a baseline of the same
 // store updates without the thread and gateway; and the log thread's drain.
+// Also how long stop() takes while the sender sits in a long packet pause,
+// to set against the time one packet takes to send.
 #include <benchmark/benchmark.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -29,7 +32,7 @@ struct Env {
         Dmg::CDataManager::getSingleton().openUserData(dir.string());
         auto& s = *SMS::CSmsSendStartInstance::Instance();
         s.packetPauseMs = 0;
-        s.onPacketDone = [](int&, int&) {};
+        s.onPacketDone = [this](int&, int&) { ++done; };
         s.onFirstSendFailure = [](std::string&) { return 0; };
         s.onSendAborted = [] {};
         SMS::NET::CNetInterfaceMag::instance()->setGateway(std::make_shared<SMS::NET::CEmbeddedGateway>());
@@ -54,8 +57,15 @@ struct Env {
         for (int n = 0; n < count; ++n) packets[n].recordId = ids[n];
         return packets;
     }
+    ~Env() {
+        service.stop();
+        Dmg::CDataManager::getSingleton().closeUserData();
+        std::error_code ec;
+        std::filesystem::remove_all(dir, ec);
+    }
     std::filesystem::path dir;
     CSendQueueService service;
+    std::atomic<int> done{0};
 };
 
 Env& env() {
@@ -98,8 +108,28 @@ void BM_SendThroughThreads(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
+// stop() while the sender waits out a 5 s pause after its first packet.
+void BM_StopDuringPause(benchmark::State& state) {
+    auto& e = env();
+    auto& settings = *SMS::CSmsSendStartInstance::Instance();
+    for (auto _ : state) {
+        settings.packetPauseMs = 5000;
+        const int before = e.done;
+        auto packets = e.store(2);
+        for (auto& p : packets) p.timerFlag = 1;  // no summary record, whose pause would come first
+        SMS::CSmsSendLoadMag::instance()->addSendQueue(packets);
+        while (e.done == before) std::this_thread::sleep_for(std::chrono::microseconds(100));
+        const auto t0 = std::chrono::steady_clock::now();
+        e.service.stop();
+        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
+        SMS::CSmsSendLoadMag::instance()->ClearAll();
+    }
+    settings.packetPauseMs = 0;
+}
+
 }  // namespace
 
+BENCHMARK(BM_StopDuringPause)->Iterations(20)->UseManualTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_StoreUpdatesOnly)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SendThroughThreads)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_MAIN();

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "contracts/base/CLog.h"
 #include "contracts/dmg/CDataManager.h"
 #include "contracts/dmg/CLogSendQueueSerialize.h"
-#include "contracts/platform/Time.h"
 #include "queue/CSmsSendLoadMag.h"
 #include "send/CUserInfo.h"
 
@@ -14,6 +14,9 @@ namespace {
 
 const char* const kPassword = "Quenp19990812";
 const unsigned long kIdlePassMs = 300;
+// While finished packets cannot be moved (the history cannot be written, the
+// queue file is busy) the passes back off from the idle interval up to this.
+const unsigned long kTroubleMaxWaitMs = 5000;
 
 void writeLog(const std::string& text, int level) { Base::CLog::getSingleton().writeMessage(text, level); }
 
@@ -30,6 +33,118 @@ void closeDatabases(Dmg::CLogSendQueueSerialize& store) {
     store.closeMainDB();
 }
 
+// The passes of one run of the log thread.
+class LogRun {
+public:
+    LogRun(Dmg::CLogSendQueueSerialize& store, SMS::RunControl& control)
+        : store_(store), control_(control), queue_(*SMS::CSmsSendLoadMag::instance()) {}
+
+    // One pass over the three databases; false when the thread is to end.
+    bool pass();
+
+private:
+    // Moves what is finished; the ids found (empty: nothing to move).
+    std::vector<int> move(bool& moved);
+    // After a pass that found nothing: false when the thread may end.
+    bool goesOn(unsigned long& waitMs);
+    // Whether finished packets could not be moved; logged once each way.
+    void trouble(bool now);
+
+    Dmg::CLogSendQueueSerialize& store_;
+    SMS::RunControl& control_;
+    SMS::CSmsSendLoadMag& queue_;
+    std::vector<int> lastIds_;
+    bool inTrouble_ = false;
+    unsigned long troubleWaitMs_ = kIdlePassMs;
+};
+
+bool LogRun::pass() {
+    openDatabases(store_);
+    writeLog("LogStart 1--", 0);
+    writeLog("LogStart Sleep1--", 0);
+    writeLog("LogStart Sleep2--", 0);
+    writeLog("log thread start to check database...", 1);
+    bool moved = false;
+    const std::vector<int> ids = move(moved);
+    // The same packets found again were not moved either, whatever the
+    // store said.
+    const bool stuck = !ids.empty() && (!moved || ids == lastIds_);
+    lastIds_ = ids;
+    trouble(stuck);
+    unsigned long waitMs = 0;
+    bool goOn = true;
+    if (stuck) {
+        waitMs = troubleWaitMs_;
+        troubleWaitMs_ = std::min(troubleWaitMs_ * 2, kTroubleMaxWaitMs);
+    } else if (ids.empty()) {
+        goOn = goesOn(waitMs);
+    }
+    closeDatabases(store_);
+    if (waitMs > 0) control_.pause(waitMs);
+    return goOn;
+}
+
+std::vector<int> LogRun::move(bool& moved) {
+    std::vector<Dmg::QueueData> records;
+    std::vector<int> ids;
+    store_.getAllSendData(records, ids);
+    writeLog("get " + std::to_string(records.size()) + " packages!!!!!!!!!", 1);
+    const bool written = store_.writeLog(records) == 1;
+    std::sort(ids.begin(), ids.end());
+    writeLog("开始删除发送队列", 1);
+    const bool deleted = store_.deleteSendData(ids) == 1;
+    writeLog("结束删除发送对列", 1);
+    writeLog("LogStart Sleep3--", 0);
+    moved = written && deleted;
+    return ids;
+}
+
+bool LogRun::goesOn(unsigned long& waitMs) {
+    writeLog("LogStart Sleep4--", 0);
+    writeLog("LogStart Sleep6--", 0);
+    waitMs = kIdlePassMs;
+    if (!queue_.isFinished()) return true;
+    writeLog("LogStart Sleep6A--", 0);
+    // First ask whether the sender has left, then read: every status it
+    // committed before leaving is then seen by this read.
+    if (!queue_.loggerMayEnd(control_)) return true;
+    std::vector<Dmg::QueueData> records;
+    std::vector<int> ids;
+    store_.getAllSendData(records, ids);
+    if (ids.empty()) {
+        writeLog("LogStart Sleep9--", 0);
+        waitMs = 0;
+        return false;
+    }
+    // Something is left: move it at once, unless a new log thread took over.
+    waitMs = 0;
+    return queue_.loggerResumes(control_);
+}
+
+void LogRun::trouble(bool now) {
+    if (now == inTrouble_) return;
+    inTrouble_ = now;
+    if (now) {
+        writeLog("发送记录无法移入历史记录, 已发送的数据包留在发送队列中, 稍后重试", 2);
+    } else {
+        writeLog("发送记录已恢复移入历史记录", 2);
+        troubleWaitMs_ = kIdlePassMs;
+    }
+}
+
+// The log thread's place is given up however its run ends.
+class EndOfLogRun {
+public:
+    EndOfLogRun(SMS::CSmsSendLoadMag& queue, SMS::RunControl& control) : queue_(queue), control_(control) {}
+    ~EndOfLogRun() { queue_.loggerGone(control_); }
+    EndOfLogRun(const EndOfLogRun&) = delete;
+    EndOfLogRun& operator=(const EndOfLogRun&) = delete;
+
+private:
+    SMS::CSmsSendLoadMag& queue_;
+    SMS::RunControl& control_;
+};
+
 }  // namespace
 
 CLogMsgThread::CLogMsgThread() = default;
@@ -42,51 +157,11 @@ int CLogMsgThread::threadProc_() {
     writeLog("LogStartXX", 0);
     auto& store = *static_cast<Dmg::CLogSendQueueSerialize*>(
         Dmg::CDataManager::getSingleton().getDataSerialize("logsendqueue"));
-    while (m_bRun) movePass(store);
-    return Base::BaseNativeThread::threadProc_();
-}
-
-void CLogMsgThread::movePass(Dmg::CLogSendQueueSerialize& store) {
-    openDatabases(store);
-    writeLog("LogStart 1--", 0);
-    writeLog("LogStart Sleep1--", 0);
-    writeLog("LogStart Sleep2--", 0);
-    writeLog("log thread start to check database...", 1);
-
-    std::vector<Dmg::QueueData> records;
-    std::vector<int> ids;
-    store.getAllSendData(records, ids);
-    writeLog("get " + std::to_string(records.size()) + " packages!!!!!!!!!", 1);
-    store.writeLog(records);
-    std::sort(ids.begin(), ids.end());
-    writeLog("开始删除发送队列", 1);
-    store.deleteSendData(ids);
-    writeLog("结束删除发送对列", 1);
-    writeLog("LogStart Sleep3--", 0);
-
-    if (ids.empty()) {
-        writeLog("LogStart Sleep4--", 0);
-        writeLog("LogStart Sleep6--", 0);
-        if (SMS::CSmsSendLoadMag::instance()->isFinished()) {
-            writeLog("LogStart Sleep6A--", 0);
-            if (nothingLeft(store, records, ids)) {
-                writeLog("LogStart Sleep9--", 0);
-                m_bRun = false;
-            } else if (ids.empty()) {
-                // The sender is still at work (it went on after the caller
-                // chose to stop): poll as while it sends.
-                Platform::sleepMs(kIdlePassMs);
-            }
-        } else {
-            Platform::sleepMs(kIdlePassMs);
-        }
+    SMS::ThreadControl<CLogMsgThread> control(*this);
+    const EndOfLogRun end(*SMS::CSmsSendLoadMag::instance(), control);
+    LogRun run(store, control);
+    while (m_bRun) {
+        if (!run.pass()) m_bRun = false;
     }
-    closeDatabases(store);
-}
-
-bool CLogMsgThread::nothingLeft(Dmg::CLogSendQueueSerialize& store, std::vector<Dmg::QueueData>& records,
-                                std::vector<int>& ids) {
-    store.getAllSendData(records, ids);
-    // A send added meanwhile keeps this thread: its packets are to be moved.
-    return ids.empty() && SMS::CSmsSendLoadMag::instance()->retireLogger();
+    return Base::BaseNativeThread::threadProc_();
 }

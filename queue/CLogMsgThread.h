@@ -3,15 +3,9 @@
 // finished and nothing is left to move.
 #pragma once
 
-#include <vector>
-
 #include "contracts/base/BaseNativeThread.h"
-#include "contracts/dmg/QueueData.h"
 #include "contracts/export.h"
-
-namespace Dmg {
-class CLogSendQueueSerialize;
-}
+#include "queue/RunControl.h"
 
 class SMS_API CLogMsgThread : public Base::BaseNativeThread {
 public:
@@ -24,9 +18,5 @@ protected:
     int threadProc_() override;
 
 private:
-    // One pass over the three databases; ends the loop when all is moved.
-    void movePass(Dmg::CLogSendQueueSerialize& store);
-    // After an empty pass: true when the sender is done and nothing is left.
-    bool nothingLeft(Dmg::CLogSendQueueSerialize& store, std::vector<Dmg::QueueData>& records,
-                     std::vector<int>& ids);
+    friend class SMS::ThreadControl<CLogMsgThread>;
 };

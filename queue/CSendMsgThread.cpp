@@ -9,7 +9,7 @@ CSendMsgThread& CSendMsgThread::operator=(const CSendMsgThread& other) = default
 CSendMsgThread::~CSendMsgThread() { stop(); }
 
 int CSendMsgThread::threadProc_() {
-    // The run flag lets stop() end the run between two packets.
-    SMS::sendQueueProc(&m_bRun);
+    SMS::ThreadControl<CSendMsgThread> control(*this);
+    SMS::sendQueueProc(&control);
     return Base::BaseNativeThread::threadProc_();
 }

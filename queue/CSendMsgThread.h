@@ -4,6 +4,7 @@
 
 #include "contracts/base/BaseNativeThread.h"
 #include "contracts/export.h"
+#include "queue/RunControl.h"
 
 class SMS_API CSendMsgThread : public Base::BaseNativeThread {
 public:
@@ -14,4 +15,7 @@ public:
 
 protected:
     int threadProc_() override;
+
+private:
+    friend class SMS::ThreadControl<CSendMsgThread>;
 };

@@ -1,5 +1,6 @@
 #include "queue/CSendQueueProc.h"
 
+#include <algorithm>
 #include <string>
 
 #include "contracts/base/CLog.h"
@@ -8,6 +9,7 @@
 #include "contracts/net/CNetInterfaceMag.h"
 #include "contracts/platform/Time.h"
 #include "queue/CSmsSendLoadMag.h"
+#include "queue/QueueHooks.h"
 #include "send/CSmsSendStartInstance.h"
 #include "send/CUserInfo.h"
 
@@ -19,33 +21,64 @@ const char* const kPassword = "Quenp19990812";
 const int kAccepted = 1;
 const int kFailed = 0;
 
-void writeLog(const char* text, int level) { Base::CLog::getSingleton().writeMessage(text, level); }
+// A status that cannot be written (a full disk, a busy file) is tried again
+// after these waits, then kept in memory and tried before each later packet.
+const unsigned long kStatusRetryMs[] = {50, 200, 800};
+// At the end of the queue the outcomes still unwritten are tried again with
+// a backoff growing to kUnstoredMaxWaitMs, for at most kUnstoredRounds
+// rounds; then the run ends and the next run writes them first.
+const unsigned long kUnstoredFirstWaitMs = 100;
+const unsigned long kUnstoredMaxWaitMs = 2000;
+const int kUnstoredRounds = 20;
+
+void writeLog(const std::string& text, int level) { Base::CLog::getSingleton().writeMessage(text, level); }
+
+// Without a thread behind it: never stopped, plain sleeps.
+class Unstoppable final : public RunControl {
+public:
+    bool running() const override { return true; }
+    bool pause(unsigned long ms) override {
+        Platform::sleepMs(ms);
+        return true;
+    }
+};
 
 // One run of the sending thread: the store it records outcomes in and
 // whether the caller was already asked about a failure.
 class SendRun {
 public:
-    SendRun()
-        : store_(*static_cast<Dmg::CSendQueueSerialize*>(
+    explicit SendRun(RunControl& control)
+        : control_(control),
+          store_(*static_cast<Dmg::CSendQueueSerialize*>(
               Dmg::CDataManager::getSingleton().getDataSerialize("sendqueuemodifyW"))),
           settings_(*CSmsSendStartInstance::Instance()),
           queue_(*CSmsSendLoadMag::instance()),
           path_(CUserInfo::instance()->userDir + "/" + "SQu.dll"),
           pauseMs_(settings_.packetPauseMs > 0 ? settings_.packetPauseMs : 0) {}
 
-    Dmg::CSendQueueSerialize& store() { return store_; }
-    const std::string& path() const { return path_; }
+    void open() { store_.initialize(path_, kPassword); }
+    void close() { store_.close(); }
     unsigned long pauseMs() const { return static_cast<unsigned long>(pauseMs_); }
 
     // Sends (or fails) one packet and records its outcome. False: the caller
     // chose to stop after the first failure; the store is closed already.
     bool handle(const Dmg::QueueData& record);
+    // Writes the outcomes that earlier attempts could not store; true when
+    // none is left.
+    bool writeUnstored();
+    // At the end of the queue: tries the unwritten outcomes until they are
+    // stored, the thread is stopped or the rounds are used up.
+    void settleUnstored();
 
 private:
     // Asks the caller once per run; true when the caller wants to stop.
     bool callerStops(const SMS::NET::CNetSendResultB& result);
     void record(const Dmg::QueueData& record, bool accepted);
+    // Stores one outcome, retrying a failed write; keeps it in memory when
+    // every attempt fails.
+    void storeOutcome(int recordId, int status);
 
+    RunControl& control_;
     Dmg::CSendQueueSerialize& store_;
     CSmsSendStartInstance& settings_;
     CSmsSendLoadMag& queue_;
@@ -62,8 +95,8 @@ bool SendRun::handle(const Dmg::QueueData& packet) {
         const SMS::NET::CNetSendResultB result = SMS::NET::CNetInterfaceMag::instance()->SendPack(toSend);
         accepted = result.code == 0;
         if (!accepted && callerStops(result)) {
-            store_.modifyStatus(packet.recordId, kFailed);
-            store_.close();
+            storeOutcome(packet.recordId, kFailed);
+            close();
             queue_.setFinished();
             settings_.onSendAborted();
             return false;
@@ -88,55 +121,107 @@ bool SendRun::callerStops(const SMS::NET::CNetSendResultB& result) {
 void SendRun::record(const Dmg::QueueData& packet, bool accepted) {
     if (accepted) {
         writeLog("modifyStatus A", 0);
-        store_.modifyStatus(packet.recordId, kAccepted);
+        storeOutcome(packet.recordId, kAccepted);
         writeLog("写成功", 2);
     } else {
         writeLog("modifyStatus C", 0);
-        store_.modifyStatus(packet.recordId, kFailed);
+        storeOutcome(packet.recordId, kFailed);
         writeLog("写成功-通讯失败", 2);
     }
 }
 
-bool stopRequested(const std::atomic<bool>* running) { return running != nullptr && !running->load(); }
+void SendRun::storeOutcome(int recordId, int status) {
+    if (store_.modifyStatus(recordId, status) == 1) return queue_.outcomeStored(recordId);
+    for (const unsigned long waitMs : kStatusRetryMs) {
+        control_.pause(waitMs);
+        if (store_.modifyStatus(recordId, status) == 1) return queue_.outcomeStored(recordId);
+    }
+    queue_.outcomeUnstored(recordId, status);
+    writeLog("发送结果未能写入发送队列, 暂存内存, 稍后重试: " + std::to_string(recordId), 2);
+}
 
-// Runs `action` when the scope is left, however it is left.
-template <typename Action>
-class OnExit {
+bool SendRun::writeUnstored() {
+    bool allStored = true;
+    for (const auto& [recordId, status] : queue_.unstoredOutcomes()) {
+        if (store_.modifyStatus(recordId, status) == 1) {
+            queue_.outcomeStored(recordId);
+            writeLog("暂存的发送结果已写入: " + std::to_string(recordId), 2);
+        } else {
+            allStored = false;
+        }
+    }
+    return allStored;
+}
+
+void SendRun::settleUnstored() {
+    close();
+    unsigned long waitMs = kUnstoredFirstWaitMs;
+    for (int round = 0; round < kUnstoredRounds; ++round) {
+        if (!control_.pause(waitMs)) return;
+        waitMs = std::min(waitMs * 2, kUnstoredMaxWaitMs);
+        open();
+        const bool allStored = writeUnstored();
+        close();
+        if (allStored) return;
+    }
+    writeLog("发送结果仍未能写入, 下次发送时再写", 2);
+}
+
+// Records the end of the run once: either takeNext found the queue empty
+// (recorded there, in the same step), or the run ends any other way.
+class EndOfRun {
 public:
-    explicit OnExit(Action action) : action_(action) {}
-    ~OnExit() { action_(); }
-    OnExit(const OnExit&) = delete;
-    OnExit& operator=(const OnExit&) = delete;
+    EndOfRun(CSmsSendLoadMag& queue, RunControl& control) : queue_(queue), control_(control) {}
+    ~EndOfRun() {
+        queueHook(QueuePoint::SenderReturning);
+        if (!recorded_) queue_.senderGone(control_);
+    }
+    EndOfRun(const EndOfRun&) = delete;
+    EndOfRun& operator=(const EndOfRun&) = delete;
+    void recorded() { recorded_ = true; }
 
 private:
-    Action action_;
+    CSmsSendLoadMag& queue_;
+    RunControl& control_;
+    bool recorded_ = false;
 };
 
 }  // namespace
 
-void sendQueueProc(const std::atomic<bool>* running) {
-    SendRun run;
+void sendQueueProc(RunControl* control) {
+    Unstoppable unstoppable;
+    RunControl& runControl = control != nullptr ? *control : unstoppable;
+    SendRun run(runControl);
     CSmsSendLoadMag& queue = *CSmsSendLoadMag::instance();
-    // However the run ends (queue empty, stopped, a callback threw), the
-    // queue learns that this sender is gone, so the log thread can end and
-    // the next send starts a new sending thread.
-    const OnExit leave([&queue] { queue.markSenderLeft(); });
+    EndOfRun end(queue, runControl);
     writeLog("SendSmsStart", 0);
+    bool settled = false;
     for (;;) {
-        // Stopped from outside: what is left stays queued, and waiting in
-        // the database, for the next sending thread.
-        if (stopRequested(running)) return;
-        run.store().initialize(run.path(), kPassword);
+        run.open();
+        run.writeUnstored();
         Dmg::QueueData record;
-        if (!queue.takeNextOrFinish(record)) {
-            writeLog("SendSmsEnd", 0);
-            run.store().close();
+        switch (queue.takeNext(record, runControl, settled)) {
+        case CSmsSendLoadMag::Take::Stopped:
+            // What is left stays queued, and waiting in the database, for
+            // the next sending thread.
+            run.close();
+            return;
+        case CSmsSendLoadMag::Take::OutcomesUnstored:
+            run.settleUnstored();
+            settled = true;
+            continue;
+        case CSmsSendLoadMag::Take::Finished:
+            end.recorded();
+            run.close();
             CSmsSendStartInstance::Instance()->sendFinished = true;
             return;
+        case CSmsSendLoadMag::Take::Packet:
+            break;
         }
+        settled = false;
         if (record.skipFlag != 1 && !run.handle(record)) continue;
-        run.store().close();
-        Platform::sleepMs(run.pauseMs());
+        run.close();
+        runControl.pause(run.pauseMs());
     }
 }
 

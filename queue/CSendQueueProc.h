@@ -3,15 +3,14 @@
 // the send-queue database and reports it to the caller.
 #pragma once
 
-#include <atomic>
-
 #include "contracts/export.h"
+#include "queue/RunControl.h"
 
 namespace SMS {
 
-// Returns when the in-memory queue is empty, or, when `running` is given,
-// once it reads false between two packets (the packets not yet sent stay
-// queued and waiting in the database).
-SMS_API void sendQueueProc(const std::atomic<bool>* running);
+// Returns when the in-memory queue is empty, or once `control` says the
+// thread was stopped (the packets not yet sent stay queued, and waiting in
+// the database). Without a control it runs until the queue is empty.
+SMS_API void sendQueueProc(RunControl* control);
 
 }  // namespace SMS

@@ -1,8 +1,9 @@
 #include "queue/CSendQueueService.h"
 
-#include <cassert>
+#include <algorithm>
 
 #include "contracts/base/CLog.h"
+#include "queue/CSmsSendLoadMag.h"
 
 SMS_SINGLETON_DEFINE(CSendQueueService)
 
@@ -12,12 +13,22 @@ void trace(const char* text) { Base::CLog::getSingleton().writeMessage(text, 0);
 
 const unsigned long kQueueWaitMs = 300;
 
-// A thread object may only be dropped once its thread has been joined:
-// stop() joins a thread that has ended (and stops one that still runs).
-template <typename Thread>
-void retire(std::unique_ptr<Thread>& thread) {
-    if (thread) thread->stop();
-    thread.reset();
+// Waits for a thread, or, on that very thread, lets it end by itself.
+void finish(std::unique_ptr<Base::BaseNativeThread> thread) {
+    if (!thread) return;
+    if (thread->isCurrentThread()) return Base::BaseNativeThread::disown(std::move(thread));
+    thread->stop();
+}
+
+// Starts `thread` in the place just claimed; gives the claim back when no
+// thread can be started.
+template <typename T, typename Unclaim>
+int launch(std::unique_ptr<T>& slot, Unclaim unclaim) {
+    slot = std::make_unique<T>();
+    if (slot->start()) return 1;
+    Base::CLog::getSingleton().writeMessage("CSendQueueService: cannot start a thread", 2);
+    unclaim();
+    return 0;
 }
 
 }  // namespace
@@ -30,34 +41,51 @@ CSendQueueService::~CSendQueueService() {
     queueEvent.reset();
 }
 
+void CSendQueueService::retire(Thread thread) {
+    if (thread) retired.push_back(std::move(thread));
+    for (auto it = retired.begin(); it != retired.end();) {
+        if ((*it)->isActive()) {
+            ++it;
+            continue;
+        }
+        (*it)->stop();  // threadProc_ has returned: the join is short
+        it = retired.erase(it);
+    }
+}
+
 int CSendQueueService::sendQueueData() {
     trace("WriteSendLog 0");
-    if (isSendThreadActive()) {
+    const std::lock_guard<std::recursive_mutex> lock(threadsMutex);
+    SMS::CSmsSendLoadMag& queue = *SMS::CSmsSendLoadMag::instance();
+    if (!queue.claimSender()) {
         trace("WriteSendLog 0");
         return 0;
     }
-    retire(sendThread);
-    sendThread = std::make_unique<CSendMsgThread>();
-    sendThread->start();
-    return 1;
+    retire(std::move(sendThread));
+    return launch(sendThread, [&queue] { queue.unclaimSender(); });
 }
 
 int CSendQueueService::WriteSendLog() {
     trace("WriteSendLog 0");
-    if (isWriteThreadActive()) {
+    const std::lock_guard<std::recursive_mutex> lock(threadsMutex);
+    SMS::CSmsSendLoadMag& queue = *SMS::CSmsSendLoadMag::instance();
+    isWriteThreadActive();
+    if (!queue.claimLogger()) {
         trace("WriteSendLog 1");
         return 0;
     }
     trace("WriteSendLog 4");
-    retire(logThread);
-    logThread = std::make_unique<CLogMsgThread>();
-    logThread->start();
-    return 1;
+    retire(std::move(logThread));
+    return launch(logThread, [&queue] { queue.unclaimLogger(); });
 }
 
-int CSendQueueService::isSendThreadActive() { return sendThread && sendThread->isActive() ? 1 : 0; }
+int CSendQueueService::isSendThreadActive() {
+    const std::lock_guard<std::recursive_mutex> lock(threadsMutex);
+    return sendThread && sendThread->isActive() ? 1 : 0;
+}
 
 int CSendQueueService::isWriteThreadActive() {
+    const std::lock_guard<std::recursive_mutex> lock(threadsMutex);
     trace("isWriteThreadActive 0");
     if (logThread) {
         trace("isWriteThreadActive 1");
@@ -67,21 +95,39 @@ int CSendQueueService::isWriteThreadActive() {
     return 0;
 }
 
-bool CSendQueueService::logThreadRunning() const { return logThread && logThread->isActive(); }
+bool CSendQueueService::logThreadRunning() const {
+    const std::lock_guard<std::recursive_mutex> lock(threadsMutex);
+    return logThread && logThread->isActive();
+}
 
 int CSendQueueService::isActive() { return isWriteThreadActive() || isSendThreadActive() ? 1 : 0; }
 
 int CSendQueueService::stop() {
-    if (logThread) logThread->stop();
-    if (sendThread) sendThread->stop();
-    sendThread.reset();
-    logThread.reset();
+    std::vector<Thread> doomed;
+    {
+        const std::lock_guard<std::recursive_mutex> lock(threadsMutex);
+        doomed.push_back(std::move(logThread));
+        doomed.push_back(std::move(sendThread));
+        std::move(retired.begin(), retired.end(), std::back_inserter(doomed));
+        retired.clear();
+        SMS::CSmsSendLoadMag::instance()->stopThreads([&doomed] {
+            for (const auto& thread : doomed) {
+                if (thread) thread->requestStop();
+            }
+        });
+    }
+    for (auto& thread : doomed) finish(std::move(thread));
     return 1;
 }
 
 void CSendQueueService::clear() {
-    sendThread.reset();
-    logThread.reset();
+    std::vector<Thread> doomed;
+    {
+        const std::lock_guard<std::recursive_mutex> lock(threadsMutex);
+        doomed.push_back(std::move(sendThread));
+        doomed.push_back(std::move(logThread));
+    }
+    for (auto& thread : doomed) finish(std::move(thread));
 }
 
 void CSendQueueService::waitforSendQueue() {

@@ -5,14 +5,17 @@
 #include <set>
 
 #include "contracts/base/CLog.h"
-#include "contracts/platform/Time.h"
 #include "queue/CSendQueueService.h"
+#include "queue/QueueHooks.h"
 
 namespace SMS {
 
 namespace {
 
 void trace(const char* text) { Base::CLog::getSingleton().writeMessage(text, 0); }
+
+// The value `unstored` holds for the packet the sender is sending.
+constexpr int kSending = -1;
 
 // The record that leads the packets of an immediate send in the queue.
 Dmg::QueueData summaryOf(const Dmg::QueueData& first, std::size_t packetCount) {
@@ -23,13 +26,6 @@ Dmg::QueueData summaryOf(const Dmg::QueueData& first, std::size_t packetCount) {
     summary.skipFlag = 1;
     summary.packetCount = static_cast<std::int32_t>(packetCount);
     return summary;
-}
-
-// A thread that declared itself done may still be returning; wait for it so
-// that the service starts a fresh one instead of relying on it.
-template <typename IsActive>
-void waitUntilGone(IsActive isActive) {
-    while (isActive()) Platform::sleepMs(1);
 }
 
 }  // namespace
@@ -71,8 +67,6 @@ CSmsSendLoadMag::~CSmsSendLoadMag() = default;
 int CSmsSendLoadMag::addSendQueue(const std::vector<Dmg::QueueData>& packets) {
     if (packets.empty()) return 0;
     trace("addSendQueue 1");
-    bool restartSender = false;
-    bool restartLogger = false;
     {
         const Platform::CriticalSection::Guard guard(queueLock);
         trace("addSendQueue 2");
@@ -90,17 +84,14 @@ int CSmsSendLoadMag::addSendQueue(const std::vector<Dmg::QueueData>& packets) {
         {
             const Platform::CriticalSection::Guard flagGuard(finishedLock);
             finished = false;
-            restartLogger = loggerLeft;
-            loggerLeft = false;
         }
-        restartSender = senderLeft;
-        senderLeft = false;
         trace("addSendQueue 3");
     }
     trace("addSendQueue 4");
+    // Each starts a thread only when none is there to take the packets; a
+    // sender that ends meanwhile does so in the same step as finding the
+    // queue empty, so either it takes them or a new one is started.
     CSendQueueService& service = CSendQueueService::getSingleton();
-    if (restartSender) waitUntilGone([&service] { return service.isSendThreadActive() != 0; });
-    if (restartLogger) waitUntilGone([&service] { return service.logThreadRunning(); });
     service.sendQueueData();
     service.WriteSendLog();
     return 1;
@@ -132,17 +123,6 @@ int CSmsSendLoadMag::ClearAll() {
     return 1;
 }
 
-int CSmsSendLoadMag::removeByRecordIds(const std::vector<int>& ids) {
-    const std::set<int> doomed(ids.begin(), ids.end());
-    const Platform::CriticalSection::Guard guard(queueLock);
-    const auto firstRemoved = std::remove_if(queue.begin(), queue.end(), [&doomed](const Dmg::QueueData& r) {
-        return r.skipFlag == 0 && doomed.count(r.recordId) != 0;
-    });
-    const int removed = static_cast<int>(std::distance(firstRemoved, queue.end()));
-    queue.erase(firstRemoved, queue.end());
-    return removed;
-}
-
 bool CSmsSendLoadMag::isEmpty() {
     const Platform::CriticalSection::Guard guard(queueLock);
     return queue.empty();
@@ -158,26 +138,112 @@ void CSmsSendLoadMag::setFinished() {
     finished = true;
 }
 
-bool CSmsSendLoadMag::takeNextOrFinish(Dmg::QueueData& out) {
+bool CSmsSendLoadMag::claimSender() {
     const Platform::CriticalSection::Guard guard(queueLock);
-    if (getHead(out) == 1) return true;
-    setFinished();
-    senderLeft = true;
-    return false;
-}
-
-void CSmsSendLoadMag::markSenderLeft() {
-    const Platform::CriticalSection::Guard guard(queueLock);
-    setFinished();
-    senderLeft = true;
-}
-
-bool CSmsSendLoadMag::retireLogger() {
-    const Platform::CriticalSection::Guard guard(queueLock);
-    const Platform::CriticalSection::Guard flagGuard(finishedLock);
-    if (!finished || !senderLeft) return false;
-    loggerLeft = true;
+    if (senderPresent) return false;
+    senderPresent = true;
     return true;
+}
+
+bool CSmsSendLoadMag::claimLogger() {
+    const Platform::CriticalSection::Guard guard(queueLock);
+    if (loggerPresent) return false;
+    loggerPresent = true;
+    return true;
+}
+
+void CSmsSendLoadMag::unclaimSender() {
+    const Platform::CriticalSection::Guard guard(queueLock);
+    senderPresent = false;
+}
+
+void CSmsSendLoadMag::unclaimLogger() {
+    const Platform::CriticalSection::Guard guard(queueLock);
+    loggerPresent = false;
+}
+
+void CSmsSendLoadMag::setSenderEnded() {
+    senderPresent = false;
+    setFinished();
+}
+
+CSmsSendLoadMag::Take CSmsSendLoadMag::takeNext(Dmg::QueueData& out, const RunControl& control,
+                                                bool unstoredOk) {
+    const Platform::CriticalSection::Guard guard(queueLock);
+    if (!control.running()) return Take::Stopped;
+    if (getHead(out) == 1) {
+        if (out.skipFlag != 1) unstored[out.recordId] = kSending;
+        return Take::Packet;
+    }
+    if (!unstoredOk && !unstored.empty()) return Take::OutcomesUnstored;
+    trace("SendSmsEnd");
+    queueHook(QueuePoint::SenderEnding);
+    setSenderEnded();
+    return Take::Finished;
+}
+
+void CSmsSendLoadMag::senderGone(const RunControl& control) {
+    const Platform::CriticalSection::Guard guard(queueLock);
+    if (control.running()) setSenderEnded();
+}
+
+void CSmsSendLoadMag::outcomeStored(int recordId) {
+    const Platform::CriticalSection::Guard guard(queueLock);
+    unstored.erase(recordId);
+}
+
+void CSmsSendLoadMag::outcomeUnstored(int recordId, int status) {
+    const Platform::CriticalSection::Guard guard(queueLock);
+    unstored[recordId] = status;
+}
+
+std::vector<std::pair<int, int>> CSmsSendLoadMag::unstoredOutcomes() {
+    const Platform::CriticalSection::Guard guard(queueLock);
+    std::vector<std::pair<int, int>> out;
+    for (const auto& [id, status] : unstored) {
+        if (status != kSending) out.emplace_back(id, status);
+    }
+    return out;
+}
+
+std::vector<int> CSmsSendLoadMag::unstoredIds() {
+    const Platform::CriticalSection::Guard guard(queueLock);
+    std::vector<int> ids;
+    for (const auto& entry : unstored) ids.push_back(entry.first);
+    return ids;
+}
+
+int CSmsSendLoadMag::removeByRecordIds(const std::vector<int>& ids, std::vector<int>& held) {
+    const std::set<int> doomed(ids.begin(), ids.end());
+    const Platform::CriticalSection::Guard guard(queueLock);
+    const auto firstRemoved = std::remove_if(queue.begin(), queue.end(), [&doomed](const Dmg::QueueData& r) {
+        return r.skipFlag == 0 && doomed.count(r.recordId) != 0;
+    });
+    const int removed = static_cast<int>(std::distance(firstRemoved, queue.end()));
+    queue.erase(firstRemoved, queue.end());
+    for (const int id : doomed) {
+        if (unstored.count(id) != 0) held.push_back(id);
+    }
+    return removed;
+}
+
+bool CSmsSendLoadMag::loggerMayEnd(const RunControl& control) {
+    const Platform::CriticalSection::Guard guard(queueLock);
+    if (!control.running() || senderPresent || !isFinished()) return false;
+    loggerPresent = false;
+    return true;
+}
+
+bool CSmsSendLoadMag::loggerResumes(const RunControl& control) {
+    const Platform::CriticalSection::Guard guard(queueLock);
+    if (!control.running() || loggerPresent) return false;
+    loggerPresent = true;
+    return true;
+}
+
+void CSmsSendLoadMag::loggerGone(const RunControl& control) {
+    const Platform::CriticalSection::Guard guard(queueLock);
+    if (control.running()) loggerPresent = false;
 }
 
 }  // namespace SMS

@@ -41,11 +41,11 @@ public:
 
     Dmg::CSendQueueSerialize* store() const { return open_ ? store_ : nullptr; }
 
-private:
     static void log(const std::string& text) {
         if (Base::CLog* const log = Base::CLog::getSingletonPtr()) log->writeMessage(text, 2);
     }
 
+private:
     Dmg::CSendQueueSerialize* store_;
     bool open_ = false;
 };
@@ -69,8 +69,14 @@ int CSmsSendQueueMag::loadSendMsg() {
         const QueueSession session;
         if (session.store() != nullptr) session.store()->loadAllQueue(loaded);
     }
+    // A packet the sender has taken is not waiting any more, even while its
+    // outcome is not yet in the file.
+    const std::vector<int> taken = CSmsSendLoadMag::instance()->unstoredIds();
     std::copy_if(loaded.begin(), loaded.end(), std::back_inserter(sendList),
-                 [](const Dmg::QueueData& p) { return p.state == Dmg::QueueData::kWaiting; });
+                 [&taken](const Dmg::QueueData& p) {
+                     return p.state == Dmg::QueueData::kWaiting &&
+                            std::find(taken.begin(), taken.end(), p.recordId) == taken.end();
+                 });
     return 1;
 }
 
@@ -103,10 +109,20 @@ int CSmsSendQueueMag::delSendElment(const int& id) {
 int CSmsSendQueueMag::delSendMsg(const std::vector<int>& ids) {
     for (const int id : ids) delSendElment(id);
     // The sending thread holds its own copy of queued packets; without this
-    // it would still send the packets the user has just removed.
-    CSmsSendLoadMag::instance()->removeByRecordIds(ids);
+    // it would still send the packets the user has just removed. A packet it
+    // has already taken is sent all the same: its row stays, to reach the
+    // history.
+    std::vector<int> held;
+    CSmsSendLoadMag::instance()->removeByRecordIds(ids, held);
+    std::vector<int> doomed;
+    for (const int id : ids) {
+        if (std::find(held.begin(), held.end(), id) == held.end()) doomed.push_back(id);
+    }
+    for (const int id : held) {
+        QueueSession::log("发送队列: 数据包 " + std::to_string(id) + " 已在发送中, 未删除");
+    }
     const QueueSession session;
-    if (session.store() != nullptr) session.store()->delQueue(ids);
+    if (session.store() != nullptr) session.store()->delQueue(doomed);
     return 1;
 }
 

@@ -19,7 +19,8 @@ public:
     ~CSmsSendQueueMag();
 
     // Reloads sendList with the packets of the database still waiting
-    // (state 0), in the database's order. Returns 1.
+    // (state 0, and not taken by the sending thread), in the database's
+    // order. Returns 1.
     int loadSendMsg();
     // Appends to sendList without writing the database. Returns 1.
     int addSendQueue(const std::vector<Dmg::QueueData>& packets);
@@ -32,8 +33,9 @@ public:
     // 0 when there is none.
     int delSendElment(const int& id);
     // Removes the packets from sendList, from the sending thread's memory and
-    // from the database. Every id goes to the database, loaded or not.
-    // Returns 1.
+    // from the database. Every id goes to the database, loaded or not, except
+    // a packet the sending thread has already taken: it is sent and reaches
+    // the history (logged). Returns 1.
     int delSendMsg(const std::vector<int>& ids);
     // The same; recipients first becomes the recipient count of the removed
     // packets that sendList held.

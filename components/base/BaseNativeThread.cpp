@@ -1,5 +1,7 @@
 #include "contracts/base/BaseNativeThread.h"
 
+#include <chrono>
+#include <condition_variable>
 #include <exception>
 #include <mutex>
 #include <string>
@@ -10,13 +12,18 @@
 namespace Base {
 
 struct BaseNativeThread::Impl {
-    std::mutex mutex;      // guards thread and threadId
-    std::mutex joinMutex;  // makes every outside stop() wait for the join
+    // Guards thread, threadId and self; the run flag changes under it too, so
+    // a pause cannot miss its wake-up.
+    std::mutex mutex;
+    std::condition_variable wake;  // notified when the run flag is cleared
+    std::mutex joinMutex;          // makes every outside stop() wait for the join
     std::thread thread;
     std::thread::id threadId;
-    // Shared with the running thread, which touches nothing else of this
-    // object after threadProc_ returns (it may have been detached by then).
-    std::shared_ptr<std::atomic<bool>> active = std::make_shared<std::atomic<bool>>(false);
+    // Set by disown() on the owner's side, taken by the thread when
+    // threadProc_ has returned.
+    std::unique_ptr<BaseNativeThread> self;
+    // Set by start(), cleared by the thread after threadProc_; read anywhere.
+    std::atomic<bool> active{false};
 };
 
 namespace {
@@ -35,7 +42,7 @@ void runGuarded(Body&& body) {
 
 }  // namespace
 
-BaseNativeThread::BaseNativeThread() : m_bRun(false), impl_(std::make_unique<Impl>()) {}
+BaseNativeThread::BaseNativeThread() : m_bRun(false), impl_(std::make_shared<Impl>()) {}
 
 BaseNativeThread::BaseNativeThread(const BaseNativeThread&) : BaseNativeThread() {}
 
@@ -45,40 +52,56 @@ BaseNativeThread& BaseNativeThread::operator=(const BaseNativeThread& other) {
     return *this;
 }
 
-BaseNativeThread::~BaseNativeThread() { stop(); }
+BaseNativeThread::~BaseNativeThread() {
+    stop();
+    // Only when destroyed on its own thread is it still joinable; it cannot
+    // be waited for there.
+    const std::lock_guard<std::mutex> lock(impl_->mutex);
+    if (impl_->thread.joinable()) impl_->thread.detach();
+}
 
 bool BaseNativeThread::start() {
     const std::lock_guard<std::mutex> lock(impl_->mutex);
-    if (*impl_->active) return false;
+    if (impl_->active) return false;
     // threadProc_ of the previous run has returned; only its exit remains.
     if (impl_->thread.joinable()) impl_->thread.join();
 
     m_bRun = true;
-    *impl_->active = true;  // before launch: no window where a started thread looks idle
+    impl_->active = true;  // before launch: no window where a started thread looks idle
     try {
-        impl_->thread = std::thread([this, active = impl_->active] {
+        impl_->thread = std::thread([this, impl = impl_] {
             runGuarded([this] { return threadProc_(); });
-            *active = false;
+            std::unique_ptr<BaseNativeThread> self;
+            {
+                const std::lock_guard<std::mutex> guard(impl->mutex);
+                self = std::move(impl->self);
+                if (self) impl->thread.detach();
+                impl->active = false;
+            }
+            // A disowned object ends with its thread; its stop() sees its own
+            // thread and does not wait.
+            self.reset();
         });
         impl_->threadId = impl_->thread.get_id();
         return true;
     } catch (...) {
-        *impl_->active = false;
+        impl_->active = false;
         m_bRun = false;
         return false;
     }
 }
 
-void BaseNativeThread::stop() {
-    m_bRun = false;
+void BaseNativeThread::requestStop() {
     {
         const std::lock_guard<std::mutex> lock(impl_->mutex);
-        if (impl_->threadId == std::this_thread::get_id()) {
-            // Called by threadProc_ itself: it cannot join itself.
-            if (impl_->thread.joinable()) impl_->thread.detach();
-            return;
-        }
+        m_bRun = false;
     }
+    impl_->wake.notify_all();
+}
+
+void BaseNativeThread::stop() {
+    requestStop();
+    if (isCurrentThread()) return;
     const std::lock_guard<std::mutex> joinLock(impl_->joinMutex);
     std::thread finished;
     {
@@ -94,7 +117,32 @@ void BaseNativeThread::stop() {
     if (impl_->threadId == joined) impl_->threadId = std::thread::id();
 }
 
-bool BaseNativeThread::isActive() const { return *impl_->active; }
+bool BaseNativeThread::isActive() const { return impl_->active; }
+
+bool BaseNativeThread::isCurrentThread() const {
+    const std::lock_guard<std::mutex> lock(impl_->mutex);
+    return impl_->threadId == std::this_thread::get_id();
+}
+
+void BaseNativeThread::disown(std::unique_ptr<BaseNativeThread> thread) {
+    if (!thread) return;
+    thread->requestStop();
+    const std::shared_ptr<Impl> impl = thread->impl_;
+    {
+        const std::lock_guard<std::mutex> lock(impl->mutex);
+        if (impl->active) {
+            impl->self = std::move(thread);
+            return;
+        }
+    }
+    thread.reset();  // threadProc_ has returned: the usual join is short
+}
+
+bool BaseNativeThread::pauseWhileRunning(unsigned long ms) {
+    std::unique_lock<std::mutex> lock(impl_->mutex);
+    impl_->wake.wait_for(lock, std::chrono::milliseconds(ms), [this] { return !m_bRun; });
+    return m_bRun;
+}
 
 int BaseNativeThread::threadProc_() { return 0; }
 

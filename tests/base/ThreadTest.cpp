@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <thread>
 
@@ -11,11 +12,18 @@
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 // A thread whose body is given by the test.
 struct Worker : Base::BaseNativeThread {
-    explicit Worker(std::function<void(Worker&)> b) : body(std::move(b)) {}
-    ~Worker() override { stop(); }
+    explicit Worker(std::function<void(Worker&)> b, std::atomic<bool>* gone = nullptr)
+        : body(std::move(b)), destroyed(gone) {}
+    ~Worker() override {
+        stop();
+        if (destroyed) *destroyed = true;
+    }
     bool running() const { return m_bRun; }
+    bool pause(unsigned long ms) { return pauseWhileRunning(ms); }
     int threadProc_() override {
         ++runs;
         body(*this);
@@ -23,13 +31,16 @@ struct Worker : Base::BaseNativeThread {
     }
     std::function<void(Worker&)> body;
     std::atomic<int> runs{0};
+    std::atomic<bool> done{false};
+    std::atomic<bool>* destroyed;
 };
 
 // Generous: only a hang should fail it.
-bool waitIdle(const Worker& w) {
-    for (int i = 0; i < 20000 && w.isActive(); ++i)
+template <typename Condition>
+bool waitFor(Condition condition) {
+    for (int i = 0; i < 20000 && !condition(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    return !w.isActive();
+    return condition();
 }
 
 }  // namespace
@@ -52,7 +63,7 @@ TEST(BaseNativeThread, StopsLoopAndRestartsAfterEachWayOfEnding) {
     for (int run = 2; run <= 5; ++run) {
         SCOPED_TRACE(run);
         ASSERT_TRUE(w.start());
-        ASSERT_TRUE(waitIdle(w));
+        ASSERT_TRUE(waitFor([&] { return !w.isActive(); }));
         EXPECT_EQ(w.runs, run);
     }
     const auto lines = capture.lines();
@@ -61,4 +72,54 @@ TEST(BaseNativeThread, StopsLoopAndRestartsAfterEachWayOfEnding) {
         EXPECT_EQ(lines[i].level, 2);
         EXPECT_NE(lines[i].text.find(i ? "exception" : "boom"), std::string::npos) << lines[i].text;
     }
+}
+
+// A thread that stopped itself and goes on for a while must still be waited
+// for by a later stop() (and the destructor), or it runs on freed memory.
+TEST(BaseNativeThread, OutsideStopWaitsForAThreadThatStoppedItself) {
+    std::atomic<bool> selfStopped{false};
+    auto w = std::make_unique<Worker>([&selfStopped](Worker& self) {
+        self.stop();
+        selfStopped = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        self.done = true;
+    });
+    ASSERT_TRUE(w->start());
+    ASSERT_TRUE(waitFor([&] { return selfStopped.load(); }));
+    w->stop();
+    EXPECT_TRUE(w->done);
+    w.reset();
+}
+
+// stop() cuts a long pause short; the pause tells that the flag was cleared.
+TEST(BaseNativeThread, StopCutsAPauseShort) {
+    std::atomic<int> pauseResult{-1};
+    Worker w([&pauseResult](Worker& self) { pauseResult = self.pause(60000) ? 1 : 0; });
+    ASSERT_TRUE(w.start());
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    const auto t0 = Clock::now();
+    w.stop();
+    EXPECT_LT(Clock::now() - t0, std::chrono::seconds(30));
+    EXPECT_EQ(pauseResult, 0);
+}
+
+// An owner that runs on the thread itself hands the object over; it is
+// destroyed by its thread after threadProc_, never while it runs.
+TEST(BaseNativeThread, DisownedThreadOutlivesItsProcedure) {
+    std::atomic<bool> destroyed{false};
+    std::unique_ptr<Base::BaseNativeThread> owner;
+    owner = std::make_unique<Worker>(
+        [&owner](Worker& self) {
+            Base::BaseNativeThread::disown(std::move(owner));
+            EXPECT_FALSE(self.running());
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            self.done = true;  // freed memory here would show under the sanitizer
+        },
+        &destroyed);
+    ASSERT_TRUE(owner->start());
+    ASSERT_TRUE(waitFor([&] { return destroyed.load(); }));
+    // An idle object handed over is destroyed at once.
+    std::atomic<bool> idleGone{false};
+    Base::BaseNativeThread::disown(std::make_unique<Worker>([](Worker&) {}, &idleGone));
+    EXPECT_TRUE(idleGone);
 }

@@ -1,12 +1,16 @@
 // A recording model of SQu.dll and HLog.dll behind the two stores of the
-// background threads, a scripted gateway, and a fixture that owns the
-// service and restores the shared singletons afterwards.
+// background threads, a scripted gateway that can hold a packet, and a
+// fixture that owns the service, works in a folder of its own and restores
+// the shared singletons afterwards.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -19,29 +23,93 @@
 #include "contracts/net/CNetInterfaceMag.h"
 #include "queue/CSendQueueService.h"
 #include "queue/CSmsSendLoadMag.h"
+#include "queue/QueueHooks.h"
 #include "send/CSmsSendStartInstance.h"
 #include "send/CUserInfo.h"
 #include "tests/fakes/LogCapture.h"
 #include "tests/fakes/ScopedStore.h"
+#include "tests/fakes/TempDir.h"
 
 namespace queuetest {
 
-// Packet statuses written by the sender and the rows the log thread moved.
+using Ids = std::vector<int>;
+
+inline Ids sorted(Ids ids) {
+    std::sort(ids.begin(), ids.end());
+    return ids;
+}
+
+inline Ids range(int first, int last) {
+    Ids ids;
+    for (int id = first; id <= last; ++id) ids.push_back(id);
+    return ids;
+}
+
+// Polls `done` for up to `limit`: waits for an outcome, never for luck.
+template <typename Done>
+bool waitUntil(Done done, std::chrono::milliseconds limit = std::chrono::seconds(30)) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
+// A gate one thread waits at until another opens it.
+class Gate {
+public:
+    void open() {
+        const std::lock_guard<std::mutex> g(mutex_);
+        open_ = true;
+        changed_.notify_all();
+    }
+    void pass() {
+        std::unique_lock<std::mutex> g(mutex_);
+        reached_ = true;
+        changed_.notify_all();
+        changed_.wait(g, [this] { return open_; });
+    }
+    bool reached(std::chrono::milliseconds limit = std::chrono::seconds(30)) {
+        std::unique_lock<std::mutex> g(mutex_);
+        return changed_.wait_for(g, limit, [this] { return reached_; });
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool open_ = false, reached_ = false;
+};
+
+// Packet statuses stored by the sender and the rows the log thread moved.
 struct QueueModel {
     std::mutex mutex;
-    std::vector<std::pair<int, int>> statusCalls;  // (record id, status)
-    std::map<int, Dmg::QueueData> finishedRows;    // waiting to be moved
-    std::vector<int> history;                      // moved record ids
+    std::vector<std::pair<int, int>> statusCalls;  // stored (record id, status)
+    std::set<int> failStatus;                      // statuses of these ids cannot be written
+    int failedStatusCalls = 0;
+    std::map<int, Dmg::QueueData> finishedRows;  // waiting to be moved
+    Ids history;                                 // moved record ids
+    bool historyFails = false;
+    int writeLogCalls = 0;
     int opens = 0, closes = 0;
+    // Called by getAllSendData with its answer, outside the model's lock.
+    std::function<void(const Ids&)> onRead;
+
+    template <typename T>
+    T get(const T& field) {
+        const std::lock_guard<std::mutex> g(mutex);
+        return field;
+    }
 };
 
 class FakeSendQueue : public Dmg::CSendQueueSerialize {
 public:
     explicit FakeSendQueue(QueueModel& m) : m_(m) {}
-    int initialize(const std::string&, const std::string&) override { return lock(), ++m_.opens, 1; }
-    int close() override { return lock(), ++m_.closes, 1; }
+    int initialize(const std::string&, const std::string&) override { return count(m_.opens); }
+    int close() override { return count(m_.closes); }
     int modifyStatus(const int& id, const int& status) override {
         const std::lock_guard<std::mutex> g(m_.mutex);
+        if (m_.failStatus.count(id) != 0) return ++m_.failedStatusCalls, 0;
         m_.statusCalls.emplace_back(id, status);
         Dmg::QueueData row;
         row.recordId = id;
@@ -51,38 +119,63 @@ public:
     }
 
 private:
-    std::unique_lock<std::mutex> lock() { return std::unique_lock<std::mutex>(m_.mutex); }
+    int count(int& n) {
+        const std::lock_guard<std::mutex> g(m_.mutex);
+        return ++n, 1;
+    }
     QueueModel& m_;
 };
 
 class FakeLogQueue : public Dmg::CLogSendQueueSerialize {
 public:
     explicit FakeLogQueue(QueueModel& m) : m_(m) {}
-    int getAllSendData(std::vector<Dmg::QueueData>& records, std::vector<int>& ids) override {
-        const std::lock_guard<std::mutex> g(m_.mutex);
-        for (const auto& [id, row] : m_.finishedRows) records.push_back(row), ids.push_back(id);
+    int initializeHistroyDB(const std::string&, const std::string&) override { return 1; }
+    int initializeSendQueueDB(const std::string&, const std::string&) override { return 1; }
+    int initializeMainDB(const std::string&, const std::string&) override { return 1; }
+    int closeHistoryDB() override { return 1; }
+    int closeSendQueueDB() override { return 1; }
+    int closeMainDB() override { return 1; }
+    int getAllSendData(std::vector<Dmg::QueueData>& records, Ids& ids) override {
+        Ids found;
+        std::function<void(const Ids&)> onRead;
+        {
+            const std::lock_guard<std::mutex> g(m_.mutex);
+            for (const auto& [id, row] : m_.finishedRows) records.push_back(row), found.push_back(id);
+            onRead = m_.onRead;
+        }
+        if (onRead) onRead(found);
+        ids.insert(ids.end(), found.begin(), found.end());
         return 1;
     }
     int writeLog(const std::vector<Dmg::QueueData>& records) override {
         const std::lock_guard<std::mutex> g(m_.mutex);
-        for (const auto& r : records) m_.history.push_back(r.recordId);
+        ++m_.writeLogCalls;
+        if (m_.historyFails) return 0;
+        for (const auto& r : records) written_.insert(r.recordId), m_.history.push_back(r.recordId);
         return 1;
     }
-    int deleteSendData(const std::vector<int>& ids) override {
+    // Deletes only rows whose history row was written, as the real store does.
+    int deleteSendData(const Ids& ids) override {
         const std::lock_guard<std::mutex> g(m_.mutex);
-        for (int id : ids) m_.finishedRows.erase(id);
+        for (int id : ids) {
+            if (written_.count(id) != 0) m_.finishedRows.erase(id);
+        }
         return 1;
     }
 
 private:
     QueueModel& m_;
+    std::set<int> written_;
 };
 
-// Refuses the record ids in `refused` with an error text naming the id.
+// Refuses the record ids in `refused` (error text "refused <id>"); holds the
+// packet `holdId` at `hold` until the gate is opened.
 class ScriptedGateway : public SMS::NET::IGateway {
 public:
-    explicit ScriptedGateway(std::set<int> refused) : refused_(std::move(refused)) {}
+    explicit ScriptedGateway(std::set<int> refused = {}, int holdId = 0)
+        : refused_(std::move(refused)), holdId_(holdId) {}
     SMS::NET::CNetSendResultB send(const Dmg::QueueData& p) override {
+        if (p.recordId == holdId_) hold.pass();
         const std::lock_guard<std::mutex> g(mutex_);
         sent_.push_back(p.recordId);
         SMS::NET::CNetSendResultB r;
@@ -90,15 +183,17 @@ public:
         return r;
     }
     SMS::NET::CNetLogResult login(const std::string&, const std::string&) override { return {}; }
-    std::vector<int> sent() {
+    Ids sent() {
         const std::lock_guard<std::mutex> g(mutex_);
         return sent_;
     }
+    Gate hold;
 
 private:
     std::mutex mutex_;
     std::set<int> refused_;
-    std::vector<int> sent_;
+    int holdId_;
+    Ids sent_;
 };
 
 inline Dmg::QueueData packet(int recordId, int recipients = 1, int timer = 0, int rejected = 0) {
@@ -113,44 +208,60 @@ inline Dmg::QueueData packet(int recordId, int recipients = 1, int timer = 0, in
     return p;
 }
 
-// Waits (bounded) until the service's threads have ended by themselves.
-inline bool waitIdle(CSendQueueService& service, std::chrono::seconds limit = std::chrono::seconds(20)) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (service.isSendThreadActive() || service.logThreadRunning()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
+inline std::vector<Dmg::QueueData> packets(int first, int last) {
+    std::vector<Dmg::QueueData> out;
+    for (int id = first; id <= last; ++id) out.push_back(packet(id));
+    return out;
+}
+
+inline int addSendQueue(const std::vector<Dmg::QueueData>& p) {
+    return SMS::CSmsSendLoadMag::instance()->addSendQueue(p);
+}
+
+// True once the service's threads have ended by themselves.
+inline bool waitIdle(CSendQueueService& service, std::chrono::seconds limit = std::chrono::seconds(60)) {
+    return waitUntil([&] { return !service.isSendThreadActive() && !service.logThreadRunning(); }, limit);
 }
 
 class QueueTest : public ::testing::Test {
 protected:
     QueueTest() {
+        SMS::CUserInfo::instance()->userDir = dir.path();
         settings.packetPauseMs = 0;
         settings.sendFinished = false;
         settings.onPacketDone = [this](int& id, int&) {
             const std::lock_guard<std::mutex> g(doneMutex);
             done.push_back(id);
+            if (onDone) onDone(id);
         };
         settings.onFirstSendFailure = [this](std::string& text) {
             const std::lock_guard<std::mutex> g(doneMutex);
             questions.push_back(text);
-            return stopOnFailure.load();
+            return stopOnFailure;
         };
         settings.onSendAborted = [this] { ++aborted; };
     }
     ~QueueTest() override {
         service.reset();
+        SMS::setQueueHook(nullptr);
         SMS::CSmsSendLoadMag::instance()->ClearAll();
         settings = saved;
         SMS::NET::CNetInterfaceMag::instance()->setGateway(nullptr);
     }
-    std::vector<int> doneIds() {
+    Ids doneIds() {
         const std::lock_guard<std::mutex> g(doneMutex);
         return done;
     }
-    void useGateway(std::shared_ptr<SMS::NET::IGateway> g) { SMS::NET::CNetInterfaceMag::instance()->setGateway(g); }
+    std::shared_ptr<ScriptedGateway> useGateway(std::set<int> refused = {}, int holdId = 0) {
+        auto g = std::make_shared<ScriptedGateway>(std::move(refused), holdId);
+        SMS::NET::CNetInterfaceMag::instance()->setGateway(g);
+        return g;
+    }
+    bool allDone(std::size_t n) {
+        return waitUntil([&] { return doneIds().size() >= n; });
+    }
 
+    fakes::TempDir dir;
     SMS::CSmsSendStartInstance& settings = *SMS::CSmsSendStartInstance::Instance();
     const SMS::CSmsSendStartInstance saved = settings;
     QueueModel model;
@@ -161,10 +272,11 @@ protected:
     fakes::LogCapture log;
     std::unique_ptr<CSendQueueService> service = std::make_unique<CSendQueueService>();
     std::mutex doneMutex;
-    std::vector<int> done;
+    Ids done;
+    std::function<void(int)> onDone;  // runs on the sending thread
     std::vector<std::string> questions;
     std::atomic<int> aborted{0};
-    std::atomic<int> stopOnFailure{0};
+    int stopOnFailure = 0;
 };
 
 }  // namespace queuetest

@@ -5,7 +5,6 @@
 #include "contracts/dmg/CHistoryLogSerialize.h"
 #include "contracts/net/CEmbeddedGateway.h"
 #include "contracts/net/CNetSendASend.h"
-#include "tests/fakes/TempDir.h"
 
 namespace queuetest {
 namespace {
@@ -30,10 +29,7 @@ Dmg::QueueData realPacket(int n) {
 
 class EndToEnd : public QueueTest {
 protected:
-    EndToEnd() {
-        SMS::CUserInfo::instance()->userDir = dir.path();
-        Dmg::CDataManager::getSingleton().openUserData(dir.path());
-    }
+    EndToEnd() { Dmg::CDataManager::getSingleton().openUserData(dir.path()); }
     ~EndToEnd() override {
         service.reset();
         Dmg::CDataManager::getSingleton().closeUserData();
@@ -51,8 +47,6 @@ protected:
         for (std::size_t i = 0; i < packets.size(); ++i) packets[i].recordId = ids[i];
         return packets;
     }
-
-    fakes::TempDir dir;
 };
 
 TEST_F(EndToEnd, ThousandPacketsEndInTheHistoryOnce) {
@@ -63,10 +57,10 @@ TEST_F(EndToEnd, ThousandPacketsEndInTheHistoryOnce) {
     fakes::ScopedStore realLog("logsendqueue", &logStoreReal);
     auto gateway = std::make_shared<SMS::NET::CEmbeddedGateway>();
     gateway->setRefuseEveryNth(10);
-    useGateway(gateway);
+    SMS::NET::CNetInterfaceMag::instance()->setGateway(gateway);
 
     const int kPackets = 1000;
-    for (int first = 1; first <= kPackets; first += 100) SMS::CSmsSendLoadMag::instance()->addSendQueue(stored(first, 100));
+    for (int first = 1; first <= kPackets; first += 100) addSendQueue(stored(first, 100));
     ASSERT_TRUE(waitIdle(*service, std::chrono::seconds(120)));
 
     EXPECT_EQ(static_cast<std::size_t>(kPackets), doneIds().size());

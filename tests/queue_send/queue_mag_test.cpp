@@ -25,7 +25,9 @@ TEST_F(QueueTest, AddSendQueuePutsTheSendTotalsAtTheSummaryPosition) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         SMS::CSmsSendLoadMag local;  // the threads started meanwhile work on the shared queue
+        local.setFinished();
         ASSERT_EQ(1, local.addSendQueue(c.packets));
+        EXPECT_FALSE(local.isFinished());
         const auto got = drain(local);
         ASSERT_EQ(c.skip.size(), got.size());
         for (std::size_t i = 0; i < got.size(); ++i) {
@@ -37,7 +39,6 @@ TEST_F(QueueTest, AddSendQueuePutsTheSendTotalsAtTheSummaryPosition) {
         }
         EXPECT_EQ(1001, got[0].packetId);  // summary copies the first packet's id and text
         EXPECT_EQ("text", got[0].displayText);
-        EXPECT_FALSE(local.isFinished());
     }
 }
 
@@ -58,7 +59,9 @@ TEST_F(QueueTest, GetHeadClearAllAndRemoveByRecordIds) {
     EXPECT_EQ(77, out.recordId);
 
     local.addSendQueue({packet(1), packet(2), packet(3), packet(4)});
-    EXPECT_EQ(2, local.removeByRecordIds({2, 4, 99}));
+    Ids held;
+    EXPECT_EQ(2, local.removeByRecordIds({2, 4, 99}, held));
+    EXPECT_TRUE(held.empty());
     const auto left = drain(local);
     ASSERT_EQ(3u, left.size());  // the summary stays
     EXPECT_EQ(1, left[1].recordId);

@@ -1,21 +1,26 @@
 // The sending procedure against the recording stores and a scripted gateway.
 #include "tests/queue_send/QueueFakes.h"
 
+#include <algorithm>
+#include <future>
+
+#include "queue/CSmsSendQueueMag.h"
+
 namespace queuetest {
 namespace {
 
 using Calls = std::vector<std::pair<int, int>>;
+using Clock = std::chrono::steady_clock;
 
 TEST_F(QueueTest, PacketsAreSentOrFailedAndMovedToHistory) {
-    auto gateway = std::make_shared<ScriptedGateway>(std::set<int>{3, 4});
-    useGateway(gateway);
+    auto gateway = useGateway({3, 4});
     // 2 is rejected: failed without sending, and no question for it.
-    SMS::CSmsSendLoadMag::instance()->addSendQueue({packet(1), packet(2, 1, 0, 1), packet(3), packet(4)});
+    addSendQueue({packet(1), packet(2, 1, 0, 1), packet(3), packet(4)});
     ASSERT_TRUE(waitIdle(*service));
 
-    EXPECT_EQ((std::vector<int>{1, 3, 4}), gateway->sent());
+    EXPECT_EQ((Ids{1, 3, 4}), gateway->sent());
     EXPECT_EQ((Calls{{1, 1}, {2, 0}, {3, 0}, {4, 0}}), model.statusCalls);
-    EXPECT_EQ((std::vector<int>{1, 2, 3, 4}), doneIds());
+    EXPECT_EQ((Ids{1, 2, 3, 4}), doneIds());
     EXPECT_EQ((std::vector<std::string>{"refused 3"}), questions);
     EXPECT_EQ(0, aborted.load());
     EXPECT_EQ(1, log.count("写成功"));
@@ -23,20 +28,19 @@ TEST_F(QueueTest, PacketsAreSentOrFailedAndMovedToHistory) {
     EXPECT_EQ(1, log.count("send packet failed"));
     EXPECT_EQ(1, log.count("LogStart Sleep9--"));
     EXPECT_EQ(model.opens, model.closes);
-    std::sort(model.history.begin(), model.history.end());
-    EXPECT_EQ((std::vector<int>{1, 2, 3, 4}), model.history);
+    EXPECT_EQ((Ids{1, 2, 3, 4}), sorted(model.history));
     EXPECT_TRUE(settings.sendFinished);
     EXPECT_TRUE(SMS::CSmsSendLoadMag::instance()->isFinished());
 }
 
 TEST_F(QueueTest, CallerStopsAfterTheFirstFailure) {
-    useGateway(std::make_shared<ScriptedGateway>(std::set<int>{1}));
+    useGateway({1});
     stopOnFailure = 1;
     settings.onSendAborted = [this] {
         ++aborted;
         SMS::CSmsSendLoadMag::instance()->ClearAll();
     };
-    SMS::CSmsSendLoadMag::instance()->addSendQueue({packet(1), packet(2), packet(3)});
+    addSendQueue(packets(1, 3));
     ASSERT_TRUE(waitIdle(*service));
     EXPECT_EQ((Calls{{1, 0}}), model.statusCalls);
     EXPECT_TRUE(doneIds().empty());
@@ -44,35 +48,107 @@ TEST_F(QueueTest, CallerStopsAfterTheFirstFailure) {
     EXPECT_EQ(1u, questions.size());
 }
 
-TEST_F(QueueTest, StopDuringALongQueueKeepsTheRestQueued) {
-    useGateway(std::make_shared<ScriptedGateway>(std::set<int>{}));
-    settings.packetPauseMs = 20;
-    std::vector<Dmg::QueueData> packets;
-    for (int id = 1; id <= 200; ++id) packets.push_back(packet(id));
-    SMS::CSmsSendLoadMag::instance()->addSendQueue(packets);
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+// stop() does not sit out a long pause; what is left stays queued, calling
+// sendQueueData() directly resumes the send, and a send added meanwhile
+// neither waits for it nor starts a second sender.
+TEST_F(QueueTest, StopCutsThePauseShortAndSendQueueDataResumes) {
+    auto gateway = useGateway({}, 2);
+    settings.packetPauseMs = 60000;
+    addSendQueue(packets(1, 50));
+    ASSERT_TRUE(waitUntil([&] { return log.count("getHead 4") == 1; }));  // the summary, then the pause
+    const auto t0 = Clock::now();
     service->stop();
+    EXPECT_LT(Clock::now() - t0, std::chrono::seconds(20));
     EXPECT_EQ(0, service->isActive());
+    EXPECT_TRUE(doneIds().empty());
 
-    const std::size_t sent = model.statusCalls.size();
-    int left = 0;
-    Dmg::QueueData r;
-    while (SMS::CSmsSendLoadMag::instance()->getHead(r)) left += r.skipFlag == 0 ? 1 : 0;
-    EXPECT_LT(sent, 200u);
-    EXPECT_EQ(200u, sent + left);
+    settings.packetPauseMs = 0;
+    EXPECT_EQ(1, service->sendQueueData());
+    EXPECT_EQ(1, service->WriteSendLog());
+    ASSERT_TRUE(gateway->hold.reached());
+    auto add = std::async(std::launch::async, [] { return addSendQueue({packet(51)}); });
+    EXPECT_EQ(std::future_status::ready, add.wait_for(std::chrono::seconds(10)));
+    gateway->hold.open();
+    ASSERT_TRUE(allDone(51));
+    ASSERT_TRUE(waitIdle(*service));
+    EXPECT_EQ(range(1, 51), gateway->sent());
+    EXPECT_EQ(range(1, 51), sorted(model.history));
 }
 
 // Sends added while the previous sender is ending must still be sent.
 TEST_F(QueueTest, BackToBackSendsAreAllSentAndMoved) {
-    useGateway(std::make_shared<ScriptedGateway>(std::set<int>{}));
+    useGateway();
     for (int id = 1; id <= 60; ++id) {
-        SMS::CSmsSendLoadMag::instance()->addSendQueue({packet(id)});
+        addSendQueue({packet(id)});
         if (id % 3 == 0) std::this_thread::sleep_for(std::chrono::microseconds(200 * (id % 7)));
     }
     ASSERT_TRUE(waitIdle(*service));
-    EXPECT_EQ(60u, doneIds().size());
-    EXPECT_EQ(60u, model.history.size());
+    EXPECT_EQ(range(1, 60), sorted(doneIds()));
+    EXPECT_EQ(range(1, 60), sorted(model.history));
     EXPECT_TRUE(model.finishedRows.empty());
+}
+
+// A status that cannot be written is kept, never shown as waiting, and
+// written once the store takes it again; the packet is sent once.
+TEST_F(QueueTest, UnwritableStatusIsKeptAndWrittenLater) {
+    auto gateway = useGateway();
+    model.failStatus = {2};
+    struct ViewStore : Dmg::CSendQueueSerialize {
+        int initialize(const std::string&, const std::string&) override { return 1; }
+        int close() override { return 1; }
+        int loadAllQueue(std::vector<Dmg::QueueData>& out) override { return out.push_back(packet(2)), 1; }
+    } viewStore;
+    fakes::ScopedStore viewReg("sendqueuemodify", &viewStore);
+    addSendQueue(packets(1, 3));
+    ASSERT_TRUE(allDone(3));
+    ASSERT_TRUE(waitUntil([&] { return model.get(model.failedStatusCalls) >= 5; }));
+    SMS::CSmsSendQueueMag view;
+    view.loadSendMsg();
+    EXPECT_EQ(0, view.getMsgNum());
+    EXPECT_EQ(1, service->isSendThreadActive());  // still trying
+    {
+        const std::lock_guard<std::mutex> g(model.mutex);
+        model.failStatus.clear();
+    }
+    ASSERT_TRUE(waitIdle(*service));
+    EXPECT_EQ((Calls{{1, 1}, {3, 1}, {2, 1}}), model.statusCalls);
+    EXPECT_EQ((Ids{1, 2, 3}), sorted(model.history));
+    EXPECT_EQ((Ids{1, 2, 3}), gateway->sent());
+    EXPECT_TRUE(SMS::CSmsSendLoadMag::instance()->unstoredIds().empty());
+}
+
+// Each callback of the sending thread may stop the service, or destroy it;
+// the thread ends by itself, nothing is freed under it, and a later send
+// sends what was left.
+TEST_F(QueueTest, CallbacksMayStopOrDestroyTheService) {
+    enum class Via { Done, Question, Aborted, DestroyInDone };
+    for (const Via via : {Via::Done, Via::Question, Via::Aborted, Via::DestroyInDone}) {
+        SCOPED_TRACE(static_cast<int>(via));
+        if (!service) service = std::make_unique<CSendQueueService>();
+        std::atomic<int> left{0};
+        SMS::setQueueHook([&left](SMS::QueuePoint p) { left += p == SMS::QueuePoint::SenderReturning; });
+        auto gateway = useGateway({1});
+        stopOnFailure = via == Via::Aborted ? 1 : 0;
+        std::atomic<bool> once{false};
+        const auto stopHere = [&] {
+            if (once.exchange(true)) return;
+            if (via == Via::DestroyInDone) return service.reset();
+            service->stop();
+        };
+        onDone = [&](int) { if (via == Via::Done || via == Via::DestroyInDone) stopHere(); };
+        settings.onFirstSendFailure = [&](std::string&) { if (via == Via::Question) stopHere(); return stopOnFailure; };
+        settings.onSendAborted = [&] { if (via == Via::Aborted) stopHere(); };
+        addSendQueue(packets(1, 3));
+        ASSERT_TRUE(waitUntil([&] { return left == 1; }));
+        EXPECT_EQ(Ids{1}, gateway->sent());
+
+        onDone = nullptr;
+        if (!service) service = std::make_unique<CSendQueueService>();
+        addSendQueue({packet(4)});
+        ASSERT_TRUE(waitIdle(*service));
+        EXPECT_EQ((Ids{1, 2, 3, 4}), gateway->sent());
+        SMS::setQueueHook(nullptr);
+    }
 }
 
 }  // namespace

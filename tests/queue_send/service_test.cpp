@@ -1,30 +1,37 @@
-// The service: starting, replacing and stopping threads, the event, the
-// birthday callback, the log thread's end condition.
+// The service: starting, replacing and stopping threads, the hand-over
+// between the caller's thread and the workers, the event, the birthday
+// callback, the log thread's end condition.
 #include "tests/queue_send/QueueFakes.h"
 
 #include <boost/function/function_base.hpp>
+
+#include <algorithm>
+#include <future>
 
 namespace queuetest {
 namespace {
 
 using Texts = std::vector<std::string>;
+using Clock = std::chrono::steady_clock;
 
 TEST_F(QueueTest, SingletonIsTheConstructedService) {
     EXPECT_EQ(service.get(), CSendQueueService::getSingletonPtr());
-    EXPECT_EQ(1, service->stop());  // no threads: nothing else happens
+    service->stop();  // no threads: nothing else happens
+    EXPECT_EQ(Texts{}, log.texts());
     EXPECT_EQ(0, service->isActive());
 }
 
 TEST_F(QueueTest, RunningThreadsAreNotReplacedAndEndedOnesAre) {
-    useGateway(std::make_shared<ScriptedGateway>(std::set<int>{}));
-    settings.packetPauseMs = 400;  // the sender sleeps after its packet; finished stays clear
-    SMS::CSmsSendLoadMag::instance()->addSendQueue({packet(1)});
-    std::this_thread::sleep_for(std::chrono::milliseconds(350));
+    auto gateway = useGateway({}, 1);  // the sender stays at packet 1
+    addSendQueue({packet(1)});
+    ASSERT_TRUE(gateway->hold.reached());
     log.clear();
     EXPECT_EQ(0, service->sendQueueData());
     EXPECT_EQ(2, log.count("WriteSendLog 0"));
-    // More than one idle pass later the log thread still waits for the sender.
+    // Two idle passes later the log thread still waits for the sender.
+    ASSERT_TRUE(waitUntil([&] { return log.count("LogStart Sleep6--") >= 2; }));
     EXPECT_EQ(1, service->isWriteThreadActive());
+    gateway->hold.open();
     ASSERT_TRUE(waitIdle(*service));
     EXPECT_EQ(1, log.count("LogStart Sleep9--"));
 
@@ -35,12 +42,114 @@ TEST_F(QueueTest, RunningThreadsAreNotReplacedAndEndedOnesAre) {
     EXPECT_EQ((Texts{"WriteSendLog 0", "isWriteThreadActive 0", "isWriteThreadActive 1", "isWriteThreadActive 2",
                      "WriteSendLog 4"}),
               Texts(lines.begin(), lines.begin() + 5));
-    EXPECT_EQ(1, service->sendQueueData());  // the ended sender is joined and replaced
+    EXPECT_EQ(1, service->sendQueueData());  // the ended sender is replaced
     ASSERT_TRUE(waitIdle(*service));
 }
 
+// The caller's thread never waits for a send.
+TEST_F(QueueTest, AddSendQueueReturnsAtOnceWhileALongSendRuns) {
+    useGateway();
+    settings.packetPauseMs = 20;
+    addSendQueue(packets(1, 1000));
+    ASSERT_TRUE(allDone(2));
+    for (int id = 1001; id <= 1003; ++id) {
+        const auto t0 = Clock::now();
+        addSendQueue({packet(id)});
+        EXPECT_LT(Clock::now() - t0, std::chrono::seconds(2));  // the send itself takes 20 s
+    }
+    EXPECT_EQ(1, service->isSendThreadActive());
+}
+
+// A send added after the sender recorded its end, while its thread is still
+// returning, gets a new sender; the old thread records nothing more, so the
+// new run is not marked finished and the next add does not wait.
+TEST_F(QueueTest, SendAddedWhileTheSenderReturnsIsSentByANewOne) {
+    Gate leaving;
+    std::atomic<int> passes{0};
+    SMS::setQueueHook([&](SMS::QueuePoint p) {
+        if (p == SMS::QueuePoint::SenderReturning && passes++ == 0) leaving.pass();
+    });
+    auto gateway = useGateway({}, 2);
+    addSendQueue({packet(1)});
+    ASSERT_TRUE(leaving.reached());
+    auto add = std::async(std::launch::async, [] { return addSendQueue({packet(2)}); });
+    ASSERT_EQ(std::future_status::ready, add.wait_for(std::chrono::seconds(10)));
+    ASSERT_TRUE(gateway->hold.reached());  // the new sender is at packet 2
+    leaving.open();
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the old thread returns
+    EXPECT_FALSE(SMS::CSmsSendLoadMag::instance()->isFinished());
+    auto again = std::async(std::launch::async, [] { return addSendQueue({packet(3)}); });
+    EXPECT_EQ(std::future_status::ready, again.wait_for(std::chrono::seconds(10)));
+    gateway->hold.open();
+    ASSERT_TRUE(waitIdle(*service));
+    EXPECT_EQ((Ids{1, 2, 3}), gateway->sent());
+    EXPECT_EQ((Ids{1, 2, 3}), model.get(model.history));
+}
+
+// The sender finds the queue empty and records its end in one step under the
+// queue lock: a send added in between waits for that step and then starts a
+// new sender, instead of being left to a sender that is leaving.
+TEST_F(QueueTest, SendAddedWhileTheSenderDecidesToEndIsSent) {
+    Gate deciding;
+    std::atomic<int> passes{0};
+    SMS::setQueueHook([&](SMS::QueuePoint p) {
+        if (p == SMS::QueuePoint::SenderEnding && passes++ == 0) deciding.pass();
+    });
+    useGateway();
+    addSendQueue({packet(1)});
+    ASSERT_TRUE(deciding.reached());
+    auto add = std::async(std::launch::async, [] { return addSendQueue({packet(2)}); });
+    add.wait_for(std::chrono::milliseconds(200));  // returns early only without the lock
+    deciding.open();
+    add.wait();
+    ASSERT_TRUE(waitIdle(*service));
+    EXPECT_EQ((Ids{1, 2}), doneIds());
+}
+
+// The log thread asks whether the sender has left before its last read: a
+// status committed by a sender that goes on after the caller chose to stop
+// is moved, not left behind.
+TEST_F(QueueTest, LogThreadMovesTheLastStatusBeforeEnding) {
+    auto gateway = useGateway({1}, 2);
+    stopOnFailure = 1;  // finished is set while packet 2 is still to be sent
+    int emptyReads = 0;
+    model.onRead = [&](const Ids& found) {
+        // The second empty read after the caller chose to stop lets the sender
+        // finish packet 2 and leave, then answers "nothing".
+        const bool finished = SMS::CSmsSendLoadMag::instance()->isFinished();
+        emptyReads = found.empty() && finished ? emptyReads + 1 : 0;
+        if (emptyReads != 2) return;
+        gateway->hold.open();
+        waitUntil([&] { return service->isSendThreadActive() == 0; });
+    };
+    addSendQueue(packets(1, 2));
+    ASSERT_TRUE(waitIdle(*service));
+    EXPECT_EQ((Ids{1, 2}), sorted(model.get(model.history)));
+    EXPECT_TRUE(model.get(model.finishedRows).empty());
+}
+
+// While the history cannot be written the log thread backs off instead of
+// spinning, says so once, keeps every packet queued, and moves them all once
+// the history heals.
+TEST_F(QueueTest, LogThreadBacksOffWhileTheHistoryFails) {
+    useGateway();
+    model.historyFails = true;
+    addSendQueue(packets(1, 5));
+    ASSERT_TRUE(allDone(5));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    {
+        const std::lock_guard<std::mutex> g(model.mutex);
+        EXPECT_LE(model.writeLogCalls, 8);  // 300, 600, 1200 ms apart; spinning makes thousands
+        EXPECT_EQ(5u, model.finishedRows.size());
+        model.historyFails = false;
+    }
+    ASSERT_TRUE(waitIdle(*service));
+    EXPECT_EQ((Ids{1, 2, 3, 4, 5}), model.get(model.history));
+    EXPECT_EQ(1, log.count("发送记录无法移入历史记录, 已发送的数据包留在发送队列中, 稍后重试"));
+    EXPECT_EQ(1, log.count("发送记录已恢复移入历史记录"));
+}
+
 TEST_F(QueueTest, EventWaitConsumesTheInitialSignal) {
-    using Clock = std::chrono::steady_clock;
     auto t0 = Clock::now();
     service->waitforSendQueue();
     EXPECT_LT(Clock::now() - t0, std::chrono::milliseconds(250));

@@ -7,15 +7,18 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "contracts/dmg/CDataManager.h"
+#include "contracts/dmg/CHistoryLogSerialize.h"
 #include "contracts/dmg/CSendQueueSerialize.h"
 #include "contracts/net/CNetInterfaceMag.h"
 #include "queue/CSendQueueService.h"
 #include "queue/CSmsSendLoadMag.h"
 #include "queue/CSmsSendQueueMag.h"
 #include "send/CUserInfo.h"
+#include "tests/fakes/LogCapture.h"
 #include "tests/fakes/ScopedStore.h"
 #include "tests/fakes/TempDir.h"
 
@@ -100,6 +103,7 @@ TEST(QueueViewLogs, PagesWithoutWrappingRound) {
         std::vector<int> appended;
     };
     const Case cases[] = {
+        {&view, 0, 10, 1, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}},  // a full page that is not the last
         {&view, 1, 10, 1, {10, 11, 12, 13, 14}},
         {&view, 2, 10, 0, {}},
         {&empty, 0, 10, 0, {}},
@@ -171,9 +175,13 @@ public:
     bool released = false;
 };
 
-TEST(QueueViewRegression, DeletedPacketIsNotSentFromMemory) {
+// Of the packets deleted while a send runs, a queued one is never sent and
+// leaves SQu.dll; the one the sender holds is sent all the same, keeps its
+// row and reaches the history.
+TEST(QueueViewRegression, DeletedPacketsDuringASend) {
     RealQueue real({packet(0, 1), packet(0, 1), packet(0, 1)});
     ASSERT_TRUE(real.opened);
+    const int held = real.ids[0], kept = real.ids[1], deleted = real.ids[2];
     SMS::CSmsSendStartInstance* const settings = SMS::CSmsSendStartInstance::Instance();
     settings->packetPauseMs = 0;
     settings->onPacketDone = [](int&, int&) {};
@@ -181,19 +189,37 @@ TEST(QueueViewRegression, DeletedPacketIsNotSentFromMemory) {
     settings->onSendAborted = [] {};
     const auto gateway = std::make_shared<HoldingGateway>();
     SMS::NET::CNetInterfaceMag::instance()->setGateway(gateway);
+    fakes::LogCapture log;
     {
         CSendQueueService service;
         SMS::CSmsSendLoadMag::instance()->addSendQueue(real.packets);
-        std::unique_lock<std::mutex> lock(gateway->mutex);
-        ASSERT_TRUE(gateway->changed.wait_for(lock, std::chrono::seconds(10),
-                                              [&] { return !gateway->sent.empty(); }));
-        SMS::CSmsSendQueueMag().delSendMsg({real.ids[2]});
-        gateway->released = true;
-        gateway->changed.notify_all();
-    }  // the service's destructor waits for both threads
+        {
+            std::unique_lock<std::mutex> lock(gateway->mutex);
+            ASSERT_TRUE(gateway->changed.wait_for(lock, std::chrono::seconds(30),
+                                                  [&] { return !gateway->sent.empty(); }));
+        }
+        SMS::CSmsSendQueueMag().delSendMsg({held, deleted});
+        {
+            const std::lock_guard<std::mutex> lock(gateway->mutex);
+            gateway->released = true;
+            gateway->changed.notify_all();
+        }
+        for (int i = 0; i < 30000 && service.isActive(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        ASSERT_EQ(0, service.isActive());
+    }
     SMS::NET::CNetInterfaceMag::instance()->setGateway(nullptr);
-    EXPECT_EQ(std::count(gateway->sent.begin(), gateway->sent.end(), real.ids[2]), 0);
-    EXPECT_EQ(std::count(gateway->sent.begin(), gateway->sent.end(), real.ids[1]), 1);
+    EXPECT_EQ(gateway->sent, (std::vector<int>{held, kept}));
+    EXPECT_EQ(log.count("发送队列: 数据包 " + std::to_string(held) + " 已在发送中, 未删除"), 1);
+    Dmg::CSendQueueSerialize queue;
+    std::vector<Dmg::QueueData> left;
+    queue.initialize(real.dir.file("SQu.dll"), "Quenp19990812");
+    queue.loadAllQueue(left);
+    queue.close();
+    EXPECT_TRUE(left.empty());
+    std::vector<Dmg::CHistoryMsg> history;
+    static_cast<Dmg::CHistoryLogSerialize*>(Dmg::CDataManager::getSingleton().getDataSerialize("historylog"))
+        ->getAllLog(history);
+    EXPECT_EQ(history.size(), 2u);
 }
 
 }  // namespace
