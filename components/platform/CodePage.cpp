@@ -1,5 +1,7 @@
 // Code-page conversion on iconv. Descriptors are opened once per thread and
-// direction, reset before each use and closed when the thread ends.
+// direction, reset before each use and closed when the thread ends; after
+// that (the main thread's go before the destructors of statics run) a call
+// opens its own.
 #include "contracts/platform/CodePage.h"
 
 #include <iconv.h>
@@ -47,16 +49,23 @@ private:
     iconv_t cd_ = kInvalid;
 };
 
+// Trivially destructible, so it can be read after this thread's converters
+// are destroyed.
+thread_local bool tConvertersGone = false;
+
 struct ThreadConverters {
+    ~ThreadConverters() { tConvertersGone = true; }
     Converter gbkToWide{kWide, kGbk};
     Converter wideToGbk{kGbk, kWide};
     Converter gbkToUtf8{kUtf8, kGbk};
     Converter utf8ToGbk{kGbk, kUtf8};
 };
 
-ThreadConverters& converters() {
+// This thread's converters, or null once they are destroyed.
+ThreadConverters* converters() {
+    if (tConvertersGone) return nullptr;
     thread_local ThreadConverters perThread;
-    return perThread;
+    return &perThread;
 }
 
 // Converts `inBytes` bytes at `in` into `out`, growing `out` whenever iconv
@@ -97,12 +106,15 @@ bool runIconv(iconv_t cd, const char* in, size_t inBytes, OutString& out, size_t
 }
 
 template <typename InString, typename OutString>
-bool convert(Converter& converter, const InString& in, OutString& out, size_t initialUnits) {
+bool convert(Converter ThreadConverters::*direction, const char* to, const char* from,
+             const InString& in, OutString& out, size_t initialUnits) {
     out.clear();
     if (in.empty()) {
         return true;
     }
-    const iconv_t cd = converter.get();
+    ThreadConverters* const mine = converters();
+    Converter spare(to, from);  // opens nothing unless used
+    const iconv_t cd = (mine != nullptr ? mine->*direction : spare).get();
     if (cd == kInvalid) {
         return false;
     }
@@ -125,19 +137,19 @@ bool convert(Converter& converter, const InString& in, OutString& out, size_t in
 // Initial sizes cover the usual case in one pass: a GBK character is one or
 // two bytes and becomes one wide character or up to three UTF-8 bytes.
 bool gbkToWide(const std::string& in, std::wstring& out) {
-    return convert(converters().gbkToWide, in, out, in.size());
+    return convert(&ThreadConverters::gbkToWide, kWide, kGbk, in, out, in.size());
 }
 
 bool wideToGbk(const std::wstring& in, std::string& out) {
-    return convert(converters().wideToGbk, in, out, in.size() * 2);
+    return convert(&ThreadConverters::wideToGbk, kGbk, kWide, in, out, in.size() * 2);
 }
 
 bool gbkToUtf8(const std::string& in, std::string& out) {
-    return convert(converters().gbkToUtf8, in, out, in.size() + in.size() / 2);
+    return convert(&ThreadConverters::gbkToUtf8, kUtf8, kGbk, in, out, in.size() + in.size() / 2);
 }
 
 bool utf8ToGbk(const std::string& in, std::string& out) {
-    return convert(converters().utf8ToGbk, in, out, in.size());
+    return convert(&ThreadConverters::utf8ToGbk, kGbk, kUtf8, in, out, in.size());
 }
 
 }  // namespace Platform
