@@ -2,9 +2,9 @@
 
 #include <atomic>
 #include <climits>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -29,8 +29,12 @@ namespace {
 // Cuts "YYYY-MM-DD hh:mm:ss.mmm [level] [thread id] text" to "[level] text";
 // a line of any other shape stays whole, so comparing it fails.
 std::string cutPrefix(const std::string& line) {
-    static const std::regex stamp(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} (\[\w+\]) \[\d+\] )");
-    return std::regex_replace(line, stamp, "$1 ");
+    char level[16];
+    unsigned long threadId = 0;
+    int textAt = 0;
+    const int read = std::sscanf(line.c_str(), "%*4d-%*2d-%*2d %*2d:%*2d:%*2d.%*3d [%15[a-z]] [%lu] %n",
+                                 level, &threadId, &textAt);
+    return read == 2 && textAt > 0 ? "[" + std::string(level) + "] " + line.substr(textAt) : line;
 }
 
 // The file's lines, each cut to "[level] text".
