@@ -38,9 +38,10 @@ void waitUntil(Done done) {
 }
 
 #ifdef EXIT_DURING_SEND
-// Registered before any other static of the program is made, so it runs after
-// they are all destroyed: it releases the sending thread, held in the callback
-// of packet kHeldPacket, and waits until one more packet is done.
+// Registered before main, so it runs after every static made since (the log,
+// the stores, the parts of the singletons) is destroyed: it releases the
+// sending thread, held in the callback of packet kHeldPacket, and waits until
+// one more packet is done.
 void releaseSenderAndWait() {
     if (g_done == 0) return;  // the parent, or no send
     g_exiting = true;
@@ -82,6 +83,7 @@ std::vector<Dmg::QueueData> storedPackets(const std::string& dir) {
 
 // Starts the send and waits until it is under way. False when it cannot start.
 bool startSend(const std::string& dir) {
+    // The gateway is CNetInterfaceMag's default, the embedded service.
     SMS::CUserInfo::instance()->userDir = dir;
     if (Dmg::CDataManager::getSingleton().openUserData(dir) != 1) return false;
     SMS::CSmsSendStartInstance& settings = *SMS::CSmsSendStartInstance::Instance();
