@@ -1,5 +1,6 @@
 #include "phone/CPhoneNumMag.h"
 
+#include <iterator>
 #include <mutex>
 
 #include "contracts/dmg/CDataManager.h"
@@ -11,21 +12,11 @@ CPhoneNumMag* CPhoneNumMag::ms_pInstance = nullptr;
 
 namespace {
 
-const std::vector<std::string>& defaultMobile() {
-    static const std::vector<std::string> list{"134", "135", "136", "137", "138",
-                                               "139", "158", "159", "188"};
-    return list;
-}
-
-const std::vector<std::string>& defaultUnicom() {
-    static const std::vector<std::string> list{"130", "131", "132", "156"};
-    return list;
-}
-
-const std::vector<std::string>& defaultTelecom() {
-    static const std::vector<std::string> list{"133", "153", "189"};
-    return list;
-}
+// Built-in prefixes; plain arrays, so nothing is destroyed at exit.
+constexpr const char* kDefaultMobile[] = {"134", "135", "136", "137", "138",
+                                          "139", "158", "159", "188"};
+constexpr const char* kDefaultUnicom[] = {"130", "131", "132", "156"};
+constexpr const char* kDefaultTelecom[] = {"133", "153", "189"};
 
 // A digit is a byte between '0' and '9' read as signed char; GBK bytes
 // (0x80 and above) are negative and fail.
@@ -44,11 +35,11 @@ bool isDigitPrefix(const std::string& key) { return key.size() == 3 && allDigits
 
 // Fills `list` from the store, or with the defaults when the store is
 // missing or supplies nothing.
-template <typename Getter>
+template <typename Getter, std::size_t N>
 void loadList(Dmg::UserConfigSerialize* store, Getter getter, std::vector<std::string>& list,
-              const std::vector<std::string>& defaults) {
+              const char* const (&defaults)[N]) {
     if (store != nullptr && (store->*getter)(list) > 0) return;
-    list.insert(list.end(), defaults.begin(), defaults.end());
+    list.insert(list.end(), std::begin(defaults), std::end(defaults));
 }
 
 }  // namespace
@@ -64,11 +55,11 @@ CPhoneNumMag::CPhoneNumMag() {
     auto* store = static_cast<Dmg::UserConfigSerialize*>(
         Dmg::CDataManager::getSingleton().getDataSerialize("userconfigfile"));
     loadList(store, &Dmg::UserConfigSerialize::getChinaMobileNumHeader, m_ydHeaders,
-             defaultMobile());
+             kDefaultMobile);
     loadList(store, &Dmg::UserConfigSerialize::getChinaUnicomNumHeader, m_ltHeaders,
-             defaultUnicom());
+             kDefaultUnicom);
     loadList(store, &Dmg::UserConfigSerialize::getChinaTeleComNumHeader, m_dxHeaders,
-             defaultTelecom());
+             kDefaultTelecom);
     InitMap();
 }
 

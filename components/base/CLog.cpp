@@ -1,6 +1,8 @@
 #include "contracts/base/CLog.h"
 
+#include <cstdlib>
 #include <filesystem>
+#include <new>
 #include <system_error>
 
 #include <spdlog/sinks/rotating_file_sink.h>
@@ -62,16 +64,18 @@ CLog::Impl::Impl()
 
 CLog::CLog() : impl_(std::make_unique<Impl>()) {}
 
-CLog::~CLog() {
-    try {
-        impl_->logger->flush();
-    } catch (...) {
-    }
-}
+CLog::~CLog() = default;
 
 CLog& CLog::getSingleton() {
-    static CLog instance;
-    return instance;
+    // Never destroyed: worker threads and destructors of statics may log
+    // until the process is gone. Lines still buffered are written at exit.
+    static CLog* const instance = [] {
+        alignas(CLog) static unsigned char storage[sizeof(CLog)];
+        CLog* const log = new (storage) CLog();
+        std::atexit([] { getSingleton().flush(); });
+        return log;
+    }();
+    return *instance;
 }
 
 CLog* CLog::getSingletonPtr() { return &getSingleton(); }

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <new>
 #include <unordered_map>
 
 namespace Platform {
@@ -37,9 +38,14 @@ struct Registry {
     std::unordered_map<std::string, std::weak_ptr<State>> byName;
 };
 
+// Never destroyed: events held by objects with static storage are opened and
+// closed while the process ends.
 Registry& registry() {
-    static Registry instance;
-    return instance;
+    static Registry* const instance = [] {
+        alignas(Registry) static unsigned char storage[sizeof(Registry)];
+        return new (storage) Registry();
+    }();
+    return *instance;
 }
 
 std::shared_ptr<State> openState(const std::string& name, bool manualReset, bool initiallySignalled) {

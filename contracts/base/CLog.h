@@ -1,6 +1,8 @@
 // Process-wide log of the base library. Levels: 0 trace markers, 1 progress,
 // 2 outcomes. Lines are discarded until the caller names a log file; capture
-// sinks (CLogCapture) see every line regardless.
+// sinks (CLogCapture) see every line regardless. The one instance is never
+// destroyed, so threads and destructors of statics may log until the process
+// ends; lines still buffered are flushed at exit.
 #pragma once
 
 #include <cstddef>

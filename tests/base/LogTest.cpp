@@ -1,16 +1,17 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
+#include <atomic>
 #include <climits>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <cctype>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "contracts/base/CLog.h"
 #include "contracts/base/CLogCapture.h"
+#include "tests/fakes/TempDir.h"
 
 namespace fs = std::filesystem;
 using Base::CLog;
@@ -25,24 +26,15 @@ void PrintTo(const CLogCapture::Line& line, std::ostream* os) {
 
 namespace {
 
-bool isDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
-
 // Cuts "YYYY-MM-DD hh:mm:ss.mmm [level] [thread id] text" to "[level] text";
 // a line of any other shape stays whole, so comparing it fails.
 std::string cutPrefix(const std::string& line) {
-    const std::string stamp = "dddd-dd-dd dd:dd:dd.ddd [";
-    if (line.size() < stamp.size()) return line;
-    for (std::size_t i = 0; i < stamp.size(); ++i) {
-        if (stamp[i] == 'd' ? !isDigit(line[i]) : line[i] != stamp[i]) return line;
-    }
-    const std::size_t levelEnd = line.find("] [", stamp.size());
-    if (levelEnd == std::string::npos) return line;
-    const std::size_t idEnd = line.find("] ", levelEnd + 3);
-    if (idEnd == std::string::npos || idEnd == levelEnd + 3) return line;
-    for (std::size_t i = levelEnd + 3; i < idEnd; ++i) {
-        if (!isDigit(line[i])) return line;
-    }
-    return line.substr(stamp.size() - 1, levelEnd + 2 - stamp.size()) + line.substr(idEnd + 1);
+    char level[16];
+    unsigned long threadId = 0;
+    int textAt = 0;
+    const int read = std::sscanf(line.c_str(), "%*4d-%*2d-%*2d %*2d:%*2d:%*2d.%*3d [%15[a-z]] [%lu] %n",
+                                 level, &threadId, &textAt);
+    return read == 2 && textAt > 0 ? "[" + std::string(level) + "] " + line.substr(textAt) : line;
 }
 
 // The file's lines, each cut to "[level] text".
@@ -55,12 +47,10 @@ std::vector<std::string> fileLines(const fs::path& path) {
 
 // A fresh folder per test; leaves the process-wide log without a file.
 struct LogFile : ::testing::Test {
-    void TearDown() override {
-        log.closeLogFile();
-        fs::remove_all(dir);
-    }
+    void TearDown() override { log.closeLogFile(); }
     CLog& log = CLog::getSingleton();
-    const fs::path dir = fs::temp_directory_path() / ("sms_base_log_" + std::to_string(::getpid()));
+    const fakes::TempDir temp;
+    const fs::path dir = temp.path();
 };
 
 }  // namespace

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
-#include <openssl/evp.h>
 
-#include <random>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -18,9 +17,15 @@ std::string encode(std::string in, int length, std::size_t encoded) {
     return out.data();
 }
 
+std::string repeat(const std::string& text, int times) {
+    std::string out;
+    while (times-- > 0) out += text;
+    return out;
+}
+
 TEST(Base64, KnownVectorsAndClampedLengths) {
-    std::string heap(40, 'q');  // on the heap, so a read beyond it is caught
-    const std::string whole = encode(heap, 40, 40);
+    std::string heap(100, 'q');  // on the heap, so a read beyond it is caught
+    const std::string whole = repeat("cXFx", 33) + "cQ==";
     const struct {
         std::string in;
         int length;
@@ -30,31 +35,16 @@ TEST(Base64, KnownVectorsAndClampedLengths) {
         {"", 0, 0, ""},        {"f", 1, 1, "Zg=="},         {"fo", 2, 2, "Zm8="},  // RFC 4648
         {"foo", 3, 3, "Zm9v"}, {"foob", 4, 4, "Zm9vYg=="},  {"fooba", 5, 5, "Zm9vYmE="},
         {"foobar", 6, 6, "Zm9vYmFy"}, {"张三", 4, 4, "1cXI/Q=="},  // GBK D5 C5 C8 FD
-        {std::string("\0\xff\xfe", 3), 3, 3, "AP/+"}, {heap, 3, 3, "cXFx"},
-        {heap, 41, 40, whole}, {heap, 1 << 30, 40, whole}, {heap, -5, 0, ""},
+        {std::string("\0\xff\xfe", 3), 3, 3, "AP/+"}, {heap, 3, 3, "cXFx"}, {heap, 100, 100, whole},
+        {heap, 101, 100, whole}, {heap, 1 << 30, 100, whole}, {heap, -5, 0, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.out + " length " + std::to_string(c.length));
         EXPECT_EQ(encode(c.in, c.length, c.encoded), c.out);
     }
-    EXPECT_EQ(whole.size(), 56u);
-    MD5::CMessageDigestV().base64_encode(heap, 3, nullptr);  // nowhere to write: nothing happens
-}
-
-TEST(Base64, EveryLengthDecodesBack) {
-    std::mt19937 rng(20240611);
-    std::string bytes(64, '\0');
-    for (char& b : bytes) b = static_cast<char>(rng());
-    for (int n = 0; n <= 64; ++n) {
-        SCOPED_TRACE("length " + std::to_string(n));
-        const std::string text = encode(bytes, n, n);
-        std::vector<unsigned char> raw(text.size() / 4 * 3 + 1);
-        const int decoded = EVP_DecodeBlock(
-            raw.data(), reinterpret_cast<const unsigned char*>(text.data()), int(text.size()));
-        const int padding = int(text.size() - text.find_last_not_of('=') - 1);  // counted as zeros
-        ASSERT_EQ(decoded - padding, n);
-        EXPECT_EQ(std::string(raw.begin(), raw.begin() + n), bytes.substr(0, n));
-    }
+    // Nowhere to write: nothing happens, so the child exits normally.
+    EXPECT_EXIT((MD5::CMessageDigestV().base64_encode(heap, 3, nullptr), std::exit(0)),
+                ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

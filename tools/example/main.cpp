@@ -5,9 +5,12 @@
 #include <chrono>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
+#include <exception>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -56,21 +59,39 @@ private:
     int position_ = 0;
 };
 
-// A user directory of its own, removed when the program ends.
+// A user directory of its own under the temporary folder, removed when the
+// program ends.
 class TempUserDir {
 public:
-    TempUserDir()
-        : path_(std::filesystem::temp_directory_path() /
-                ("sms-example-" + std::to_string(::getpid()))) {
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
-    }
+    TempUserDir() = default;
     ~TempUserDir() {
         std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
+        if (!path_.empty()) std::filesystem::remove_all(path_, ec);
     }
     TempUserDir(const TempUserDir&) = delete;
     TempUserDir& operator=(const TempUserDir&) = delete;
+
+    // Makes the folder; false, with the reason in `error`, when the
+    // temporary folder (TMPDIR) is missing or cannot be written.
+    bool create(std::string& error) {
+        std::error_code ec;
+        const std::filesystem::path base = std::filesystem::temp_directory_path(ec);
+        if (ec) {
+            const char* const tmpdir = std::getenv("TMPDIR");
+            error = u8"the temporary folder " + std::string(tmpdir ? tmpdir : u8"/tmp") +
+                    u8" cannot be used: " + ec.message();
+            return false;
+        }
+        const std::filesystem::path path = base / ("sms-example-" + std::to_string(::getpid()));
+        std::filesystem::remove_all(path, ec);
+        if (!std::filesystem::create_directories(path, ec)) {
+            error = u8"cannot create a folder in the temporary folder " + base.string() + ": " +
+                    (ec ? ec.message() : u8"it exists");
+            return false;
+        }
+        path_ = path;
+        return true;
+    }
     std::string path() const { return path_.string(); }
 
 private:
@@ -185,15 +206,45 @@ int run(const std::string& userDir) {
     return result;
 }
 
-}  // namespace
+void printUsage(std::FILE* to) {
+    std::fprintf(to, u8"Usage: sms_example [--help]\n"
+                     u8"Runs one whole send on the embedded gateway: composes a message to five\n"
+                     u8"numbers, queues it in a user folder made under the temporary folder\n"
+                     u8"(TMPDIR, else /tmp), sends it on the background threads, prints the\n"
+                     u8"history and removes the folder.\n"
+                     u8"Exit status: 0 when the send went through, 1 otherwise.\n");
+}
 
-int main() {
-    const TempUserDir dir;
+int runExample() {
+    TempUserDir dir;
+    std::string error;
+    if (!dir.create(error)) {
+        std::fprintf(stderr, u8"sms_example: %s (set TMPDIR to a writable folder)\n", error.c_str());
+        return 1;
+    }
     if (Dmg::CDataManager::getSingleton().openUserData(dir.path()) != 1) {
-        std::printf(u8"cannot open the user data in %s\n", dir.path().c_str());
+        std::fprintf(stderr, u8"sms_example: cannot open the user data in %s\n", dir.path().c_str());
         return 1;
     }
     const int result = run(dir.path());
     Dmg::CDataManager::getSingleton().closeUserData();
     return result;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 1) {
+        const std::string arg = argv[1];
+        const bool help = argc == 2 && (arg == "--help" || arg == "-h");
+        if (!help) std::fprintf(stderr, u8"sms_example: unexpected argument '%s'\n", arg.c_str());
+        printUsage(help ? stdout : stderr);
+        return help ? 0 : 1;
+    }
+    try {
+        return runExample();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, u8"sms_example: %s\n", e.what());
+        return 1;
+    }
 }
