@@ -2,6 +2,7 @@
 #include <sqlite3.h>
 
 #include <atomic>
+#include <chrono>
 #include <fstream>
 #include <thread>
 #include <iterator>
@@ -166,6 +167,34 @@ TEST(Engine, ReplacedFileIsNotServedFromThePool) {
     Database db;
     ASSERT_TRUE(db.open(path, kPassword, kNotes));
     EXPECT_TRUE(notes(db).empty());
+}
+
+// Regression: the key check read the file before the busy timeout was set, so
+// a lock held for a moment elsewhere read as a wrong password.
+TEST(Engine, OpenWaitsForALockHeldElsewhere) {
+    fakes::TempDir dir;
+    const std::string path = dir.file("Main.dll");
+    {
+        Database db;
+        ASSERT_TRUE(db.open(path, kPassword, kNotes));
+    }
+    Dmg::engine::closeIdleConnections();
+    std::atomic<int> locked{-1};  // set by the holder: 1 once it holds the lock, 0 if it cannot
+    std::thread holder([&] {
+        sqlite3* raw = nullptr;
+        sqlite3_open(path.c_str(), &raw);
+        sqlite3_key(raw, kPassword, static_cast<int>(std::string(kPassword).size()));
+        locked = sqlite3_exec(raw, "PRAGMA cipher_page_size = 4096; PRAGMA locking_mode = "
+                                   "EXCLUSIVE; BEGIN EXCLUSIVE; INSERT INTO notes (body) VALUES (1)",
+                              nullptr, nullptr, nullptr) == SQLITE_OK;
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        sqlite3_exec(raw, "COMMIT", nullptr, nullptr, nullptr);
+        sqlite3_close(raw);
+    });
+    while (locked < 0) std::this_thread::yield();
+    Database db;
+    EXPECT_TRUE(locked == 1 && db.open(path, kPassword, kNotes));
+    holder.join();
 }
 
 }  // namespace

@@ -76,6 +76,10 @@ std::unique_ptr<Connection> Connection::open(const std::string& path,
         logFailure(path, c->db_ ? sqlite3_errmsg(c->db_) : "out of memory");
         return nullptr;
     }
+    // Before the first read: a lock held for a moment elsewhere (another
+    // connection, process or a checkpoint) is waited for, not taken for a
+    // wrong key.
+    sqlite3_busy_timeout(c->db_, kBusyTimeoutMs);
     const std::string key = rawKey(password, salt);
     // Pages of 4 KiB write bulk data about twice as fast as the default 1 KiB;
     // the size must be given on every open.
@@ -89,7 +93,6 @@ std::unique_ptr<Connection> Connection::open(const std::string& path,
         logFailure(path, "wrong password or damaged file");
         return nullptr;
     }
-    sqlite3_busy_timeout(c->db_, kBusyTimeoutMs);
     // A new file gets its first page, and with it its salt, while the
     // creation lock is held.
     if (!c->exec("PRAGMA journal_mode = WAL") || !c->exec("PRAGMA synchronous = NORMAL") ||
