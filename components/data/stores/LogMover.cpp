@@ -151,7 +151,7 @@ int CLogSendQueueSerialize::deleteSendData(const std::vector<int>& ids) {
     auto& connection = impl_->queue.connection();
     const PlainDelete plain(connection);
     engine::WriteTransaction tx(connection);
-    if (!tx.ok() || !queuetable::remove(connection, confirmed, true) || !tx.commit()) {
+    if (!tx.ok() || !queuetable::remove(connection, confirmed, queuetable::Removable::Finished) || !tx.commit()) {
         return failed("deleteSendData failed; nothing deleted");
     }
     return 1;

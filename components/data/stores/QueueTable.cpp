@@ -137,14 +137,22 @@ bool setState(engine::Connection& connection, std::int32_t id, std::int32_t stat
     return true;
 }
 
-bool remove(engine::Connection& connection, const std::vector<int>& ids, bool finishedOnly) {
-    Statement del(connection.db(), finishedOnly
-                                       ? "DELETE FROM send_queue WHERE id = ? AND state <> 0"
-                                       : "DELETE FROM send_queue WHERE id = ?");
+bool remove(engine::Connection& connection, const std::vector<int>& ids, Removable which,
+            std::vector<int>* kept) {
+    Statement del(connection.db(), which == Removable::Waiting
+                                       ? "DELETE FROM send_queue WHERE id = ? AND state = 0"
+                                       : "DELETE FROM send_queue WHERE id = ? AND state <> 0");
+    Statement exists(connection.db(), "SELECT 1 FROM send_queue WHERE id = ?");
     for (const int id : ids) {
         del.reset();
         del.bind(1, id);
         if (!del.run()) return false;
+        if (kept == nullptr || sqlite3_changes(connection.db()) > 0) continue;
+        exists.reset();
+        exists.bind(1, id);
+        const auto step = exists.step();
+        if (step == Statement::Step::Error) return false;
+        if (step == Statement::Step::Row) kept->push_back(id);
     }
     return true;
 }
