@@ -62,28 +62,6 @@ TEST(DataManager, LookupsWhileRegistering) {
     EXPECT_EQ(bad, 0);
 }
 
-TEST(UserConfigStore, ListsAppendAndCount) {
-    Dmg::UserConfigSerialize store;
-    std::vector<std::string> out{"keep"};
-    EXPECT_EQ(store.getChinaMobileNumHeader(out), 0);
-    EXPECT_EQ(out, std::vector<std::string>{"keep"});
-
-    store.setChinaMobileNumHeader({"147", "138"});
-    store.setChinaTeleComNumHeader({"177"});
-    EXPECT_EQ(store.getChinaMobileNumHeader(out), 2);
-    EXPECT_EQ(out, (std::vector<std::string>{"keep", "147", "138"}));
-
-    std::vector<std::string> unicom, telecom;
-    EXPECT_EQ(store.getChinaUnicomNumHeader(unicom), 0);
-    EXPECT_EQ(store.getChinaTeleComNumHeader(telecom), 1);
-    EXPECT_EQ(telecom, std::vector<std::string>{"177"});
-
-    store.setChinaMobileNumHeader({});
-    std::vector<std::string> cleared;
-    EXPECT_EQ(store.getChinaMobileNumHeader(cleared), 0);
-    EXPECT_TRUE(cleared.empty());
-}
-
 }  // namespace
 
 #include <filesystem>

@@ -214,22 +214,6 @@ TEST(LocalStore, OperationsNeedAnOpenStore) {
     }
 }
 
-TEST(UserConfigStore, OpenFileIsTheTruthAndCloseKeepsMemory) {
-    fakes::TempDir dir;
-    const std::string path = dir.file("Main.dll");
-    UserConfigSerialize s;
-    EXPECT_EQ(s.setChinaTeleComNumHeader({"139"}), 1);  // memory only
-    EXPECT_EQ(telecomOf(s), Lists{"139"});
-    ASSERT_EQ(s.initialize(path, kPassword), 1);
-    EXPECT_EQ(telecomOf(s), Lists{});  // the new file configures nothing
-    EXPECT_EQ(s.setChinaTeleComNumHeader({"199"}), 1);
-    EXPECT_EQ(s.close(), 1);
-    EXPECT_EQ(s.setChinaTeleComNumHeader({"188"}), 1);  // closed: memory only
-    EXPECT_EQ(telecomOf(s), Lists{"188"});
-    ASSERT_EQ(s.initialize(path, kPassword), 1);
-    EXPECT_EQ(telecomOf(s), Lists{"199"});
-}
-
 TEST(LocalStore, UnreadableFilesAreRefusedAndLeftAlone) {
     fakes::TempDir dir;
     const std::string good = dir.file("Main.dll");
@@ -253,9 +237,8 @@ TEST(LocalStore, UnreadableFilesAreRefusedAndLeftAlone) {
         EXPECT_EQ(storedFlags(store), "no answer");
         EXPECT_EQ(store.writeSendLog("id", "x", "lost"), 0);
         UserConfigSerialize config;
-        config.setChinaTeleComNumHeader({"139"});
         EXPECT_EQ(config.initialize(c.path, c.password), 0);
-        EXPECT_EQ(telecomOf(config), Lists{"139"});  // memory as it was
+        EXPECT_EQ(telecomOf(config), Lists{});
         EXPECT_GE(log.texts(2).size(), 4u);
         EXPECT_EQ(slurp(c.path), before);
     }

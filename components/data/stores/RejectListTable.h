@@ -4,10 +4,9 @@
 //
 // The list in memory is what the store's tests answer from. initialize()
 // replaces it with the stored list; a list set while the file is open is
-// stored first and only then takes effect; a list set before initialize() or
-// after close() lives in memory only, until the next initialize() loads the
-// stored list over it. Every store is used by one thread at a time, so
-// nothing here takes a lock.
+// stored first and only then takes effect; setting a list on a closed store
+// fails, as the next initialize() would load the stored list over it. Every
+// store is used by one thread at a time, so nothing here takes a lock.
 #pragma once
 
 #include <exception>
@@ -109,12 +108,17 @@ public:
 
     // Replaces the whole list: everything that can fail (building the index,
     // the transaction) happens before the new list takes effect, so a failure
-    // leaves the old list in memory and on file.
+    // leaves the old list in memory and on file. 0, logged, when closed.
     int set(const std::vector<std::string>& items) {
         return guarded(table_.component(), "set", [&] {
+            if (!table_.isOpen()) {
+                Base::CLog::getSingleton().writeMessage(
+                    table_.component() + ": the list cannot be set while the store is closed", 2);
+                return 0;
+            }
             std::vector<std::string> copy(items);
             Index index(copy);
-            if (table_.isOpen() && !table_.replace(copy)) return 0;
+            if (!table_.replace(copy)) return 0;
             adopt(copy, index);
             return 1;
         });
