@@ -113,6 +113,38 @@ TEST(ListStores, SetOnAClosedStoreFailsAndChangesNothing) {
     }
 }
 
+// Regression: a filter whose list was never loaded passed every text without
+// a word. It says so once, not on every call, until a list is loaded.
+TEST(FilterStores, UnloadedFilterSaysOnceThatItPassesEverything) {
+    fakes::TempDir dir;
+    std::ofstream(dir.file("damaged.dll"), std::ios::binary) << std::string(8192, '\x5a');
+    Dmg::CRejectWordsDataSerialize words;
+    Dmg::CRejectPhonesDataSerialize phones;
+    std::string word;
+    const struct {
+        const char* name;
+        std::function<int(const std::string&)> open;
+        std::function<int()> test;
+    } filters[] = {
+        {"words", [&](const std::string& p) { return words.initialize(p, kPassword); },
+         [&] { return words.testWord("发票", word); }},
+        {"phones", [&](const std::string& p) { return phones.initialize(p, kPassword); },
+         [&] { return phones.testPhone("13800138000"); }},
+    };
+    for (const auto& f : filters) {
+        SCOPED_TRACE(f.name);
+        fakes::LogCapture log;
+        for (int i = 0; i < 3; ++i) EXPECT_EQ(f.test(), 1);
+        EXPECT_EQ(log.texts(2).size(), 1u);
+        EXPECT_EQ(f.open(dir.file("damaged.dll")), 0);
+        log.clear();
+        EXPECT_EQ(f.test(), 1);  // the same state: no new line
+        ASSERT_EQ(f.open(dir.file("Main.dll")), 1);
+        EXPECT_EQ(f.test(), 1);
+        EXPECT_TRUE(log.texts(2).empty());
+    }
+}
+
 TEST(FilterStores, FailedReplacementKeepsTheOldList) {
     fakes::TempDir dir;
     const std::string path = mainFile(dir);

@@ -9,6 +9,7 @@
 // store is used by one thread at a time, so nothing here takes a lock.
 #pragma once
 
+#include <atomic>
 #include <exception>
 #include <string>
 #include <string_view>
@@ -135,6 +136,18 @@ public:
     const Index& index() const { return index_; }
     // False until a list was loaded or set.
     bool known() const { return known_; }
+    // known(); while false, says once (until a list is loaded) that
+    // `operation` lets everything pass.
+    bool knownOrSay(const char* operation) {
+        if (known_) return true;
+        if (!unknownSaid_.exchange(true)) {
+            Base::CLog::getSingleton().writeMessage(table_.component() +
+                                                        ": no list loaded; " + operation +
+                                                        " lets everything pass",
+                                                    2);
+        }
+        return false;
+    }
     const std::string& component() const { return table_.component(); }
 
 private:
@@ -142,12 +155,17 @@ private:
         items_.swap(items);
         index_ = std::move(index);
         known_ = true;
+        unknownSaid_ = false;
     }
 
     ListTable table_;
     std::vector<std::string> items_;
     Index index_;
     bool known_ = false;
+    // Set by knownOrSay once it has logged, cleared by adopt, both on the
+    // thread using the store; no lock, atomic so that two threads testing at
+    // once still log one line.
+    std::atomic<bool> unknownSaid_{false};
 };
 
 }  // namespace Dmg::stores
