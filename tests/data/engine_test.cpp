@@ -184,9 +184,10 @@ TEST(Engine, OpenWaitsForALockHeldElsewhere) {
         sqlite3* raw = nullptr;
         sqlite3_open(path.c_str(), &raw);
         sqlite3_key(raw, kPassword, static_cast<int>(std::string(kPassword).size()));
-        locked = sqlite3_exec(raw, "PRAGMA cipher_page_size = 4096; PRAGMA locking_mode = "
-                                   "EXCLUSIVE; BEGIN EXCLUSIVE; INSERT INTO notes (body) VALUES (1)",
-                              nullptr, nullptr, nullptr) == SQLITE_OK;
+        const char* const hold =
+            "PRAGMA cipher_page_size = 4096; PRAGMA locking_mode = EXCLUSIVE; "
+            "BEGIN EXCLUSIVE; INSERT INTO notes (body) VALUES (1)";
+        locked = sqlite3_exec(raw, hold, nullptr, nullptr, nullptr) == SQLITE_OK;
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         sqlite3_exec(raw, "COMMIT", nullptr, nullptr, nullptr);
         sqlite3_close(raw);
