@@ -15,16 +15,16 @@ namespace qtest {
 class WalEvents {
 public:
     WalEvents() {
-        const std::lock_guard<std::mutex> lock(mutex());
-        if (real() == nullptr) install();
-        events() = "";
-        recording() = true;
-        sqlite3_vfs_register(&wrapper(), 1);
+        const std::lock_guard<std::mutex> lock(shared().mutex);
+        if (shared().real == nullptr) install();
+        shared().events = "";
+        shared().recording = true;
+        sqlite3_vfs_register(&shared().wrapper, 1);
     }
     ~WalEvents() {
-        const std::lock_guard<std::mutex> lock(mutex());
-        recording() = false;
-        sqlite3_vfs_register(real(), 1);  // connections already open keep the wrapper
+        const std::lock_guard<std::mutex> lock(shared().mutex);
+        shared().recording = false;
+        sqlite3_vfs_register(shared().real, 1);  // connections already open keep the wrapper
     }
     WalEvents(const WalEvents&) = delete;
     WalEvents& operator=(const WalEvents&) = delete;
@@ -33,9 +33,9 @@ public:
     // name in lower case for a write, upper case for a sync ("hhH" is two
     // writes to HLog.dll-wal and a sync of it).
     std::string take() {
-        const std::lock_guard<std::mutex> lock(mutex());
+        const std::lock_guard<std::mutex> lock(shared().mutex);
         std::string out;
-        out.swap(events());
+        out.swap(shared().events);
         return out;
     }
 
@@ -46,36 +46,37 @@ private:
         char letter;  // 0 for a file other than a write-ahead log
     };
 
-    static std::mutex& mutex() {
-        static std::mutex m;
-        return m;
-    }
-    static std::string& events() {
-        static std::string e;
-        return e;
-    }
-    static bool& recording() {
-        static bool r = false;
-        return r;
-    }
-    static sqlite3_vfs*& real() {
-        static sqlite3_vfs* v = nullptr;
-        return v;
-    }
-    static sqlite3_vfs& wrapper() {
-        static sqlite3_vfs v{};
-        return v;
-    }
-    static sqlite3_io_methods& methods() {
-        static sqlite3_io_methods m{};
-        return m;
+    struct Shared {
+        // events and recording: set by the test's thread, appended to by any
+        // thread doing file work, under mutex.
+        std::mutex mutex;
+        std::string events;
+        bool recording = false;
+        sqlite3_vfs* real = nullptr;  // the VFS wrapped
+        sqlite3_vfs wrapper{};
+        sqlite3_io_methods methods{};
+    };
+    static Shared& shared() {
+        static Shared s;
+        return s;
     }
 
-    static sqlite3_file* inner(sqlite3_file* f) { return reinterpret_cast<File*>(f)->real; }
+    // Passes the file method M on to the wrapped file.
+    template <auto M>
+    struct Forward;
+    template <class R, class... A, R (*sqlite3_io_methods::*M)(sqlite3_file*, A...)>
+    struct Forward<M> {
+        static R call(sqlite3_file* f, A... a) {
+            sqlite3_file* const real = reinterpret_cast<File*>(f)->real;
+            return (real->pMethods->*M)(real, a...);
+        }
+    };
+
     static void note(sqlite3_file* f, bool sync) {
         const char letter = reinterpret_cast<File*>(f)->letter;
-        const std::lock_guard<std::mutex> lock(mutex());
-        if (letter != 0 && recording()) events() += sync ? char(std::toupper(letter)) : letter;
+        const std::lock_guard<std::mutex> lock(shared().mutex);
+        if (letter != 0 && shared().recording)
+            shared().events += sync ? char(std::toupper(letter)) : letter;
     }
 
     static int open(sqlite3_vfs*, const char* name, sqlite3_file* f, int flags, int* out) {
@@ -87,66 +88,45 @@ private:
                            ? char(std::tolower(base[1]))
                            : 0;
         file->real->pMethods = nullptr;
-        const int rc = real()->xOpen(real(), name, file->real, flags, out);
-        file->base.pMethods = file->real->pMethods ? &methods() : nullptr;
+        const int rc = shared().real->xOpen(shared().real, name, file->real, flags, out);
+        file->base.pMethods = file->real->pMethods ? &shared().methods : nullptr;
         return rc;
     }
 
     static void install() {
-        real() = sqlite3_vfs_find(nullptr);
-        sqlite3_vfs& v = wrapper();
-        v = *real();
+        shared().real = sqlite3_vfs_find(nullptr);
+        sqlite3_vfs& v = shared().wrapper;
+        v = *shared().real;
         v.zName = "wal-events";
-        v.szOsFile = static_cast<int>(sizeof(File)) + real()->szOsFile;
+        v.szOsFile = static_cast<int>(sizeof(File)) + shared().real->szOsFile;
         v.xOpen = open;
-        sqlite3_io_methods& m = methods();
-        m.iVersion = 3;
-        m.xClose = [](sqlite3_file* f) { return inner(f)->pMethods->xClose(inner(f)); };
-        m.xRead = [](sqlite3_file* f, void* b, int n, sqlite3_int64 o) {
-            return inner(f)->pMethods->xRead(inner(f), b, n, o);
-        };
-        m.xWrite = [](sqlite3_file* f, const void* b, int n, sqlite3_int64 o) {
-            note(f, false);
-            return inner(f)->pMethods->xWrite(inner(f), b, n, o);
-        };
-        m.xTruncate = [](sqlite3_file* f, sqlite3_int64 s) {
-            return inner(f)->pMethods->xTruncate(inner(f), s);
-        };
-        m.xSync = [](sqlite3_file* f, int flags) {
-            note(f, true);
-            return inner(f)->pMethods->xSync(inner(f), flags);
-        };
-        m.xFileSize = [](sqlite3_file* f, sqlite3_int64* s) {
-            return inner(f)->pMethods->xFileSize(inner(f), s);
-        };
-        m.xLock = [](sqlite3_file* f, int l) { return inner(f)->pMethods->xLock(inner(f), l); };
-        m.xUnlock = [](sqlite3_file* f, int l) { return inner(f)->pMethods->xUnlock(inner(f), l); };
-        m.xCheckReservedLock = [](sqlite3_file* f, int* r) {
-            return inner(f)->pMethods->xCheckReservedLock(inner(f), r);
-        };
-        m.xFileControl = [](sqlite3_file* f, int op, void* a) {
-            return inner(f)->pMethods->xFileControl(inner(f), op, a);
-        };
-        m.xSectorSize = [](sqlite3_file* f) { return inner(f)->pMethods->xSectorSize(inner(f)); };
-        m.xDeviceCharacteristics = [](sqlite3_file* f) {
-            return inner(f)->pMethods->xDeviceCharacteristics(inner(f));
-        };
-        m.xShmMap = [](sqlite3_file* f, int p, int s, int e, void volatile** a) {
-            return inner(f)->pMethods->xShmMap(inner(f), p, s, e, a);
-        };
-        m.xShmLock = [](sqlite3_file* f, int o, int n, int fl) {
-            return inner(f)->pMethods->xShmLock(inner(f), o, n, fl);
-        };
-        m.xShmBarrier = [](sqlite3_file* f) { inner(f)->pMethods->xShmBarrier(inner(f)); };
-        m.xShmUnmap = [](sqlite3_file* f, int d) {
-            return inner(f)->pMethods->xShmUnmap(inner(f), d);
-        };
-        m.xFetch = [](sqlite3_file* f, sqlite3_int64 o, int n, void** p) {
-            return inner(f)->pMethods->xFetch(inner(f), o, n, p);
-        };
-        m.xUnfetch = [](sqlite3_file* f, sqlite3_int64 o, void* p) {
-            return inner(f)->pMethods->xUnfetch(inner(f), o, p);
-        };
+        using IO = sqlite3_io_methods;
+        IO& m = shared().methods;
+        m = {3,
+             Forward<&IO::xClose>::call,
+             Forward<&IO::xRead>::call,
+             [](sqlite3_file* f, const void* b, int n, sqlite3_int64 o) {
+                 note(f, false);
+                 return Forward<&IO::xWrite>::call(f, b, n, o);
+             },
+             Forward<&IO::xTruncate>::call,
+             [](sqlite3_file* f, int flags) {
+                 note(f, true);
+                 return Forward<&IO::xSync>::call(f, flags);
+             },
+             Forward<&IO::xFileSize>::call,
+             Forward<&IO::xLock>::call,
+             Forward<&IO::xUnlock>::call,
+             Forward<&IO::xCheckReservedLock>::call,
+             Forward<&IO::xFileControl>::call,
+             Forward<&IO::xSectorSize>::call,
+             Forward<&IO::xDeviceCharacteristics>::call,
+             Forward<&IO::xShmMap>::call,
+             Forward<&IO::xShmLock>::call,
+             Forward<&IO::xShmBarrier>::call,
+             Forward<&IO::xShmUnmap>::call,
+             Forward<&IO::xFetch>::call,
+             Forward<&IO::xUnfetch>::call};
     }
 };
 
