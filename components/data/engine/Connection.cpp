@@ -123,6 +123,17 @@ bool Connection::exec(const std::string& sql) {
     return false;
 }
 
+bool Connection::checkpoint() {
+    if (sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr) ==
+        SQLITE_OK) {
+        return true;
+    }
+    Base::CLog::getSingleton().writeMessage(
+        std::string("data: cannot fold the write-ahead log into its file: ") + sqlite3_errmsg(db_),
+        2);
+    return false;
+}
+
 bool Connection::sameFileAs(const std::string& path) const {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && st.st_dev == dev_ && st.st_ino == ino_;
