@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "components/data/engine/Key.h"
+#include "components/data/engine/NeverDestroyed.h"
 #include "components/data/engine/Statement.h"
 #include "components/data/engine/WriteTransaction.h"
 #include "contracts/base/CLog.h"
@@ -22,10 +23,14 @@ void logFailure(const std::string& path, const std::string& why) {
 
 // One writer lock per file (device and inode) for the whole process.
 std::shared_ptr<std::mutex> writerMutexFor(dev_t dev, ino_t ino) {
-    static std::mutex mutex;
-    static std::map<std::pair<dev_t, ino_t>, std::weak_ptr<std::mutex>> locks;
-    const std::lock_guard<std::mutex> guard(mutex);
-    auto& slot = locks[{dev, ino}];
+    struct Locks {
+        std::mutex mutex;
+        // Any thread opening a file, under mutex.
+        std::map<std::pair<dev_t, ino_t>, std::weak_ptr<std::mutex>> byFile;
+    };
+    static NeverDestroyed<Locks> locks;
+    const std::lock_guard<std::mutex> guard(locks.get().mutex);
+    auto& slot = locks.get().byFile[{dev, ino}];
     auto lock = slot.lock();
     if (!lock) {
         lock = std::make_shared<std::mutex>();
@@ -50,8 +55,8 @@ bool saltFor(const std::string& path, std::string& salt, bool& isNew) {
 // their own: creating a file, up to its first write, is done under this lock,
 // and the file is looked at again once the lock is held.
 std::mutex& creationMutex() {
-    static std::mutex mutex;
-    return mutex;
+    static NeverDestroyed<std::mutex> mutex;
+    return mutex.get();
 }
 
 }  // namespace

@@ -5,10 +5,11 @@
 #include <cstdint>
 #include <filesystem>
 #include <map>
-#include <new>
 #include <mutex>
 #include <utility>
 #include <vector>
+
+#include "components/data/engine/NeverDestroyed.h"
 
 namespace Dmg::engine {
 namespace {
@@ -16,7 +17,7 @@ namespace {
 // Enough for the three threads that use one file at a time.
 constexpr std::size_t kMaxIdlePerFile = 4;
 
-// Connections of one generation: closeAll starts a new one, and a connection
+// Connections of one generation: takeAll starts a new one, and a connection
 // of an older generation given back afterwards is closed, not kept.
 class Pool {
 public:
@@ -60,14 +61,12 @@ private:
     std::map<std::string, std::vector<std::unique_ptr<Connection>>> idle_;
     std::uint64_t generation_ = 0;
 };
-// Never destroyed: stores owned by other static objects give their
-// connections back during shut-down, in no particular order. Open
+// Never destroyed: threads may still open and close stores at exit. Open
 // connections at exit are safe; the write-ahead log is replayed on the next
 // open.
 Pool& pool() {
-    alignas(Pool) static unsigned char storage[sizeof(Pool)];
-    static Pool* const instance = ::new (storage) Pool();
-    return *instance;
+    static NeverDestroyed<Pool> instance;
+    return instance.get();
 }
 
 std::string poolKeyFor(const std::string& path, const std::string& password) {

@@ -7,6 +7,7 @@
 #include "contracts/dmg/CLogSendQueueSerialize.h"
 
 #include "components/data/engine/Database.h"
+#include "components/data/engine/NeverDestroyed.h"
 #include "components/data/engine/WriteTransaction.h"
 #include "components/data/stores/HistoryTable.h"
 #include "components/data/stores/HistoryTime.h"
@@ -21,8 +22,8 @@ int failed(const std::string& what) { return stores::failed("log mover", what); 
 // Nothing of the mover lives in Main.dll; opening it with no tables of its
 // own still proves that the file opens with the password.
 const engine::Schema& mainSchema() {
-    static const engine::Schema kSchema{"logmover", {}};
-    return kSchema;
+    static engine::NeverDestroyed<const engine::Schema> kSchema{engine::Schema{"logmover", {}}};
+    return kSchema.get();
 }
 
 // Switches off the overwriting of freed pages (on by default in this build)
