@@ -13,8 +13,16 @@ namespace {
 
 Dmg::CDataManager& manager() { return Dmg::CDataManager::getSingleton(); }
 
-TEST(DataManager, OneInstanceAndUnknownNamesAreNull) {
+TEST(DataManager, EveryStoreNameHasItsStoreAndOthersAreNull) {
     EXPECT_EQ(Dmg::CDataManager::getSingletonPtr(), &manager());
+    for (const char* name :
+         {"database", "database1", "historylog", "logsendqueue", "sendqueuemodify",
+          "sendqueuemodifyW", "rejectwords", "rejectphones", "testphonenum", "userconfigfile"}) {
+        SCOPED_TRACE(name);
+        EXPECT_NE(manager().getDataSerialize(name), nullptr);
+    }
+    EXPECT_NE(manager().getDataSerialize("sendqueuemodify"),
+              manager().getDataSerialize("sendqueuemodifyW"));
     EXPECT_EQ(manager().getDataSerialize("no such store"), nullptr);
     EXPECT_EQ(manager().getDataSerialize(""), nullptr);
     // Names are exact: no case folding, no trimming.
@@ -75,17 +83,6 @@ TEST(DataManager, LookupsWhileRegistering) {
 #include "tests/fakes/TempDir.h"
 
 namespace {
-
-TEST(UserData, EveryStoreNameHasItsStore) {
-    for (const char* name :
-         {"database", "database1", "historylog", "logsendqueue", "sendqueuemodify",
-          "sendqueuemodifyW", "rejectwords", "rejectphones", "testphonenum", "userconfigfile"}) {
-        SCOPED_TRACE(name);
-        EXPECT_NE(manager().getDataSerialize(name), nullptr);
-    }
-    EXPECT_NE(manager().getDataSerialize("sendqueuemodify"),
-              manager().getDataSerialize("sendqueuemodifyW"));
-}
 
 TEST(UserData, OpensCreatesAndKeepsDataAcrossSessions) {
     fakes::TempDir dir;

@@ -43,22 +43,6 @@ std::vector<std::string> notes(Database& db) {
     return out;
 }
 
-TEST(Engine, BytesRoundTripAcrossReopen) {
-    fakes::TempDir dir;
-    const std::string path = dir.file("Main.dll");
-    const std::vector<std::string> bodies = {"", "it's \"quoted\"; DROP TABLE notes;--",
-                                             std::string("a\0b", 3), "\xd5\xfd\xd4\xda\xff\x81"};
-    {
-        Database db;
-        ASSERT_TRUE(db.open(path, kPassword, kNotes));
-        for (const auto& b : bodies) ASSERT_TRUE(addNote(db, b));
-    }
-    Dmg::engine::closeIdleConnections();
-    Database db;
-    ASSERT_TRUE(db.open(path, kPassword, kNotes));
-    EXPECT_EQ(notes(db), bodies);
-}
-
 TEST(Engine, FileIsEncryptedAndOpensWithTheTextPassword) {
     fakes::TempDir dir;
     const std::string path = dir.file("SQu.dll");
@@ -151,22 +135,6 @@ TEST(Engine, SchemaUpgradesOnceAndRefusesNewerFiles) {
     int count = 0;
     while (columns.step() == Statement::Step::Row) ++count;
     EXPECT_EQ(count, 3);
-}
-
-TEST(Engine, ReplacedFileIsNotServedFromThePool) {
-    fakes::TempDir dir;
-    const std::string path = dir.file("SQu.dll");
-    {
-        Database db;
-        ASSERT_TRUE(db.open(path, kPassword, kNotes));
-        ASSERT_TRUE(addNote(db, "old file"));
-    }
-    std::filesystem::remove(path);
-    std::filesystem::remove(path + "-wal");
-    std::filesystem::remove(path + "-shm");
-    Database db;
-    ASSERT_TRUE(db.open(path, kPassword, kNotes));
-    EXPECT_TRUE(notes(db).empty());
 }
 
 // Regression: the key check read the file before the busy timeout was set, so

@@ -184,36 +184,6 @@ TEST(LocalStore, ConcurrentReaderSeesOnlyWholeRecords) {
     EXPECT_EQ(storedFlags(reader), flags(y));
 }
 
-TEST(LocalStore, OperationsNeedAnOpenStore) {
-    fakes::TempDir dir;
-    const std::string path = dir.file("Main.dll");
-    std::vector<CSendLosgMsg> out(1);
-    const struct {
-        const char* name;
-        std::function<int(CLocalDataSerialize&)> run;
-    } ops[] = {
-        {"setSetting", [](CLocalDataSerialize& s) { return s.setSetting(settingsOf(0, 0)); }},
-        {"writeSendLog", [](CLocalDataSerialize& s) { return s.writeSendLog("id", "x", "t"); }},
-        {"readAllSendLog", [&](CLocalDataSerialize& s) { return s.readAllSendLog(out); }},
-    };
-    CLocalDataSerialize store;
-    for (const bool afterClose : {false, true}) {
-        for (const auto& op : ops) {
-            SCOPED_TRACE(std::string(op.name) + (afterClose ? " after close" : " before open"));
-            const fakes::LogCapture log;
-            EXPECT_EQ(op.run(store), 0);
-            EXPECT_EQ(log.texts(2).size(), 1u);
-        }
-        EXPECT_EQ(out.size(), 1u);
-        // Before the first open nothing is in memory to answer from.
-        EXPECT_EQ(storedFlags(store), afterClose ? flags(settingsOf(0x3, 0x3)) : "no answer");
-        ASSERT_EQ(store.initialize(path, kPassword), 1);
-        EXPECT_EQ(storedFlags(store), flags(settingsOf(0x3, 0x3)));  // defaults: name, number
-        EXPECT_EQ(store.readAllSendLog(out), 1);                     // empty log
-        store.close();
-    }
-}
-
 TEST(LocalStore, UnreadableFilesAreRefusedAndLeftAlone) {
     fakes::TempDir dir;
     const std::string good = dir.file("Main.dll");
