@@ -61,6 +61,7 @@ private:
     std::map<std::string, std::vector<std::unique_ptr<Connection>>> idle_;
     std::uint64_t generation_ = 0;
 };
+
 // Never destroyed: threads may still open and close stores at exit. Open
 // connections at exit are safe; the write-ahead log is replayed on the next
 // open.
