@@ -1,9 +1,14 @@
 // Send-queue throughput.
 //  (a) One status update per initialize/close cycle on SQu.dll (the sending
 //      worker's pattern), against the same update on a store kept open.
-//  (b) writeQueue of 10,000 packets of 70 recipients, and one log pass moving
-//      them into the history, against a raw SQLCipher insert of the same
-//      bytes, same cipher settings and journal, in one transaction.
+//  (b) writeQueue of 10,000 packets of 70 recipients against a raw SQLCipher
+//      insert of the same bytes, same cipher settings and journal, in one
+//      transaction.
+//  (c) A log pass moving N finished packets (10, as while sending, and
+//      10,000): the store's pass, and the same statements on raw connections
+//      with the history committed at synchronous NORMAL (1) and FULL (2).
+//      FULL against NORMAL is the cost of syncing the history before the
+//      queue rows are deleted; the store's pass pays it.
 // Every figure is items (cycles or rows) per second of wall time; read the
 // medians.
 #include <benchmark/benchmark.h>
@@ -142,23 +147,90 @@ void BM_WriteQueue(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kPackets);
 }
 
+// Marks every waiting packet accepted.
+void finishAll(sqlite3* queue) {
+    sqlite3_exec(queue, "UPDATE send_queue SET state = 1 WHERE state = 0", nullptr, nullptr,
+                 nullptr);
+}
+
+// The files of a pass bench, with keys derived and tables made.
+struct PassFiles : Files {
+    PassFiles() { logPass(*this); }
+    std::vector<Dmg::QueueData> batch(std::int64_t n) const {
+        return {packets().begin(), packets().begin() + n};
+    }
+};
+
 void BM_LogPass(benchmark::State& state) {
+    PassFiles f;
+    const auto batch = f.batch(state.range(0));
+    sqlite3* queue = openRaw(f.squ);
     for (auto _ : state) {
         state.PauseTiming();
-        auto f = std::make_unique<Files>();
-        enqueue(*f, packets());
-        logPass(*f);  // creates the history and derives the keys
-        sqlite3* raw = openRaw(f->squ);
-        sqlite3_exec(raw, "UPDATE send_queue SET state = 1", nullptr, nullptr, nullptr);
-        sqlite3_close(raw);
+        enqueue(f, batch);
+        finishAll(queue);
         state.ResumeTiming();
-        const int moved = logPass(*f);
-        state.PauseTiming();
-        if (moved != kPackets) state.SkipWithError("pass moved too little");
-        f.reset();
-        state.ResumeTiming();
+        if (logPass(f) != state.range(0)) state.SkipWithError("pass moved too little");
     }
-    state.SetItemsProcessed(state.iterations() * kPackets);
+    sqlite3_close(queue);
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+// The store's pass in raw statements: read the finished packets, copy them
+// into the history in one transaction, delete them from the queue.
+std::int64_t rawPass(sqlite3* queue, sqlite3* history) {
+    sqlite3_stmt* select = nullptr;
+    sqlite3_stmt* insert = nullptr;
+    sqlite3_stmt* del = nullptr;
+    sqlite3_prepare_v2(queue, "SELECT id, state = 1, display_text, phone_list, queued_year, "
+                       "queued_month, queued_day, queued_hour, queued_minute FROM send_queue "
+                       "WHERE state <> 0 ORDER BY id", -1, &select, nullptr);
+    sqlite3_prepare_v2(history, "INSERT OR IGNORE INTO history (origin, queue_id, success, "
+                       "first_text, second_text, year, month, day, hour, minute) "
+                       "VALUES (x'00', ?, ?, ?, ?, ?, ?, ?, ?, ?)", -1, &insert, nullptr);
+    sqlite3_prepare_v2(queue, "DELETE FROM send_queue WHERE id = ? AND state <> 0", -1, &del,
+                       nullptr);
+    std::vector<std::int64_t> ids;
+    sqlite3_exec(history, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    while (sqlite3_step(select) == SQLITE_ROW) {
+        ids.push_back(sqlite3_column_int64(select, 0));
+        sqlite3_reset(insert);
+        for (int c = 0; c < 9; ++c) {
+            sqlite3_bind_value(insert, c + 1, sqlite3_column_value(select, c));
+        }
+        sqlite3_step(insert);
+    }
+    sqlite3_exec(history, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_exec(queue, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    for (const auto id : ids) {
+        sqlite3_reset(del);
+        sqlite3_bind_int64(del, 1, id);
+        sqlite3_step(del);
+    }
+    sqlite3_exec(queue, "COMMIT", nullptr, nullptr, nullptr);
+    for (auto* s : {select, insert, del}) sqlite3_finalize(s);
+    return static_cast<std::int64_t>(ids.size());
+}
+
+void BM_LogPassRawSync(benchmark::State& state) {
+    PassFiles f;
+    const auto batch = f.batch(state.range(0));
+    sqlite3* queue = openRaw(f.squ);
+    sqlite3* history = openRaw(f.hlog);
+    // As the store deletes moved packets.
+    sqlite3_exec(queue, "PRAGMA secure_delete = 0", nullptr, nullptr, nullptr);
+    const std::string sync = "PRAGMA synchronous = " + std::to_string(state.range(1));
+    sqlite3_exec(history, sync.c_str(), nullptr, nullptr, nullptr);
+    for (auto _ : state) {
+        state.PauseTiming();
+        enqueue(f, batch);
+        finishAll(queue);
+        state.ResumeTiming();
+        if (rawPass(queue, history) != state.range(0)) state.SkipWithError("pass moved too little");
+    }
+    sqlite3_close(history);
+    sqlite3_close(queue);
+    state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
 // Binds to consecutive parameters of a raw statement.
@@ -223,8 +295,14 @@ BENCHMARK(BM_RawInsertBaseline)->Iterations(1)->Repetitions(3)->ReportAggregates
     ->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_WriteQueue)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true)
     ->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_LogPass)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true)
+BENCHMARK(BM_LogPass)->Arg(10)->Iterations(200)->Repetitions(3)->ReportAggregatesOnly(true)
     ->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LogPassRawSync)->Args({10, 1})->Args({10, 2})->Iterations(200)->Repetitions(3)
+    ->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LogPass)->Arg(kPackets)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LogPassRawSync)->Args({kPackets, 1})->Args({kPackets, 2})->Iterations(1)
+    ->Repetitions(3)->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

@@ -1,6 +1,7 @@
 #include "contracts/dmg/CDataManager.h"
 
 #include <mutex>
+#include <new>
 
 #include "components/data/engine/Database.h"
 #include "contracts/base/CLog.h"
@@ -63,8 +64,10 @@ CDataManager::~CDataManager() = default;
 
 CDataManager& CDataManager::getSingleton() {
     // Lives in this shared object only, so every caller sees the same stores.
-    static CDataManager manager;
-    return manager;
+    // Never destroyed: a sending or log thread may still use a store at exit.
+    alignas(CDataManager) static unsigned char storage[sizeof(CDataManager)];
+    static CDataManager* const manager = ::new (static_cast<void*>(storage)) CDataManager();
+    return *manager;
 }
 
 CDataManager* CDataManager::getSingletonPtr() { return &getSingleton(); }

@@ -25,9 +25,16 @@ struct UserConfigSerialize::Impl {
                                                                 : static_cast<int>(list.size());
     }
 
+    // Only an open store takes a list: the next initialize would load the
+    // stored lists over one kept in memory.
     int set(Carrier carrier, const std::vector<std::string>& list) {
         const std::lock_guard<std::mutex> lock(mutex);
-        if (db.isOpen() && !local::storePrefixes(db.connection(), carrier, list)) return 0;
+        if (!db.isOpen()) {
+            Base::CLog::getSingleton().writeMessage(
+                "data: user configuration: a list cannot be set while the store is closed", 2);
+            return 0;
+        }
+        if (!local::storePrefixes(db.connection(), carrier, list)) return 0;
         lists[static_cast<std::size_t>(carrier)] = list;
         return 1;
     }

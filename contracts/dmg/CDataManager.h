@@ -32,7 +32,9 @@ public:
     // "userconfigfile" on Main.dll; missing files are created, the folder is
     // not. 1 when all are open; 0 (logged) otherwise, with none left open.
     int openUserData(const std::string& userDir);
-    // Closes those stores and every idle connection of the data library.
+    // Closes those stores and every idle connection of the data library,
+    // after folding each file's write-ahead log into the file, so that the
+    // .dll files alone hold all data (backup, restore).
     void closeUserData();
 
     CDataManager(const CDataManager&) = delete;

@@ -20,6 +20,8 @@ public:
 
     // 0 when `phone` is on the list; else 1.
     virtual int testPhone(const std::string& phone);
+    // Needs an open store: 0 (logged) when it is closed or the file cannot be
+    // written, with the list unchanged.
     virtual int setRejectPhones(const std::vector<std::string>& phones);
     virtual int getRejectPhones(std::vector<std::string>& out);
 

@@ -20,7 +20,8 @@ public:
 
     // 0, with the word in `word`, when `text` holds a reject word; else 1.
     virtual int testWord(const std::string& text, std::string& word);
-    // Replace or read the list.
+    // Replace or read the list. Setting needs an open store: 0 (logged) when
+    // it is closed or the file cannot be written, with the list unchanged.
     virtual int setRejectWords(const std::vector<std::string>& words);
     virtual int getRejectWords(std::vector<std::string>& out);
 

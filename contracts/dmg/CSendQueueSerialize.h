@@ -29,7 +29,9 @@ public:
     virtual int modifyStatus(const int& id, const int& status);
     // Appends every packet, oldest first, with record id and state.
     virtual int loadAllQueue(std::vector<QueueData>& out);
-    // Removes the listed packets in one transaction; unknown ids are ignored.
+    // Removes the listed packets that are still waiting, in one transaction;
+    // unknown ids are ignored. A packet already sent is kept (it goes to the
+    // history) with a log line; the result is still 1.
     virtual int delQueue(const std::vector<int>& ids);
 
     struct Impl;

@@ -22,6 +22,8 @@ public:
 
     // Reorders the send list for the test numbers (see the implementation).
     virtual int reAssignSendQueue(std::vector<CSendQueueElement>& list);
+    // Needs an open store: 0 (logged) when it is closed or the file cannot be
+    // written, with the list unchanged.
     virtual int setTestPhones(const std::vector<std::string>& phones);
     virtual int getTestPhones(std::vector<std::string>& out);
 

@@ -1,6 +1,7 @@
 // The "userconfigfile" store on Main.dll: the user's configuration, here the
-// mobile number prefixes of the three carriers. Until initialize() the lists
-// live in memory only; close() keeps them in memory.
+// mobile number prefixes of the three carriers. The lists are read while the
+// store is open and kept in memory after close(); they are set only while it
+// is open.
 #pragma once
 
 #include <memory>
@@ -30,8 +31,8 @@ public:
     virtual int getChinaTeleComNumHeader(std::vector<std::string>& headers);
 
     // Replace the configured prefixes; an empty list means "not configured".
-    // Return 1; 0, with the list unchanged, when the open file cannot be
-    // written.
+    // Return 1; 0 (logged), with the list unchanged, when the store is closed
+    // or the file cannot be written.
     virtual int setChinaMobileNumHeader(const std::vector<std::string>& headers);
     virtual int setChinaUnicomNumHeader(const std::vector<std::string>& headers);
     virtual int setChinaTeleComNumHeader(const std::vector<std::string>& headers);

@@ -13,8 +13,16 @@ namespace {
 
 Dmg::CDataManager& manager() { return Dmg::CDataManager::getSingleton(); }
 
-TEST(DataManager, OneInstanceAndUnknownNamesAreNull) {
+TEST(DataManager, EveryStoreNameHasItsStoreAndOthersAreNull) {
     EXPECT_EQ(Dmg::CDataManager::getSingletonPtr(), &manager());
+    for (const char* name :
+         {"database", "database1", "historylog", "logsendqueue", "sendqueuemodify",
+          "sendqueuemodifyW", "rejectwords", "rejectphones", "testphonenum", "userconfigfile"}) {
+        SCOPED_TRACE(name);
+        EXPECT_NE(manager().getDataSerialize(name), nullptr);
+    }
+    EXPECT_NE(manager().getDataSerialize("sendqueuemodify"),
+              manager().getDataSerialize("sendqueuemodifyW"));
     EXPECT_EQ(manager().getDataSerialize("no such store"), nullptr);
     EXPECT_EQ(manager().getDataSerialize(""), nullptr);
     // Names are exact: no case folding, no trimming.
@@ -62,28 +70,6 @@ TEST(DataManager, LookupsWhileRegistering) {
     EXPECT_EQ(bad, 0);
 }
 
-TEST(UserConfigStore, ListsAppendAndCount) {
-    Dmg::UserConfigSerialize store;
-    std::vector<std::string> out{"keep"};
-    EXPECT_EQ(store.getChinaMobileNumHeader(out), 0);
-    EXPECT_EQ(out, std::vector<std::string>{"keep"});
-
-    store.setChinaMobileNumHeader({"147", "138"});
-    store.setChinaTeleComNumHeader({"177"});
-    EXPECT_EQ(store.getChinaMobileNumHeader(out), 2);
-    EXPECT_EQ(out, (std::vector<std::string>{"keep", "147", "138"}));
-
-    std::vector<std::string> unicom, telecom;
-    EXPECT_EQ(store.getChinaUnicomNumHeader(unicom), 0);
-    EXPECT_EQ(store.getChinaTeleComNumHeader(telecom), 1);
-    EXPECT_EQ(telecom, std::vector<std::string>{"177"});
-
-    store.setChinaMobileNumHeader({});
-    std::vector<std::string> cleared;
-    EXPECT_EQ(store.getChinaMobileNumHeader(cleared), 0);
-    EXPECT_TRUE(cleared.empty());
-}
-
 }  // namespace
 
 #include <filesystem>
@@ -97,17 +83,6 @@ TEST(UserConfigStore, ListsAppendAndCount) {
 #include "tests/fakes/TempDir.h"
 
 namespace {
-
-TEST(UserData, EveryStoreNameHasItsStore) {
-    for (const char* name :
-         {"database", "database1", "historylog", "logsendqueue", "sendqueuemodify",
-          "sendqueuemodifyW", "rejectwords", "rejectphones", "testphonenum", "userconfigfile"}) {
-        SCOPED_TRACE(name);
-        EXPECT_NE(manager().getDataSerialize(name), nullptr);
-    }
-    EXPECT_NE(manager().getDataSerialize("sendqueuemodify"),
-              manager().getDataSerialize("sendqueuemodifyW"));
-}
 
 TEST(UserData, OpensCreatesAndKeepsDataAcrossSessions) {
     fakes::TempDir dir;
@@ -136,6 +111,55 @@ TEST(UserData, OpensCreatesAndKeepsDataAcrossSessions) {
     EXPECT_EQ(history->getAllLog(rows), 1);
     config->setChinaTeleComNumHeader({});
     manager().closeUserData();
+}
+
+Dmg::CLocalDataSerialize& mainStore() {
+    return *static_cast<Dmg::CLocalDataSerialize*>(manager().getDataSerialize("database"));
+}
+
+int sendLogRows(const std::string& userDir) {
+    std::vector<Dmg::CSendLosgMsg> entries;
+    EXPECT_EQ(manager().openUserData(userDir), 1);
+    const int rows = mainStore().readAllSendLog(entries) - 1;
+    manager().closeUserData();
+    return rows;
+}
+
+void addSendLogRows(const std::string& userDir, int count) {
+    ASSERT_EQ(manager().openUserData(userDir), 1);
+    for (int i = 0; i < count; ++i) ASSERT_EQ(mainStore().writeSendLog("id", "", "row"), 1);
+    manager().closeUserData();
+}
+
+// The size of the file's write-ahead log, 0 when there is none.
+std::uintmax_t walBytes(const std::string& file) {
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(file + "-wal", ec);
+    return ec ? 0 : size;
+}
+
+// Regression: after closeUserData recent rows could still be in the
+// write-ahead log (here because a store the manager does not own kept the file
+// open), so a copy of the .dll files missed them, and a copy restored over the
+// live file was read together with the old log.
+TEST(UserData, ClosedFilesHoldEverythingForBackupAndRestore) {
+    fakes::TempDir dir, backup, later;
+    Dmg::CLocalDataSerialize other;
+    for (const auto* copy : {&backup, &later}) {
+        addSendLogRows(dir.path(), copy == &backup ? 50 : 417);
+        for (const char* file : {"Main.dll", "HLog.dll"}) {
+            SCOPED_TRACE(file);
+            EXPECT_EQ(walBytes(dir.file(file)), 0u);
+            std::filesystem::copy_file(dir.file(file), copy->file(file));
+        }
+        ASSERT_EQ(other.initialize(dir.file("Main.dll"), "Quenp19990812"), 1);
+    }
+    std::filesystem::copy_file(backup.file("Main.dll"), dir.file("Main.dll"),
+                               std::filesystem::copy_options::overwrite_existing);
+    EXPECT_EQ(sendLogRows(dir.path()), 50);
+    other.close();
+    EXPECT_EQ(sendLogRows(dir.path()), 50);
+    EXPECT_EQ(sendLogRows(later.path()), 467);
 }
 
 TEST(UserData, RefusesMissingFolderAndDamagedFileWithoutTouchingIt) {

@@ -184,52 +184,6 @@ TEST(LocalStore, ConcurrentReaderSeesOnlyWholeRecords) {
     EXPECT_EQ(storedFlags(reader), flags(y));
 }
 
-TEST(LocalStore, OperationsNeedAnOpenStore) {
-    fakes::TempDir dir;
-    const std::string path = dir.file("Main.dll");
-    std::vector<CSendLosgMsg> out(1);
-    const struct {
-        const char* name;
-        std::function<int(CLocalDataSerialize&)> run;
-    } ops[] = {
-        {"setSetting", [](CLocalDataSerialize& s) { return s.setSetting(settingsOf(0, 0)); }},
-        {"writeSendLog", [](CLocalDataSerialize& s) { return s.writeSendLog("id", "x", "t"); }},
-        {"readAllSendLog", [&](CLocalDataSerialize& s) { return s.readAllSendLog(out); }},
-    };
-    CLocalDataSerialize store;
-    for (const bool afterClose : {false, true}) {
-        for (const auto& op : ops) {
-            SCOPED_TRACE(std::string(op.name) + (afterClose ? " after close" : " before open"));
-            const fakes::LogCapture log;
-            EXPECT_EQ(op.run(store), 0);
-            EXPECT_EQ(log.texts(2).size(), 1u);
-        }
-        EXPECT_EQ(out.size(), 1u);
-        // Before the first open nothing is in memory to answer from.
-        EXPECT_EQ(storedFlags(store), afterClose ? flags(settingsOf(0x3, 0x3)) : "no answer");
-        ASSERT_EQ(store.initialize(path, kPassword), 1);
-        EXPECT_EQ(storedFlags(store), flags(settingsOf(0x3, 0x3)));  // defaults: name, number
-        EXPECT_EQ(store.readAllSendLog(out), 1);                     // empty log
-        store.close();
-    }
-}
-
-TEST(UserConfigStore, OpenFileIsTheTruthAndCloseKeepsMemory) {
-    fakes::TempDir dir;
-    const std::string path = dir.file("Main.dll");
-    UserConfigSerialize s;
-    EXPECT_EQ(s.setChinaTeleComNumHeader({"139"}), 1);  // memory only
-    EXPECT_EQ(telecomOf(s), Lists{"139"});
-    ASSERT_EQ(s.initialize(path, kPassword), 1);
-    EXPECT_EQ(telecomOf(s), Lists{});  // the new file configures nothing
-    EXPECT_EQ(s.setChinaTeleComNumHeader({"199"}), 1);
-    EXPECT_EQ(s.close(), 1);
-    EXPECT_EQ(s.setChinaTeleComNumHeader({"188"}), 1);  // closed: memory only
-    EXPECT_EQ(telecomOf(s), Lists{"188"});
-    ASSERT_EQ(s.initialize(path, kPassword), 1);
-    EXPECT_EQ(telecomOf(s), Lists{"199"});
-}
-
 TEST(LocalStore, UnreadableFilesAreRefusedAndLeftAlone) {
     fakes::TempDir dir;
     const std::string good = dir.file("Main.dll");
@@ -253,9 +207,8 @@ TEST(LocalStore, UnreadableFilesAreRefusedAndLeftAlone) {
         EXPECT_EQ(storedFlags(store), "no answer");
         EXPECT_EQ(store.writeSendLog("id", "x", "lost"), 0);
         UserConfigSerialize config;
-        config.setChinaTeleComNumHeader({"139"});
         EXPECT_EQ(config.initialize(c.path, c.password), 0);
-        EXPECT_EQ(telecomOf(config), Lists{"139"});  // memory as it was
+        EXPECT_EQ(telecomOf(config), Lists{});
         EXPECT_GE(log.texts(2).size(), 4u);
         EXPECT_EQ(slurp(c.path), before);
     }

@@ -13,6 +13,7 @@
 
 #include "contracts/platform/Time.h"
 #include "tests/data_queue/QueueTestKit.h"
+#include "tests/data_queue/WalEvents.h"
 #include "tests/fakes/LogCapture.h"
 
 namespace {
@@ -88,6 +89,30 @@ TEST(LogMover, PassFailingAtAnyStepLosesAndDuplicatesNothing) {
             EXPECT_EQ(qtest::whereText(f, name), kMoved);
         }
     }
+}
+
+// Regression: the history commit stayed in the write-ahead log unsynced while
+// the queue rows were deleted, so a power cut could lose a packet from both
+// files. The history log is synced after its last write, before the queue's
+// log is first written.
+TEST(LogMover, HistoryIsOnDiskBeforeQueueRowsAreDeleted) {
+    fakes::TempDir dir;
+    const qtest::Files f(dir);
+    qtest::WalEvents events;  // before the files are opened
+    queueFive(f);
+    Dmg::CLogSendQueueSerialize m;
+    std::vector<Dmg::QueueData> records;
+    std::vector<int> ids;
+    ASSERT_TRUE(m.initializeHistroyDB(f.hlog, kPassword) == 1 &&
+                m.initializeSendQueueDB(f.squ, kPassword) == 1 &&
+                m.getAllSendData(records, ids) == 1);
+    events.take();
+    ASSERT_TRUE(m.writeLog(records) == 1 && m.deleteSendData(ids) == 1);
+    const std::string seen = events.take();
+    const std::string beforeDelete = seen.substr(0, seen.find('s'));
+    EXPECT_NE(beforeDelete.find('h'), std::string::npos) << seen;
+    EXPECT_EQ(beforeDelete.back(), 'H') << seen;
+    EXPECT_NE(seen.find('s'), std::string::npos) << seen;
 }
 
 TEST(LogMover, FailedHistoryWriteKeepsPacketsQueued) {

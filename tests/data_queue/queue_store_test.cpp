@@ -67,10 +67,17 @@ TEST(SendQueue, StatusOutcomesAndDeletion) {
     const int statuses[] = {1, 0, 2, -1};  // 1 accepted (H after a pass), else failed (h)
     for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(q.modifyStatus(ids[i], statuses[i]), 1);
     EXPECT_EQ(q.modifyStatus(ids.back() + 1, 1), 0);  // unknown id
-    EXPECT_EQ(q.delQueue({ids[1], 9999, ids[2]}), 1);
-    EXPECT_EQ(qtest::whereText(f), "a:q d:q e:Q ");
+    // Only waiting packets are deleted: a packet already sent goes to the
+    // history, and the log says why it stayed.
+    fakes::LogCapture log;
+    EXPECT_EQ(q.delQueue({ids[1], 9999, ids[4]}), 1);
+    const auto lines = log.texts(2);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("packet " + std::to_string(ids[1]) + " was already sent"),
+              std::string::npos) << lines[0];
+    EXPECT_EQ(qtest::whereText(f), "a:q b:q c:q d:q ");
     ASSERT_TRUE(qtest::pass(f));
-    EXPECT_EQ(qtest::whereText(f), "a:H d:h e:Q ");
+    EXPECT_EQ(qtest::whereText(f), "a:H b:h c:h d:h ");
 }
 
 TEST(Stores, FailuresAreZeroWithALogLine) {

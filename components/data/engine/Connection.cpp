@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "components/data/engine/Key.h"
+#include "components/data/engine/NeverDestroyed.h"
 #include "components/data/engine/Statement.h"
 #include "components/data/engine/WriteTransaction.h"
 #include "contracts/base/CLog.h"
@@ -22,10 +23,14 @@ void logFailure(const std::string& path, const std::string& why) {
 
 // One writer lock per file (device and inode) for the whole process.
 std::shared_ptr<std::mutex> writerMutexFor(dev_t dev, ino_t ino) {
-    static std::mutex mutex;
-    static std::map<std::pair<dev_t, ino_t>, std::weak_ptr<std::mutex>> locks;
-    const std::lock_guard<std::mutex> guard(mutex);
-    auto& slot = locks[{dev, ino}];
+    struct Locks {
+        std::mutex mutex;
+        // Any thread opening a file, under mutex.
+        std::map<std::pair<dev_t, ino_t>, std::weak_ptr<std::mutex>> byFile;
+    };
+    static NeverDestroyed<Locks> locks;
+    const std::lock_guard<std::mutex> guard(locks.get().mutex);
+    auto& slot = locks.get().byFile[{dev, ino}];
     auto lock = slot.lock();
     if (!lock) {
         lock = std::make_shared<std::mutex>();
@@ -50,8 +55,8 @@ bool saltFor(const std::string& path, std::string& salt, bool& isNew) {
 // their own: creating a file, up to its first write, is done under this lock,
 // and the file is looked at again once the lock is held.
 std::mutex& creationMutex() {
-    static std::mutex mutex;
-    return mutex;
+    static NeverDestroyed<std::mutex> mutex;
+    return mutex.get();
 }
 
 }  // namespace
@@ -76,6 +81,10 @@ std::unique_ptr<Connection> Connection::open(const std::string& path,
         logFailure(path, c->db_ ? sqlite3_errmsg(c->db_) : "out of memory");
         return nullptr;
     }
+    // Before the first read: a lock held for a moment elsewhere (another
+    // connection, process or a checkpoint) is waited for, not taken for a
+    // wrong key.
+    sqlite3_busy_timeout(c->db_, kBusyTimeoutMs);
     const std::string key = rawKey(password, salt);
     // Pages of 4 KiB write bulk data about twice as fast as the default 1 KiB;
     // the size must be given on every open.
@@ -89,7 +98,6 @@ std::unique_ptr<Connection> Connection::open(const std::string& path,
         logFailure(path, "wrong password or damaged file");
         return nullptr;
     }
-    sqlite3_busy_timeout(c->db_, kBusyTimeoutMs);
     // A new file gets its first page, and with it its salt, while the
     // creation lock is held.
     if (!c->exec("PRAGMA journal_mode = WAL") || !c->exec("PRAGMA synchronous = NORMAL") ||
@@ -117,6 +125,17 @@ bool Connection::exec(const std::string& sql) {
     Base::CLog::getSingleton().writeMessage(
         std::string("data: ") + (error ? error : "error") + " in: " + sql.substr(0, 80), 2);
     sqlite3_free(error);
+    return false;
+}
+
+bool Connection::checkpoint() {
+    if (sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr) ==
+        SQLITE_OK) {
+        return true;
+    }
+    Base::CLog::getSingleton().writeMessage(
+        std::string("data: cannot fold the write-ahead log into its file: ") + sqlite3_errmsg(db_),
+        2);
     return false;
 }
 

@@ -37,6 +37,9 @@ public:
     // Creates or upgrades the tables of `schema` in one transaction; cheap
     // once done on this connection.
     bool ensure(const Schema& schema);
+    // Copies the write-ahead log into the file and empties it, waiting for
+    // other connections' transactions. False, logged, when it cannot.
+    bool checkpoint();
     // True while this connection still refers to the file now at `path`.
     bool sameFileAs(const std::string& path) const;
     // Held by every write transaction on this file within the process.

@@ -4,6 +4,7 @@
 // checkpointed and removed on every cycle.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -29,11 +30,14 @@ public:
 
 private:
     std::string poolKey_;
+    std::uint64_t generation_ = 0;  // of the pool when the connection was taken
     std::unique_ptr<Connection> connection_;
 };
 
-// Really closes every idle connection (shut-down; before files are moved or
-// removed).
+// Really closes every idle connection (shut-down; before files are copied,
+// moved or removed), after folding each file's write-ahead log into it and
+// emptying the log. A connection open meanwhile is closed, not pooled, when
+// it is given back.
 void closeIdleConnections();
 
 }  // namespace Dmg::engine

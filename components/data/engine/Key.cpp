@@ -8,6 +8,8 @@
 #include <mutex>
 #include <utility>
 
+#include "components/data/engine/NeverDestroyed.h"
+
 namespace Dmg::engine {
 namespace {
 
@@ -17,7 +19,7 @@ constexpr int kRounds = 64000;
 constexpr int kKeyBytes = 32;
 
 std::string hex(const std::string& bytes) {
-    static const char* digits = "0123456789abcdef";
+    constexpr const char* digits = "0123456789abcdef";
     std::string out;
     out.reserve(bytes.size() * 2);
     for (const unsigned char c : bytes) {
@@ -39,10 +41,14 @@ std::string derive(const std::string& password, const std::string& salt) {
 }  // namespace
 
 std::string rawKey(const std::string& password, const std::string& salt) {
-    static std::mutex mutex;
-    static std::map<std::pair<std::string, std::string>, std::string> cache;
-    const std::lock_guard<std::mutex> lock(mutex);
-    auto& key = cache[{password, salt}];
+    struct Cache {
+        std::mutex mutex;
+        // Derived keys by (password, salt); any thread opening a file, under mutex.
+        std::map<std::pair<std::string, std::string>, std::string> keys;
+    };
+    static NeverDestroyed<Cache> cache;
+    const std::lock_guard<std::mutex> lock(cache.get().mutex);
+    auto& key = cache.get().keys[{password, salt}];
     if (key.empty()) key = derive(password, salt);
     return "x'" + hex(key) + hex(salt) + "'";
 }

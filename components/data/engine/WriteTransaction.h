@@ -1,7 +1,10 @@
 // A write transaction: the file's in-process writer lock, then BEGIN
 // IMMEDIATE, so that writers queue fairly instead of starving each other on
 // the busy timeout, and a read-then-write never fails half-way as "locked".
-// Rolls back unless committed.
+// Rolls back unless committed. A durable one is synced to disk by its commit
+// (synchronous FULL for that transaction), for a commit that another file's
+// change relies on; the usual commit survives a crash of the program, not a
+// power cut.
 #pragma once
 
 #include <mutex>
@@ -12,7 +15,9 @@ class Connection;
 
 class WriteTransaction {
 public:
-    explicit WriteTransaction(Connection& connection);
+    enum class Commit { Normal, Durable };
+
+    explicit WriteTransaction(Connection& connection, Commit commit = Commit::Normal);
     ~WriteTransaction();
     WriteTransaction(const WriteTransaction&) = delete;
     WriteTransaction& operator=(const WriteTransaction&) = delete;
@@ -24,6 +29,7 @@ private:
     Connection& connection_;
     std::unique_lock<std::mutex> lock_;
     bool begun_ = false;
+    bool durable_ = false;
 };
 
 }  // namespace Dmg::engine

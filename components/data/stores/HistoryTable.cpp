@@ -6,21 +6,29 @@
 #include <limits>
 #include <utility>
 
+#include "components/data/engine/NeverDestroyed.h"
+
 namespace Dmg::historytable {
 namespace {
 
 using engine::Statement;
 
-const std::string kRow =
-    "SELECT number, year, month, day, hour, minute, first_text, success, second_text "
-    "FROM history ";
-const std::string kRange =
-    "WHERE (year, month, day, hour, minute) >= (?1, ?2, ?3, ?4, ?5) "
-    "AND (year, month, day, hour, minute) <= (?6, ?7, ?8, ?9, ?10) ";
-const std::string kByTime = "ORDER BY year, month, day, hour, minute, number";
-const std::string kSelectRange = kRow + kRange + kByTime;
-const std::string kSelectRangeOutcome = kRow + kRange + "AND success = ?11 " + kByTime;
-const std::string kSelectNumbers = kRow + "WHERE number BETWEEN ? AND ? ORDER BY number";
+// Plain texts, never destroyed: a thread may run a statement at exit.
+#define HISTORY_ROW                                                                    \
+    "SELECT number, year, month, day, hour, minute, first_text, success, second_text " \
+    "FROM history "
+#define HISTORY_RANGE                                                  \
+    "WHERE (year, month, day, hour, minute) >= (?1, ?2, ?3, ?4, ?5) " \
+    "AND (year, month, day, hour, minute) <= (?6, ?7, ?8, ?9, ?10) "
+#define HISTORY_BY_TIME "ORDER BY year, month, day, hour, minute, number"
+constexpr const char* kSelectRange = HISTORY_ROW HISTORY_RANGE HISTORY_BY_TIME;
+constexpr const char* kSelectRangeOutcome =
+    HISTORY_ROW HISTORY_RANGE "AND success = ?11 " HISTORY_BY_TIME;
+constexpr const char* kSelectNumbers =
+    HISTORY_ROW "WHERE number BETWEEN ? AND ? ORDER BY number";
+#undef HISTORY_ROW
+#undef HISTORY_RANGE
+#undef HISTORY_BY_TIME
 
 // Binds one end of a range; an open end becomes a bound no stored time passes.
 void bindEnd(Statement& s, int first, const CSmsData& t, std::int64_t open) {
@@ -56,7 +64,7 @@ bool readAll(Statement& s, std::vector<CHistoryMsg>& out) {
 }  // namespace
 
 const engine::Schema& schema() {
-    static const engine::Schema kSchema{
+    static engine::NeverDestroyed<const engine::Schema> kSchema{engine::Schema{
         "history",
         {"CREATE TABLE history ("
          "number INTEGER PRIMARY KEY AUTOINCREMENT, origin BLOB NOT NULL, "
@@ -64,8 +72,8 @@ const engine::Schema& schema() {
          "day INTEGER NOT NULL, hour INTEGER NOT NULL, minute INTEGER NOT NULL, "
          "first_text BLOB NOT NULL, success INTEGER NOT NULL, second_text BLOB NOT NULL, "
          "UNIQUE (origin, queue_id));"
-         "CREATE INDEX history_time ON history (year, month, day, hour, minute);"}};
-    return kSchema;
+         "CREATE INDEX history_time ON history (year, month, day, hour, minute);"}}};
+    return kSchema.get();
 }
 
 Writer::Writer(engine::Connection& connection, std::string origin)
@@ -100,8 +108,8 @@ bool Lookup::has(std::int32_t recordId, bool& found) {
 
 bool selectTimes(engine::Connection& connection, const Range& range, Outcome outcome,
                  std::vector<CHistoryMsg>& out) {
-    const std::string& sql = outcome == Outcome::Any ? kSelectRange : kSelectRangeOutcome;
-    Statement select(connection.db(), sql.c_str());
+    Statement select(connection.db(),
+                     outcome == Outcome::Any ? kSelectRange : kSelectRangeOutcome);
     bindEnd(select, 1, range.from, std::numeric_limits<std::int64_t>::min());
     bindEnd(select, 6, range.to, std::numeric_limits<std::int64_t>::max());
     if (outcome != Outcome::Any) {
@@ -112,7 +120,7 @@ bool selectTimes(engine::Connection& connection, const Range& range, Outcome out
 
 bool selectNumbers(engine::Connection& connection, std::int64_t first, std::int64_t last,
                    std::vector<CHistoryMsg>& out) {
-    Statement select(connection.db(), kSelectNumbers.c_str());
+    Statement select(connection.db(), kSelectNumbers);
     select.bind(1, first).bind(2, last);
     return readAll(select, out);
 }

@@ -2,6 +2,7 @@
 
 #include <iterator>
 
+#include "components/data/engine/NeverDestroyed.h"
 #include "components/data/engine/Statement.h"
 #include "components/data/engine/WriteTransaction.h"
 #include "contracts/base/CLog.h"
@@ -27,13 +28,13 @@ CSendLosgMsg entryAt(const engine::Statement& row) {
 
 const engine::Schema& sendLogSchema() {
     // AUTOINCREMENT: an entry's number is never handed out twice.
-    static const engine::Schema schema{
+    static engine::NeverDestroyed<const engine::Schema> schema{engine::Schema{
         "send_log",
         {"CREATE TABLE send_log (id INTEGER PRIMARY KEY AUTOINCREMENT, "
          "year INTEGER NOT NULL, month INTEGER NOT NULL, day INTEGER NOT NULL, "
          "hour INTEGER NOT NULL, minute INTEGER NOT NULL, "
-         "log_text BLOB NOT NULL, sender_id BLOB NOT NULL, sender_extra BLOB NOT NULL)"}};
-    return schema;
+         "log_text BLOB NOT NULL, sender_id BLOB NOT NULL, sender_extra BLOB NOT NULL)"}}};
+    return schema.get();
 }
 
 bool appendSendLog(engine::Connection& db, const CSendLosgMsg& entry) {

@@ -5,6 +5,7 @@
 #include <iterator>
 #include <map>
 
+#include "components/data/engine/NeverDestroyed.h"
 #include "components/data/engine/Statement.h"
 #include "components/data/engine/WriteTransaction.h"
 #include "contracts/base/CLog.h"
@@ -64,17 +65,22 @@ bool load(engine::Connection& db, CFriendSetMsg& out) {
 }  // namespace
 
 const engine::Schema& settingsSchema() {
-    static const engine::Schema schema{
+    static engine::NeverDestroyed<const engine::Schema> schema{engine::Schema{
         "friend_settings",
         {"CREATE TABLE friend_settings (id INTEGER PRIMARY KEY CHECK (id = 1), "
-         "show_mask INTEGER NOT NULL, personal_mask INTEGER NOT NULL)"}};
-    return schema;
+         "show_mask INTEGER NOT NULL, personal_mask INTEGER NOT NULL)"}}};
+    return schema.get();
 }
 
 std::shared_ptr<SettingsCache> SettingsCache::forFile(const std::string& fileKey) {
-    static std::mutex mutex;
-    static std::map<std::string, std::weak_ptr<SettingsCache>> caches;
-    const std::lock_guard<std::mutex> lock(mutex);
+    struct Registry {
+        std::mutex mutex;
+        // Any thread opening a main store, under mutex.
+        std::map<std::string, std::weak_ptr<SettingsCache>> caches;
+    };
+    static engine::NeverDestroyed<Registry> registry;
+    const std::lock_guard<std::mutex> lock(registry.get().mutex);
+    auto& caches = registry.get().caches;
     for (auto it = caches.begin(); it != caches.end();) {
         it = it->second.expired() ? caches.erase(it) : std::next(it);
     }

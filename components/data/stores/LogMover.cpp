@@ -1,11 +1,13 @@
 // The log thread's store: moves finished packets from the send queue into the
 // history, exactly once. A pass is getAllSendData, writeLog, deleteSendData.
 // History rows are keyed by (queue origin, record id) and written with INSERT
-// OR IGNORE; a packet leaves the queue only once its row is committed. So a
-// pass cut short anywhere, or repeated, neither loses nor duplicates a packet.
+// OR IGNORE; a packet leaves the queue only once its row is committed and
+// synced to disk. So a pass cut short anywhere (a power cut included), or
+// repeated, neither loses nor duplicates a packet.
 #include "contracts/dmg/CLogSendQueueSerialize.h"
 
 #include "components/data/engine/Database.h"
+#include "components/data/engine/NeverDestroyed.h"
 #include "components/data/engine/WriteTransaction.h"
 #include "components/data/stores/HistoryTable.h"
 #include "components/data/stores/HistoryTime.h"
@@ -20,8 +22,8 @@ int failed(const std::string& what) { return stores::failed("log mover", what); 
 // Nothing of the mover lives in Main.dll; opening it with no tables of its
 // own still proves that the file opens with the password.
 const engine::Schema& mainSchema() {
-    static const engine::Schema kSchema{"logmover", {}};
-    return kSchema;
+    static engine::NeverDestroyed<const engine::Schema> kSchema{engine::Schema{"logmover", {}}};
+    return kSchema.get();
 }
 
 // Switches off the overwriting of freed pages (on by default in this build)
@@ -131,7 +133,8 @@ int CLogSendQueueSerialize::getAllSendData(std::vector<QueueData>& records,
 int CLogSendQueueSerialize::writeLog(const std::vector<QueueData>& records) {
     if (!impl_->ready("writeLog", true)) return 0;
     auto& connection = impl_->history.connection();
-    engine::WriteTransaction tx(connection);
+    // On disk before deleteSendData removes the packets from the other file.
+    engine::WriteTransaction tx(connection, engine::WriteTransaction::Commit::Durable);
     if (!tx.ok()) return failed("writeLog cannot begin");
     historytable::Writer writer(connection, impl_->origin);
     const CSmsData now = historytime::now();
@@ -151,7 +154,9 @@ int CLogSendQueueSerialize::deleteSendData(const std::vector<int>& ids) {
     auto& connection = impl_->queue.connection();
     const PlainDelete plain(connection);
     engine::WriteTransaction tx(connection);
-    if (!tx.ok() || !queuetable::remove(connection, confirmed, true) || !tx.commit()) {
+    if (!tx.ok() ||
+        !queuetable::remove(connection, confirmed, queuetable::Removable::Finished) ||
+        !tx.commit()) {
         return failed("deleteSendData failed; nothing deleted");
     }
     return 1;

@@ -77,12 +77,23 @@ int CSendQueueSerialize::loadAllQueue(std::vector<QueueData>& out) {
     return 1;
 }
 
+// Only packets still waiting are deleted. A packet already sent stays, so
+// that the log mover still brings it into the history.
 int CSendQueueSerialize::delQueue(const std::vector<int>& ids) {
     if (!impl_->ready("delQueue")) return 0;
     auto& connection = impl_->db.connection();
     engine::WriteTransaction tx(connection);
-    if (!tx.ok() || !queuetable::remove(connection, ids, false) || !tx.commit()) {
+    std::vector<int> sent;
+    if (!tx.ok() ||
+        !queuetable::remove(connection, ids, queuetable::Removable::Waiting, &sent) ||
+        !tx.commit()) {
         return failed("delQueue failed; nothing deleted");
+    }
+    for (const int id : sent) {
+        Base::CLog::getSingleton().writeMessage("data: send queue: delQueue: packet " +
+                                                    std::to_string(id) +
+                                                    " was already sent; it stays for the history",
+                                                2);
     }
     return 1;
 }

@@ -5,23 +5,28 @@
 #include <iterator>
 #include <limits>
 
+#include "components/data/engine/NeverDestroyed.h"
+
 namespace Dmg::queuetable {
 namespace {
 
 using engine::Statement;
 
+// Plain texts, never destroyed: a thread may run a statement at exit.
 // Every field of QueueData but the record id and the state, in record order.
-const std::string kFields =
-    "packet_text, extra, common_msg, packet_id, timer_id, display_text, packet_marker, "
-    "recipient_count, segment_count, timer_flag, timer_detail, timer_year, timer_month, "
-    "timer_day, timer_hour, timer_minute, phone_list, queued_year, queued_month, queued_day, "
-    "queued_hour, queued_minute, skip_flag, packet_count, rejected";
-const std::string kInsert = "INSERT INTO send_queue (state, " + kFields +
-                            ") VALUES (0, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
-                            "?, ?, ?, ?, ?, ?, ?)";
-const std::string kSelectAll = "SELECT id, state, " + kFields + " FROM send_queue ORDER BY id";
-const std::string kSelectFinished =
-    "SELECT id, state, " + kFields + " FROM send_queue WHERE state <> 0 ORDER BY id";
+#define QUEUE_FIELDS                                                                           \
+    "packet_text, extra, common_msg, packet_id, timer_id, display_text, packet_marker, "       \
+    "recipient_count, segment_count, timer_flag, timer_detail, timer_year, timer_month, "      \
+    "timer_day, timer_hour, timer_minute, phone_list, queued_year, queued_month, queued_day, " \
+    "queued_hour, queued_minute, skip_flag, packet_count, rejected"
+constexpr const char* kInsert = "INSERT INTO send_queue (state, " QUEUE_FIELDS
+                                ") VALUES (0, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+                                "?, ?, ?, ?, ?, ?, ?, ?)";
+constexpr const char* kSelectAll =
+    "SELECT id, state, " QUEUE_FIELDS " FROM send_queue ORDER BY id";
+constexpr const char* kSelectFinished =
+    "SELECT id, state, " QUEUE_FIELDS " FROM send_queue WHERE state <> 0 ORDER BY id";
+#undef QUEUE_FIELDS
 
 // Binds values to consecutive parameters, from the first.
 class Binder {
@@ -83,7 +88,7 @@ QueueData readPacket(const Statement& s) {
 }  // namespace
 
 const engine::Schema& schema() {
-    static const engine::Schema kSchema{
+    static engine::NeverDestroyed<const engine::Schema> kSchema{engine::Schema{
         "sendqueue",
         {"CREATE TABLE send_queue ("
          "id INTEGER PRIMARY KEY AUTOINCREMENT, state INTEGER NOT NULL, "
@@ -99,12 +104,12 @@ const engine::Schema& schema() {
          "queued_minute INTEGER NOT NULL, skip_flag INTEGER NOT NULL, "
          "packet_count INTEGER NOT NULL, rejected INTEGER NOT NULL);"
          "CREATE TABLE send_queue_origin (token BLOB NOT NULL);"
-         "INSERT INTO send_queue_origin (token) VALUES (randomblob(16));"}};
-    return kSchema;
+         "INSERT INTO send_queue_origin (token) VALUES (randomblob(16));"}}};
+    return kSchema.get();
 }
 
 Inserter::Inserter(engine::Connection& connection)
-    : connection_(connection), statement_(connection.db(), kInsert.c_str()) {}
+    : connection_(connection), statement_(connection.db(), kInsert) {}
 
 bool Inserter::insert(const QueueData& packet, std::int32_t& id) {
     statement_.reset();
@@ -118,8 +123,7 @@ bool Inserter::insert(const QueueData& packet, std::int32_t& id) {
 }
 
 bool load(engine::Connection& connection, Which which, std::vector<QueueData>& out) {
-    const std::string& sql = which == Which::All ? kSelectAll : kSelectFinished;
-    Statement select(connection.db(), sql.c_str());
+    Statement select(connection.db(), which == Which::All ? kSelectAll : kSelectFinished);
     std::vector<QueueData> rows;
     Statement::Step step;
     while ((step = select.step()) == Statement::Step::Row) rows.push_back(readPacket(select));
@@ -137,14 +141,22 @@ bool setState(engine::Connection& connection, std::int32_t id, std::int32_t stat
     return true;
 }
 
-bool remove(engine::Connection& connection, const std::vector<int>& ids, bool finishedOnly) {
-    Statement del(connection.db(), finishedOnly
-                                       ? "DELETE FROM send_queue WHERE id = ? AND state <> 0"
-                                       : "DELETE FROM send_queue WHERE id = ?");
+bool remove(engine::Connection& connection, const std::vector<int>& ids, Removable which,
+            std::vector<int>* kept) {
+    Statement del(connection.db(), which == Removable::Waiting
+                                       ? "DELETE FROM send_queue WHERE id = ? AND state = 0"
+                                       : "DELETE FROM send_queue WHERE id = ? AND state <> 0");
+    Statement exists(connection.db(), "SELECT 1 FROM send_queue WHERE id = ?");
     for (const int id : ids) {
         del.reset();
         del.bind(1, id);
         if (!del.run()) return false;
+        if (kept == nullptr || sqlite3_changes(connection.db()) > 0) continue;
+        exists.reset();
+        exists.bind(1, id);
+        const auto step = exists.step();
+        if (step == Statement::Step::Error) return false;
+        if (step == Statement::Step::Row) kept->push_back(id);
     }
     return true;
 }

@@ -35,9 +35,13 @@ bool load(engine::Connection& connection, Which which, std::vector<QueueData>& o
 // Sets the state of packet `id`; `found` tells whether it exists.
 bool setState(engine::Connection& connection, std::int32_t id, std::int32_t state, bool& found);
 
-// Deletes the listed packets (only finished ones when `finishedOnly`); run
-// inside a write transaction.
-bool remove(engine::Connection& connection, const std::vector<int>& ids, bool finishedOnly);
+enum class Removable { Waiting, Finished };
+
+// Deletes those of the listed packets that are waiting, or finished; run
+// inside a write transaction. `kept`, when given, receives the ids that exist
+// but were left because they are in the other state; unknown ids are ignored.
+bool remove(engine::Connection& connection, const std::vector<int>& ids, Removable which,
+            std::vector<int>* kept = nullptr);
 
 // Random bytes made together with the table. History rows are keyed by this
 // origin and the record id, so a queue file that is replaced, and whose ids

@@ -4,12 +4,12 @@
 //
 // The list in memory is what the store's tests answer from. initialize()
 // replaces it with the stored list; a list set while the file is open is
-// stored first and only then takes effect; a list set before initialize() or
-// after close() lives in memory only, until the next initialize() loads the
-// stored list over it. Every store is used by one thread at a time, so
-// nothing here takes a lock.
+// stored first and only then takes effect; setting a list on a closed store
+// fails, as the next initialize() would load the stored list over it. Every
+// store is used by one thread at a time, so nothing here takes a lock.
 #pragma once
 
+#include <atomic>
 #include <exception>
 #include <string>
 #include <string_view>
@@ -109,12 +109,17 @@ public:
 
     // Replaces the whole list: everything that can fail (building the index,
     // the transaction) happens before the new list takes effect, so a failure
-    // leaves the old list in memory and on file.
+    // leaves the old list in memory and on file. 0, logged, when closed.
     int set(const std::vector<std::string>& items) {
         return guarded(table_.component(), "set", [&] {
+            if (!table_.isOpen()) {
+                Base::CLog::getSingleton().writeMessage(
+                    table_.component() + ": the list cannot be set while the store is closed", 2);
+                return 0;
+            }
             std::vector<std::string> copy(items);
             Index index(copy);
-            if (table_.isOpen() && !table_.replace(copy)) return 0;
+            if (!table_.replace(copy)) return 0;
             adopt(copy, index);
             return 1;
         });
@@ -131,6 +136,18 @@ public:
     const Index& index() const { return index_; }
     // False until a list was loaded or set.
     bool known() const { return known_; }
+    // known(); while false, says once (until a list is loaded) that
+    // `operation` lets everything pass.
+    bool knownOrSay(const char* operation) {
+        if (known_) return true;
+        if (!unknownSaid_.exchange(true)) {
+            Base::CLog::getSingleton().writeMessage(table_.component() +
+                                                        ": no list loaded; " + operation +
+                                                        " lets everything pass",
+                                                    2);
+        }
+        return false;
+    }
     const std::string& component() const { return table_.component(); }
 
 private:
@@ -138,12 +155,17 @@ private:
         items_.swap(items);
         index_ = std::move(index);
         known_ = true;
+        unknownSaid_ = false;
     }
 
     ListTable table_;
     std::vector<std::string> items_;
     Index index_;
     bool known_ = false;
+    // Set by knownOrSay once it has logged, cleared by adopt, both on the
+    // thread using the store; no lock, atomic so that two threads testing at
+    // once still log one line.
+    std::atomic<bool> unknownSaid_{false};
 };
 
 }  // namespace Dmg::stores

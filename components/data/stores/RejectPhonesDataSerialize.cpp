@@ -48,9 +48,12 @@ int CRejectPhonesDataSerialize::initialize(const std::string& path, const std::s
 
 int CRejectPhonesDataSerialize::close() { return impl_->list.close(); }
 
-// Blanks around `phone` are ignored, as around the listed numbers.
+// Blanks around `phone` are ignored, as around the listed numbers. Before
+// any list was loaded (logged once) every number passes.
 int CRejectPhonesDataSerialize::testPhone(const std::string& phone) {
-    return impl_->list.index().contains(phone) ? 0 : 1;
+    auto& list = impl_->list;
+    if (!list.knownOrSay("testPhone")) return 1;
+    return list.index().contains(phone) ? 0 : 1;
 }
 
 int CRejectPhonesDataSerialize::setRejectPhones(const std::vector<std::string>& phones) {

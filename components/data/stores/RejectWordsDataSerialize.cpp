@@ -19,11 +19,13 @@ int CRejectWordsDataSerialize::initialize(const std::string& path, const std::st
 
 int CRejectWordsDataSerialize::close() { return impl_->list.close(); }
 
-// Matches whole GBK characters only (see RejectWordMatcher). With no list, or
-// before any list was loaded or set, every text is clean. `word` is only
-// written when a word is found.
+// Matches whole GBK characters only (see RejectWordMatcher). With an empty
+// list, or before any list was loaded (logged once), every text is clean.
+// `word` is only written when a word is found.
 int CRejectWordsDataSerialize::testWord(const std::string& text, std::string& word) {
-    return impl_->list.index().find(text, &word) ? 0 : 1;
+    auto& list = impl_->list;
+    if (!list.knownOrSay("testWord")) return 1;
+    return list.index().find(text, &word) ? 0 : 1;
 }
 
 // Empty words are kept in the list but never match.

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "components/data/engine/NeverDestroyed.h"
 #include "components/data/engine/Statement.h"
 #include "components/data/engine/WriteTransaction.h"
 #include "contracts/base/CLog.h"
@@ -16,11 +17,11 @@ void logFailure(const std::string& what) {
 }  // namespace
 
 const engine::Schema& prefixSchema() {
-    static const engine::Schema schema{
+    static engine::NeverDestroyed<const engine::Schema> schema{engine::Schema{
         "carrier_prefixes",
         {"CREATE TABLE carrier_prefixes (carrier INTEGER NOT NULL, position INTEGER NOT NULL, "
-         "prefix BLOB NOT NULL, PRIMARY KEY (carrier, position)) WITHOUT ROWID"}};
-    return schema;
+         "prefix BLOB NOT NULL, PRIMARY KEY (carrier, position)) WITHOUT ROWID"}}};
+    return schema.get();
 }
 
 bool loadPrefixes(engine::Connection& db, PrefixLists& lists) {
