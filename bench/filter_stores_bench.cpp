@@ -8,6 +8,7 @@
 // - replacing a stored list of 5,000 words (one transaction plus compiling),
 //   baseline compiling the matcher alone.
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -70,12 +71,40 @@ const Strings& texts() {
     return list;
 }
 
+// A folder of its own for Main.dll, removed afterwards: a store keeps a list
+// only while it is open.
+class BenchFolder {
+public:
+    BenchFolder() : dir_(std::filesystem::temp_directory_path() / ("bench-filter-stores-" + std::to_string(::getpid()))) {
+        std::filesystem::remove_all(dir_);
+        std::filesystem::create_directories(dir_);
+    }
+    ~BenchFolder() {
+        std::error_code ec;
+        std::filesystem::remove_all(dir_, ec);
+    }
+    BenchFolder(const BenchFolder&) = delete;
+    BenchFolder& operator=(const BenchFolder&) = delete;
+    template <typename Store>
+    bool open(Store& store, benchmark::State& state) const {
+        if (store.initialize((dir_ / "Main.dll").string(), "Quenp19990812") == 1) return true;
+        state.SkipWithError("open");
+        return false;
+    }
+
+private:
+    std::filesystem::path dir_;
+};
+
 void BM_TestPhone(benchmark::State& state) {
+    const BenchFolder folder;
     Dmg::CRejectPhonesDataSerialize store;
+    if (!folder.open(store, state)) return;
     store.setRejectPhones(phoneList());
     const Strings& queries = phoneQueries();
     std::size_t i = 0;
     for (auto _ : state) benchmark::DoNotOptimize(store.testPhone(queries[i++ % queries.size()]));
+    store.close();
 }
 BENCHMARK(BM_TestPhone);
 
@@ -90,12 +119,15 @@ void BM_TestPhoneLinearScanBaseline(benchmark::State& state) {
 BENCHMARK(BM_TestPhoneLinearScanBaseline);
 
 void BM_TestWord(benchmark::State& state) {
+    const BenchFolder folder;
     Dmg::CRejectWordsDataSerialize store;
+    if (!folder.open(store, state)) return;
     store.setRejectWords(words());
     std::string word;
     std::size_t i = 0;
     for (auto _ : state)
         benchmark::DoNotOptimize(store.testWord(texts()[i++ % texts().size()], word));
+    store.close();
 }
 BENCHMARK(BM_TestWord);
 
@@ -122,12 +154,15 @@ void BM_ReAssign(benchmark::State& state) {
     const auto original = sendList();
     Strings tests = numbers(15, 9);
     for (std::size_t i = 0; i < 5; ++i) tests.push_back(original[i * 1999].phone);
+    const BenchFolder folder;
     Dmg::CTestPhonesSerialize store;
+    if (!folder.open(store, state)) return;
     store.setTestPhones(tests);
     for (auto _ : state) {
         auto list = original;
         benchmark::DoNotOptimize(store.reAssignSendQueue(list));
     }
+    store.close();
 }
 BENCHMARK(BM_ReAssign)->Unit(benchmark::kMicrosecond);
 
@@ -141,15 +176,11 @@ void BM_CopySendListBaseline(benchmark::State& state) {
 BENCHMARK(BM_CopySendListBaseline)->Unit(benchmark::kMicrosecond);
 
 void BM_ReplaceStoredWords(benchmark::State& state) {
-    const auto dir = std::filesystem::temp_directory_path() / "bench-filter-stores";
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
+    const BenchFolder folder;
     Dmg::CRejectWordsDataSerialize store;
-    if (store.initialize((dir / "Main.dll").string(), "Quenp19990812") != 1)
-        state.SkipWithError("open");
+    if (!folder.open(store, state)) return;
     for (auto _ : state) benchmark::DoNotOptimize(store.setRejectWords(words()));
     store.close();
-    std::filesystem::remove_all(dir);
 }
 BENCHMARK(BM_ReplaceStoredWords)->Unit(benchmark::kMillisecond);
 

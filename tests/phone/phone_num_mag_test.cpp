@@ -8,6 +8,7 @@
 #include "phone/CPhoneNumMag.h"
 #include "tests/fakes/FakeUserConfig.h"
 #include "tests/fakes/ScopedStore.h"
+#include "tests/fakes/TempDir.h"
 
 namespace {
 
@@ -116,12 +117,15 @@ TEST(PhoneNumMagStore, MissingStoreGivesDefaults) {
 }
 
 TEST(PhoneNumMagStore, ReadsTheDataLibrarysOwnStore) {
+    const fakes::TempDir dir;
+    ASSERT_EQ(Dmg::CDataManager::getSingleton().openUserData(dir.path()), 1);
     auto* store = static_cast<Dmg::UserConfigSerialize*>(
         Dmg::CDataManager::getSingleton().getDataSerialize("userconfigfile"));
     ASSERT_NE(store, nullptr);
-    store->setChinaUnicomNumHeader({"175"});
+    ASSERT_EQ(store->setChinaUnicomNumHeader({"175"}), 1);
     const SMS::CPhoneNumMag mag;
     store->setChinaUnicomNumHeader({});
+    Dmg::CDataManager::getSingleton().closeUserData();
     EXPECT_TRUE(mag.isLTNumber("17512345678"));
     EXPECT_FALSE(mag.isLTNumber("13012345678"));
 }

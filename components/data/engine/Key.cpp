@@ -1,5 +1,6 @@
 #include "components/data/engine/Key.h"
 
+#include <openssl/crypto.h>
 #include <openssl/evp.h>
 #include <openssl/rand.h>
 
@@ -12,6 +13,14 @@
 
 namespace Dmg::engine {
 namespace {
+
+// OpenSSL frees its state in an exit handler of its own, while a sending or
+// log thread may still derive a key or encrypt pages: it stays until the
+// process is gone. Only OpenSSL's first initialisation in a process can ask
+// for that, hence at load time.
+struct KeepOpenSslUntilTheEnd {
+    KeepOpenSslUntilTheEnd() { OPENSSL_init_crypto(OPENSSL_INIT_NO_ATEXIT, nullptr); }
+} const g_keepOpenSsl;
 
 // The derivation of the cipher's 3.x format: PBKDF2-HMAC-SHA1, 64000
 // rounds, 32-byte key.
