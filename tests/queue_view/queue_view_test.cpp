@@ -140,23 +140,6 @@ struct RealQueue {
     bool opened = false;
 };
 
-TEST(QueueViewDatabase, LoadsOnlyPacketsStillWaiting) {
-    RealQueue real({packet(0, 1), packet(0, 2), packet(0, 3), packet(0, 4), packet(0, 5)});
-    ASSERT_TRUE(real.opened);
-    {
-        Dmg::CSendQueueSerialize writer;
-        writer.initialize(real.dir.file("SQu.dll"), "Quenp19990812");
-        writer.modifyStatus(real.ids[1], 1);
-        writer.modifyStatus(real.ids[3], 0);  // any status but 1 is a failure
-        writer.close();
-    }
-    SMS::CSmsSendQueueMag view;
-    view.loadSendMsg();
-    std::vector<Dmg::QueueData> loaded;
-    view.getAllSendQueue(loaded);
-    EXPECT_EQ(recordIds(loaded), (std::vector<int>{real.ids[0], real.ids[2], real.ids[4]}));
-}
-
 // Holds the first packet handed in until released, so the others are still
 // in the sending thread's memory.
 class HoldingGateway : public SMS::NET::IGateway {
