@@ -179,82 +179,70 @@ TEST_F(PipelineTest, QueuedSendCallsStoresProgressAndLogInOrder) {
 }
 
 // Three numbers cost 6 segments with the common text, 3 with texts of their
-// own. A refusal stores nothing; one by a limit clears sendFinished.
-TEST_F(PipelineTest, LimitsBalanceAndRefusals) {
-    const char* const tooMany = "发送短信条数超过系统最大限制！";
+// own. A refusal stores no packet and keeps the balance; one by a limit also
+// clears sendFinished. Regression (the last three rows): a queue that could
+// not be written was reported as queued, the balance spent and the packets
+// sent without a record.
+TEST_F(PipelineTest, LimitsBalanceRefusalsAndQueueFailures) {
+    const std::string tooMany = "发送短信条数超过系统最大限制！";
+    const std::string failed = "写入发送队列失败，请稍后重试！";
+    const std::string logged = "writeSendLog(id,ex,发送3条信息,信息含有12个字(不含个性信息))";
+    const auto stored = [](const std::string& log) {
+        return Calls{log, kOpen, "writeQueue(2)", "close()"};
+    };
     const struct {
-        Calls phones;
+        int steps;  // of progress; 0: no recipient, 1: a reject word in the text
         bool timed, ownTexts;
         int maxSend, maxTimed, remaining;
-        std::string error;  // empty: accepted, with this send-log text
-        int steps;          // of progress
-        std::string sendLog;
+        int init, write, ids;  // answers of the queue store; ids -1: one per packet
+        std::string error;     // empty: accepted
+        Calls tail;            // store calls after the test numbers' store
     } rows[] = {
-        {{}, false, false, 9, 9, 9, "请选择需要发送的手机号码", 0, ""},
-        {kThree, false, false, 9, 9, 9,
+        {0, false, false, 9, 9, 9, 1, 1, -1, "请选择需要发送的手机号码", {}},
+        {1, false, false, 9, 9, 9, 1, 1, -1,
          "此内容含有运营商屏蔽的字符[开会]！请查正后再次进行发送！请严格尊守国家相关法律法规，"
-         "否则造成的一切后里，均将承担全部责任！", 1, ""},
-        {kThree, false, false, 5, 9, 9, tooMany, 3, ""},
-        {kThree, true, false, 9, 5, 9, tooMany, 3, ""},
-        {kThree, false, false, 6, 6, 5, "短信剩余条数不足！", 3, ""},
-        {kThree, false, false, 6, 0, 6, "", 6, "发送3条信息,信息含有12个字(不含个性信息)"},
-        {kThree, true, false, 0, 6, 6, "", 6, "发送3条定时信息"},
-        {kThree, false, true, 3, 0, 3, "", 6, "发送3条信息"},
+         "否则造成的一切后里，均将承担全部责任！", {}},
+        {3, false, false, 5, 9, 9, 1, 1, -1, tooMany, {}},
+        {3, true, false, 9, 5, 9, 1, 1, -1, tooMany, {}},
+        {3, false, false, 6, 6, 5, 1, 1, -1, "短信剩余条数不足！", {}},
+        {6, false, false, 6, 0, 6, 1, 1, -1, "", stored(logged)},
+        {6, true, false, 0, 6, 6, 1, 1, -1, "", stored("writeSendLog(id,ex,发送3条定时信息)")},
+        {6, false, true, 3, 0, 3, 1, 1, -1, "", stored("writeSendLog(id,ex,发送3条信息)")},
+        {5, false, false, 6, 6, 6, 0, 1, -1, failed, {logged, kOpen}},
+        {5, false, false, 6, 6, 6, 1, 0, 0, failed, stored(logged)},
+        {5, false, false, 6, 6, 6, 1, 1, 1, failed,  // too few ids
+         {logged, kOpen, "writeQueue(2)", "delQueue(1)", "close()"}},
     };
+    settings.packSize = settings.timedPackSize = 2;
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.error + row.sendLog);
+        SCOPED_TRACE(row.error + (row.tail.empty() ? "" : row.tail[0]));
         Stores stores;
         if (row.steps == 1) stores.words.word = "开会";
+        stores.queue.initResult = row.init;
+        stores.queue.writeResult = row.write;
+        stores.queue.idsToGive = row.ids;
         settings.maxSendCount = row.maxSend;
         settings.maxTimedSendCount = row.maxTimed;
         settings.remainingSms = row.remaining;
         settings.sendFinished = true;
-        const int accepted = row.error.empty() ? 1 : 0;
-        EXPECT_EQ(send(row.phones, row.ownTexts ? "" : kTwelve, row.timed), accepted);
+        const fakes::LogCapture log;
+        const bool accepted = row.error.empty();
+        EXPECT_EQ(send(row.steps == 0 ? Calls{} : kThree, row.ownTexts ? "" : kTwelve, row.timed),
+                  accepted ? 1 : 0);
         EXPECT_EQ(error, row.error);
         const Calls& calls = stores.calls;
-        const std::string sendLog = "writeSendLog(id,ex," + row.sendLog + ")";
-        EXPECT_EQ(std::count(calls.begin(), calls.end(), sendLog) +
-                      std::count(calls.begin(), calls.end(), kOpen),
-                  2 * accepted);
+        const auto filtered = std::find(calls.begin(), calls.end(), "reAssignSendQueue(3)");
+        EXPECT_EQ(Calls(filtered + (filtered != calls.end()), calls.end()), row.tail);
         EXPECT_EQ(progress.calls(), progressSteps(row.steps));
-        EXPECT_EQ(prepared, row.phones.empty() ? 0 : 1);
+        EXPECT_EQ(prepared, row.steps == 0 ? 0 : 1);
         EXPECT_EQ(bool(settings.sendFinished), row.steps != 3);
         EXPECT_EQ(settings.remainingSms, accepted ? 0 : row.remaining);
-        EXPECT_EQ(queued.size(), accepted ? 1u : 0u);
-    }
-}
-
-// Regression: a queue that could not be written was reported as queued, the
-// balance spent and the packets sent without a record.
-TEST_F(PipelineTest, QueueWriteFailureRefusesAndLeavesNothing) {
-    const struct {
-        int init, write, ids;
-        Calls tail;
-    } rows[] = {
-        {0, 1, -1, {kOpen}},
-        {1, 0, 0, {kOpen, "writeQueue(2)", "close()"}},
-        {1, 1, 1, {kOpen, "writeQueue(2)", "delQueue(1)", "close()"}},  // too few ids
-    };
-    settings.packSize = 2;
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.tail.size());
-        Stores stores;
-        stores.queue.initResult = row.init;
-        stores.queue.writeResult = row.write;
-        stores.queue.idsToGive = row.ids;
-        const fakes::LogCapture log;
-        EXPECT_EQ(send(kThree, kTwelve), 0);
-        EXPECT_EQ(error, "写入发送队列失败，请稍后重试！");
-        EXPECT_EQ(Calls(stores.calls.end() - row.tail.size(), stores.calls.end()), row.tail);
-        EXPECT_EQ(settings.remainingSms, 1000);
-        EXPECT_TRUE(queued.empty());
-        EXPECT_EQ(progress.calls(), progressSteps(5));
+        EXPECT_EQ(queued.size(), accepted ? 2u : 0u);
         const Calls failures = log.texts(2);
         EXPECT_EQ(std::count_if(failures.begin(), failures.end(), [](const std::string& line) {
                       return line.rfind("写入发送队列失败", 0) == 0;
                   }),
-                  1);
+                  row.error == failed ? 1 : 0);
     }
 }
 
