@@ -47,50 +47,55 @@ std::vector<Element> send(Kind kind, int count, int flagged = 0) {
 
 class PackTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        saved_ = settings();
-        SMS::CPhoneNumMag::inistance()->Init({"138"}, {"130"}, {"133"});
-    }
-    void TearDown() override { settings() = saved_; }
-    static SMS::CSmsSendStartInstance& settings() {
-        return *SMS::CSmsSendStartInstance::Instance();
+    void SetUp() override { SMS::CPhoneNumMag::inistance()->Init({"138"}, {"130"}, {"133"}); }
+    void TearDown() override { settings = saved_; }
+
+    // The packets of one send; `segments` gets their total.
+    Packets pack(const std::vector<Element>& elements) {
+        Packets packets;
+        EXPECT_EQ(packer.Pack(elements, packets, segments), 1);
+        return packets;
     }
 
+    SMS::CSmsSendStartInstance& settings = *SMS::CSmsSendStartInstance::Instance();
+    const SMS::CSmsSendStartInstance saved_ = settings;
     FixedClockPacker packer;
-
-private:
-    SMS::CSmsSendStartInstance saved_;
+    int segments = -1;
 };
 
 TEST_F(PackTest, GroupsTheLeadingRunIntoFirstSizedPackets) {
-    struct Case {
+    const struct {
         const char* name;
         Kind kind;
-        int count, flagged, firstSize, size;
+        int count, flagged, firstSize, size, timedSize;
         std::vector<int> expected;
-    } const cases[] = {
-        {"no run", kA, 150, 0, 1, 70, {70, 70, 10}},
-        {"three flagged", kA, 150, 3, 1, 70, {1, 1, 1, 70, 70, 7}},
-        {"first packet runs past the run", kB, 150, 1, 5, 70, {5, 70, 70, 5}},
-        {"timed size", kTA, 7, 0, 1, 3, {3, 3, 1}},
-        {"sizes below 1 count as 1", kTB, 4, 2, -2, 0, {1, 1, 1, 1}},
+    } cases[] = {
+        {"no run", kA, 150, 0, 1, 70, 9, {70, 70, 10}},
+        {"three flagged", kA, 150, 3, 1, 70, 9, {1, 1, 1, 70, 70, 7}},
+        {"first packet runs past the run", kB, 150, 1, 5, 70, 9, {5, 70, 70, 5}},
+        {"timed size", kTA, 7, 0, 1, 9, 3, {3, 3, 1}},
+        {"sizes below 1 count as 1", kTB, 4, 2, -2, 9, 0, {1, 1, 1, 1}},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        settings().firstPackSize = c.firstSize;
-        settings().packSize = settings().timedPackSize = c.size;
+        settings.firstPackSize = c.firstSize;
+        settings.packSize = c.size;
+        settings.timedPackSize = c.timedSize;
         const std::vector<Element> elements = send(c.kind, c.count, c.flagged);
-        Packets packets(1);  // Pack appends
-        int segments = -1;
-        ASSERT_EQ(packer.Pack(elements, packets, segments), 1);
-        packets.erase(packets.begin());
         std::vector<int> counts;
         std::string phones, expectedPhones;
-        for (const auto& p : packets) counts.push_back(p.recipientCount), phones += p.phoneList;
+        for (const auto& p : pack(elements)) {
+            counts.push_back(p.recipientCount);
+            phones += p.phoneList;
+        }
         for (const auto& e : elements) expectedPhones += e.phone + ",";
         EXPECT_EQ(counts, c.expected);
         EXPECT_EQ(phones, expectedPhones);
     }
+    // Regression: an empty send read a first element that is not there.
+    Packets packets(2);
+    EXPECT_EQ(packer.Pack({}, packets, segments) + packer.PackA(-1, {}, packets, segments), 0);
+    EXPECT_EQ(packets.size() * 10 + segments, 20u);
 }
 
 // The id formula on 32 bits: (r1 % 99 + 1) * (time sum + salt) + r2 % 100.
@@ -103,63 +108,60 @@ std::int32_t expectedId(std::int32_t salt) {
 }
 
 TEST_F(PackTest, OneIdPerSendAndATimerIdForTimedSends) {
+    settings.packSize = settings.timedPackSize = 2;
     for (const std::int32_t salt : {0, 777, 0x7fff0000}) {
         for (const Kind kind : {kA, kB, kTA, kTB}) {
             SCOPED_TRACE("salt " + std::to_string(salt) + " kind " + std::to_string(kind));
-            settings().packetIdSalt = salt;
-            settings().packSize = settings().timedPackSize = 2;
+            settings.packetIdSalt = salt;
             std::srand(99);
             const std::int32_t id = expectedId(salt);
             const std::int32_t timerId = kind == kTA || kind == kTB ? expectedId(salt) : 0;
             const int next = std::rand();
             std::srand(99);
-            Packets packets;
-            int segments = 0;
-            packer.Pack(send(kind, 5), packets, segments);
+            const Packets packets = pack(send(kind, 5));
             EXPECT_EQ(std::rand(), next);  // no more draws than the formula takes
             ASSERT_EQ(packets.size(), 3u);
-            for (const auto& p : packets)
+            for (const auto& p : packets) {
                 EXPECT_EQ(std::make_pair(p.packetId, p.timerId), std::make_pair(id, timerId));
+            }
         }
     }
 }
 
 TEST_F(PackTest, FieldsPerKindAndUnPackReadsThemBack) {
-    struct Case {
+    const struct {
         Kind kind;
-        int type, common, timerFlag, timerDetail;
-        const char* display;
+        std::string fields;  // type, common, timer flag and detail, display text
         std::vector<std::string> messages;
-    } const cases[] = {
-        {kA, 1, 1, 0, 0, "同一句", {"旧", "同一句"}},
-        {kB, 2, 0, 0, 0, "[个性短信]=例句=第0句", {"第0句", "第1句"}},
-        {kTA, 3, 1, 1, 3, "同一句", {"旧", "同一句"}},
-        {kTB, 4, 0, 1, 3, "", {"第0句", "第1句"}},
+    } cases[] = {
+        {kA, "1 1 0 0 同一句", {"旧", "同一句"}},
+        {kB, "2 0 0 0 [个性短信]=例句=第0句", {"第0句", "第1句"}},
+        {kTA, "3 1 1 3 同一句", {"旧", "同一句"}},
+        {kTB, "4 0 1 3 ", {"第0句", "第1句"}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.type);
-        Packets packets;
-        int segments = 0;
-        ASSERT_EQ(packer.Pack(send(c.kind, 2), packets, segments), 1);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fields);
+        const Packets packets = pack(send(c.kind, 2));
         ASSERT_EQ(packets.size(), 1u);
         const Dmg::QueueData& p = packets.front();
-        EXPECT_EQ(
-            std::make_tuple(p.commonMsg, p.timerFlag, p.timerDetail, p.packetMarker, p.skipFlag),
-            std::make_tuple(c.common, c.timerFlag, c.timerDetail, 1, 0));
-        EXPECT_EQ(p.timerData, c.timerFlag ? Dmg::CSmsData(2024, 4, 1, 8, 30) : Dmg::CSmsData());
-        EXPECT_EQ(p.displayText, c.display);
-        EXPECT_EQ(p.queuedTime, Dmg::CSmsData(2024, 3, 9, 14, 5));
-        EXPECT_EQ(p.phoneList, mobile(0) + "," + mobile(1) + ",");
         std::vector<std::string> phones{"x"}, messages{"旧"};
         int type = 0;
         ASSERT_EQ(SMS::CSmsPacketSendQueue::UnPack(p, phones, messages, type), 1);
-        EXPECT_EQ(type, c.type);
+        EXPECT_EQ(std::to_string(type) + " " + std::to_string(p.commonMsg) + " " +
+                      std::to_string(p.timerFlag) + " " + std::to_string(p.timerDetail) + " " +
+                      p.displayText,
+                  c.fields);
+        EXPECT_EQ(std::make_tuple(p.packetMarker, p.skipFlag, p.phoneList),
+                  std::make_tuple(1, 0, mobile(0) + "," + mobile(1) + ","));
+        EXPECT_EQ(p.timerData, p.timerFlag ? Dmg::CSmsData(2024, 4, 1, 8, 30) : Dmg::CSmsData());
+        EXPECT_EQ(p.queuedTime, Dmg::CSmsData(2024, 3, 9, 14, 5));
         EXPECT_EQ(phones, (std::vector<std::string>{mobile(0), mobile(1)}));
         EXPECT_EQ(messages, c.messages);
         Dmg::QueueData broken = p;  // a malformed text leaves every output alone
         broken.packetText = "garbage";
+        type = 0;
         EXPECT_EQ(SMS::CSmsPacketSendQueue::UnPack(broken, phones, messages, type), 0);
-        EXPECT_EQ(type, c.type);
+        EXPECT_EQ(type, 0);
         EXPECT_EQ(messages, c.messages);
     }
 }
@@ -168,11 +170,9 @@ TEST_F(PackTest, PacketObjectsAndSegments) {
     std::vector<Element> elements = send(kTB, 3, 1);
     elements[1].phone = "13012345678";  // China Unicom
     elements[2].phone = "15012345678";  // no class: no carrier code, no segments
-    settings().mobileCharsPerSms = 2, settings().unicomCharsPerSms = 1;
-    settings().firstPackSize = 1, settings().timedPackSize = 300;
-    Packets packets;
-    int segments = 0;
-    packer.Pack(elements, packets, segments);
+    settings.mobileCharsPerSms = 2, settings.unicomCharsPerSms = 1;
+    settings.firstPackSize = 1, settings.timedPackSize = 300;
+    Packets packets = pack(elements);
     ASSERT_EQ(packets.size(), 2u);  // the leading run has a packet of its own
     SMS::NET::CNetTimerSendB parsed;
     ASSERT_EQ(parsed.getParseT(packets[1].packetText), 1);
@@ -185,25 +185,13 @@ TEST_F(PackTest, PacketObjectsAndSegments) {
     // "第0句" is 3 characters: 2 segments at 2 per SMS; "第1句" 3 at 1 per SMS.
     EXPECT_EQ(std::make_tuple(packets[0].segmentCount, packets[1].segmentCount, segments),
               std::make_tuple(2, 3, 5));
-
     // A common text is counted once: 10 recipients of 71 characters at 70 per SMS.
-    settings().mobileCharsPerSms = settings().packSize = 70;
+    settings.mobileCharsPerSms = settings.packSize = 70;
     elements = send(kA, 10);
     for (auto& e : elements) e.message = std::string(71, 'a');
-    packets.clear();
-    packer.Pack(elements, packets, segments);
+    packets = pack(elements);
     ASSERT_EQ(packets.size(), 1u);
     EXPECT_EQ(std::make_pair(packets[0].segmentCount, segments), std::make_pair(20, 20));
-}
-
-// Regression: an empty send used to read a first element that is not there.
-TEST_F(PackTest, EmptySendPacksNothing) {
-    Packets packets(2);
-    int segments = 7;
-    EXPECT_EQ(packer.Pack({}, packets, segments), 0);
-    EXPECT_EQ(packer.PackA(-1, {}, packets, segments), 0);
-    EXPECT_EQ(packets.size(), 2u);
-    EXPECT_EQ(segments, 0);
 }
 
 }  // namespace

@@ -1,22 +1,21 @@
 #include <gtest/gtest.h>
 
-#include <array>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "addressbook/CFriendSet.h"
-#include "contracts/dmg/CDataManager.h"
 #include "contracts/dmg/CRejectWordsDataSerialize.h"
 #include "phone/CPhoneNumMag.h"
 #include "send/CSmsMsgProcessor.h"
 #include "send/CUserInfo.h"
 #include "tests/fakes/ScopedStore.h"
-#include "tests/fakes/TempDir.h"
 
 namespace {
 
 using SMS::CSmsMsgProcessor;
-using Counts = std::array<int, 4>;
 using Elements = std::vector<Dmg::CSendQueueElement>;
 
 Dmg::CFriend contact(const std::string& name, const std::string& mobile) {
@@ -26,20 +25,18 @@ Dmg::CFriend contact(const std::string& name, const std::string& mobile) {
     return c;
 }
 
-Counts counts(const CSmsMsgProcessor& p) {
-    Counts c{};
-    p.getPhoneNum(c[0], c[1], c[2], c[3]);
-    return c;
-}
-
-// "number:text" of every entry in the order of adding, "+c" with a contact,
-// "+l" when leading.
-std::string entries(const CSmsMsgProcessor& p) {
+// The class counters YD LT DX XLT, then "number:text" of every entry in the
+// order of adding, "+c" with a contact, "+l" when leading.
+std::string state(const CSmsMsgProcessor& p) {
+    int yd = 0, lt = 0, dx = 0, xlt = 0;
+    p.getPhoneNum(yd, lt, dx, xlt);
+    std::string out =
+        std::to_string(yd) + std::to_string(lt) + std::to_string(dx) + std::to_string(xlt);
     CSmsMsgProcessor::IdOrderedMap byId;
     p.switchPhoneMapKeyValue(byId);
-    std::string out;
     for (const auto& [r, number] : byId) {
-        out += number + ":" + r.message + (r.hasContact ? "+c" : "") + (r.leading ? "+l;" : ";");
+        out += " " + number + ":" + r.message + (r.hasContact ? "+c" : "");
+        out += r.leading ? "+l" : "";
     }
     return out;
 }
@@ -53,7 +50,7 @@ TEST(Recipients, DuplicatesRefusalsCountersAndIds) {
         int first = 0, second = -7, refused = -7, next = 0;
         ASSERT_EQ(p.addPhone("13800138000", "a", dup, first), 1);
         EXPECT_EQ(p.addPhone("13800138000", "b", dup, second), dup ? -1 : 1);
-        EXPECT_EQ(counts(p), (Counts{dup ? 1 : 2, 0, 0, 0}));
+        EXPECT_EQ(state(p), dup ? "1000 13800138000:a" : "2000 13800138000:a 13800138000:b");
         EXPECT_EQ(second, dup ? -7 : first + 1);
         // Every add refuses a number of no class; a refusal takes no id from
         // the counter that all processors share.
@@ -66,39 +63,34 @@ TEST(Recipients, DuplicatesRefusalsCountersAndIds) {
         for (const int result : results) EXPECT_EQ(result, -1);
         ASSERT_EQ(other.addPhoneHistory("13800138000", "", next), 1);
         EXPECT_EQ(next - first, dup ? 1 : 2);
-        EXPECT_EQ(std::to_string(refused) + " " + entries(other), "-7 13800138000:;");
-        EXPECT_EQ(counts(other), (Counts{1, 0, 0, 0}));
+        EXPECT_EQ(std::to_string(refused) + " " + state(other), "-7 1000 13800138000:");
     }
 }
 
-TEST(Recipients, ContactsTextsAndLeadingFlags) {
+TEST(Recipients, ContactsTextsLeadingFlagsAndDeletion) {
     CSmsMsgProcessor p;
-    int id = 0;
+    int id = 0, yd = 0, xlt = 0;
     p.addPhone(contact("张三", "13012345678"), true, id);
     p.addPhone("18912345678", true, true, id);
     // Regression: a literal text once bound to the leading-flag overload.
     p.addPhone("18912345678", "你好", false, id);
-    EXPECT_EQ(entries(p), "13012345678:+c;18912345678:+l;18912345678:你好;");
+    EXPECT_EQ(state(p), "0120 13012345678:+c 18912345678:+l 18912345678:你好");
     p.setPhoneMsg("18912345678", "新");
     p.setPhone("18912345678", contact("李四", "18912345678"));
-    EXPECT_EQ(entries(p), "13012345678:+c;18912345678:新+c+l;18912345678:新+c;");
-    EXPECT_EQ(counts(p), (Counts{0, 1, 2, 0}));
-}
-
-TEST(Recipients, DelPhoneMatchesNumberAndIdAndClassifiesAgain) {
-    CSmsMsgProcessor p;
-    int yd = 0, xlt = 0;
+    EXPECT_EQ(state(p), "0120 13012345678:+c 18912345678:新+c+l 18912345678:新+c");
+    // Deletion matches number and id, and classifies the number again: once
+    // 139 moves to China Unicom, the Unicom counter is the one lowered.
+    p = CSmsMsgProcessor();
     p.addPhone("13912345678", "", false, yd);
     p.addPhone("01012345678", "", false, xlt);
     EXPECT_EQ(p.delPhone("13912345678", yd + 100) + p.delPhone("01012345678", yd), 2);
-    EXPECT_EQ(counts(p), (Counts{1, 0, 0, 1}));
-    // 139 moves to China Unicom: the Unicom counter is the one lowered.
+    EXPECT_EQ(state(p), "1001 13912345678: 01012345678:");
     SMS::CPhoneNumMag& mag = *SMS::CPhoneNumMag::inistance();
     mag.Init({"138"}, {"139"}, {"189"});
     p.delPhone("13912345678", yd);
     mag.Init({"134", "135", "136", "137", "138", "139", "158", "159", "188"},
              {"130", "131", "132", "156"}, {"133", "153", "189"});
-    EXPECT_EQ(counts(p), (Counts{1, -1, 0, 1}));
+    EXPECT_EQ(state(p), "1-101 01012345678:");
 }
 
 // Refuses a text that holds `word` and counts the texts tested.
@@ -116,7 +108,9 @@ public:
 std::string run(CSmsMsgProcessor& p, bool check, std::string* states = nullptr) {
     Elements e;
     p.getSendQueue(e, check);
-    if (states) *states = std::to_string(e.at(0).checkState) + "|" + std::to_string(e.at(1).checkState);
+    if (states) {
+        *states = std::to_string(e.at(0).checkState) + "|" + std::to_string(e.at(1).checkState);
+    }
     return e.at(0).message + "|" + e.at(1).message;
 }
 
@@ -134,67 +128,47 @@ protected:
     int id = 0;
 };
 
+// Each row runs with the check and then without it: "texts states calls
+// states", the calls being the reject-word tests of the checked run.
 TEST_F(Composition, TextsStatesAndStoreCalls) {
     const char* const templ = "<姓名>好<号码>";
-    const char* const expanded = "张三好13800138000司|好司";
-    struct Row {
+    const std::string expanded = "张三好13800138000司|好司 ";
+    const struct {
         const char* text;  // null: no setSendMsg
         bool personal, ender;
-        std::string word, texts, states;
-        int calls;
+        std::string word, expected;
+        bool unreadableName = false;
+    } rows[] = {
+        {nullptr, true, true, "", "联系人|自带 0|0 0 0|0"},
+        {templ, false, true, "", "<姓名>好<号码>司|<姓名>好<号码>司 0|0 1 0|0"},
+        {"通知", true, true, "", "通知司|通知司 0|0 1 0|0"},
+        {templ, true, true, "", expanded + "0|1 4 0|0"},  // signature, pure text, two values
+        {templ, true, false, "", "张三好13800138000|好 0|1 3 0|0"},
+        {"通知", true, true, "司", "通知司|通知司 -1|-1 1 0|0"},
+        {templ, true, true, "好", expanded + "-1|-1 2 0|0"},
+        {templ, true, true, "张", expanded + "-1|1 3 0|0"},  // stops at the failing value
+        // A template that cannot be filled for a contact must not go out with
+        // raw placeholders: the contact gets the pure text and is rejected.
+        {"<姓名>好", true, true, "", "好司|好司 -1|1 2 -1|0", true},
     };
-    const Row rows[] = {
-        {nullptr, true, true, "", "联系人|自带", "0|0", 0},
-        {templ, false, true, "", "<姓名>好<号码>司|<姓名>好<号码>司", "0|0", 1},
-        {"通知", true, true, "", "通知司|通知司", "0|0", 1},
-        {templ, true, true, "", expanded, "0|1", 4},  // signature, pure text, two values
-        {templ, true, false, "", "张三好13800138000|好", "0|1", 3},
-        {"通知", true, true, "司", "通知司|通知司", "-1|-1", 1},
-        {templ, true, true, "好", expanded, "-1|-1", 2},
-        {templ, true, true, "张", expanded, "-1|1", 3},  // stops at the failing value
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.texts + " " + row.word);
+    std::string& name = CFriendSet::inistance()->m_labelToProperty.at("姓名");
+    const std::string saved = name;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.expected + " " + row.word);
         CSmsMsgProcessor q(p);
         if (row.text != nullptr) q.setSendMsg(row.text);
         q.setPersonalSms(row.personal);
         if (!row.ender) q.cancleCompanyEnder();
         store.word = row.word.empty() ? "\xFF" : row.word;
         store.calls = 0;
+        name = row.unreadableName ? "无此属性" : saved;
         std::string states, unchecked;
-        EXPECT_EQ(run(q, true, &states), row.texts);
-        EXPECT_EQ(states + " " + std::to_string(store.calls), row.states + " " + std::to_string(row.calls));
+        const std::string checked = run(q, true, &states);
+        const std::string calls = std::to_string(store.calls);
         run(q, false, &unchecked);
-        EXPECT_EQ(unchecked, "0|0");
+        EXPECT_EQ(checked + " " + states + " " + calls + " " + unchecked, row.expected);
     }
-}
-
-// Regression: a contact rejected once and corrected since must not stay
-// rejected, and a clean one must stay untested for the pipeline's test.
-TEST_F(Composition, StatesOfAnEarlierRunDoNotStick) {
-    store.word = "坏";
-    p.setSendMsg("<姓名>");
-    p.setPersonalSms(true);
-    p.setPhone("13800138000", contact("坏人", "13800138000"));
-    std::string first, second;
-    run(p, true, &first);
-    p.setPhone("13800138000", contact("好人", "13800138000"));
-    run(p, true, &second);
-    EXPECT_EQ(first + " " + second, "-1|1 0|1");
-}
-
-// A template that cannot be filled for a contact must not go out with raw
-// placeholders: the contact gets the pure text and is rejected.
-TEST_F(Composition, UnfillableTemplateRejectsTheContact) {
-    auto& table = CFriendSet::inistance()->m_labelToProperty;
-    const std::string saved = table.at("姓名");
-    table["姓名"] = "无此属性";
-    p.setSendMsg("<姓名>好");
-    p.setPersonalSms(true);
-    std::string states;
-    const std::string texts = run(p, false, &states) + " " + states;
-    table["姓名"] = saved;
-    EXPECT_EQ(texts, "好司|好司 -1|0");
+    name = saved;
 }
 
 TEST_F(Composition, ElementFields) {
@@ -214,24 +188,54 @@ TEST_F(Composition, ElementFields) {
     EXPECT_EQ(e[3].senderId, "用户");
 }
 
-// The real store matches whole GBK characters only.
-TEST(CompositionOnRealStores, RejectWords) {
-    const fakes::TempDir dir;
-    auto& data = Dmg::CDataManager::getSingleton();
-    ASSERT_EQ(data.openUserData(dir.path()), 1);
-    // "“" is the bytes A1 B0, found across the two characters of "啊啊".
-    static_cast<Dmg::CRejectWordsDataSerialize*>(data.getDataSerialize("rejectwords"))
-        ->setRejectWords({"“", "坏"});
-    CSmsMsgProcessor p;
-    int id = 0;
-    p.addPhone("13800138000", contact("啊啊", "13800138000"), true, id);
-    p.addPhone("13012345678", contact("坏人", "13012345678"), true, id);
-    p.setSendMsg("啊<姓名>");
-    p.setPersonalSms(true);
-    p.setCompanyEnder("啊");
-    std::string states;
-    EXPECT_EQ(run(p, true, &states) + " " + states, "啊啊啊啊|啊坏人啊 0|-1");
-    data.closeUserData();
+using Buffer = std::unique_ptr<char, decltype(&std::free)>;
+
+std::string encode(const std::string& in) {
+    int length = -1;
+    const Buffer out(CSmsMsgProcessor::urlencode(in.data(), static_cast<int>(in.size()), &length),
+                     &std::free);
+    EXPECT_EQ(std::strlen(out.get()), static_cast<std::size_t>(length));
+    return std::string(out.get(), length);
+}
+
+std::string decode(std::string in) {
+    in.push_back('f');  // room for the terminator; a hex digit that must not be read
+    const int length = CSmsMsgProcessor::urldecode(&in[0], static_cast<int>(in.size()) - 1);
+    EXPECT_EQ(in[length], '\0');
+    return in.substr(0, length);
+}
+
+TEST(UrlCodec, EveryByteAndRoundTrip) {
+    const std::string plain = "-._0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    std::string all;
+    for (unsigned b = 0; b < 256; ++b) {
+        SCOPED_TRACE(b);
+        const std::string one(1, static_cast<char>(b));
+        const std::string upper{'%', "0123456789ABCDEF"[b >> 4], "0123456789ABCDEF"[b & 15]};
+        const std::string lower{'%', "0123456789abcdef"[b >> 4], "0123456789abcdef"[b & 15]};
+        const bool kept = plain.find(one) != std::string::npos;
+        EXPECT_EQ(encode(one), b == ' ' ? "+" : kept ? one : upper);
+        EXPECT_EQ(decode(one), b == '+' ? " " : one);
+        EXPECT_EQ(decode(upper) + decode(lower), one + one);
+        all += one;
+    }
+    EXPECT_EQ(decode(encode(all + all)), all + all);
+}
+
+TEST(UrlCodec, Corners) {
+    for (const auto& [in, out] : {std::pair<std::string, std::string>{"%4a%4A+", "JJ "},
+                                  {"%4", "%4"}, {"ab%", "ab%"}, {"%G1%1G", "%G1%1G"},
+                                  {"%%41", "%A"}}) {
+        EXPECT_EQ(decode(in), out) << in;
+    }
+    // Bad lengths and pointers give empty results, never wild memory use.
+    int length = -1;
+    const Buffer empty(CSmsMsgProcessor::urlencode("abc", -5, &length), &std::free);
+    EXPECT_EQ(std::string(empty.get()) + std::to_string(length), "0");
+    EXPECT_EQ(CSmsMsgProcessor::urlencode("abc", 0x7FFFFFFF, &length), nullptr);
+    char buffer[] = "+x";
+    EXPECT_EQ(CSmsMsgProcessor::urldecode(buffer, -1) + buffer[0], 0);
+    EXPECT_EQ(CSmsMsgProcessor::urldecode(nullptr, 4), 0);
 }
 
 }  // namespace
