@@ -1,19 +1,17 @@
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <sqlite3.h>
 
 #include <atomic>
+#include <cctype>
 #include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
-#include <random>
 #include <set>
 #include <thread>
+#include <utility>
 
 #include "contracts/platform/Time.h"
 #include "tests/data_queue/QueueTestKit.h"
-#include "tests/data_queue/WalEvents.h"
 #include "tests/fakes/LogCapture.h"
 
 namespace {
@@ -91,6 +89,58 @@ TEST(LogMover, PassFailingAtAnyStepLosesAndDuplicatesNothing) {
     }
 }
 
+// Records the writes and syncs of write-ahead logs opened while it lives, one
+// letter per event: the first letter of the log's name, lower case for a
+// write, upper case for a sync ("hhH": two writes to HLog.dll-wal, a sync).
+// Its default VFS gives each log a copy of the methods, one copy per letter,
+// that notes the event and passes the call on. One thread at a time.
+class WalEvents {
+public:
+    WalEvents() {
+        real = sqlite3_vfs_find(nullptr);
+        vfs = *real;
+        vfs.zName = "wal-events";
+        vfs.xOpen = open;
+        events.clear();
+        sqlite3_vfs_register(&vfs, 1);
+    }
+    ~WalEvents() { sqlite3_vfs_register(real, 1); }  // files already open keep their copy
+    WalEvents(const WalEvents&) = delete;
+    WalEvents& operator=(const WalEvents&) = delete;
+    std::string take() { return std::exchange(events, ""); }
+
+private:
+    static int open(sqlite3_vfs*, const char* name, sqlite3_file* file, int flags, int* out) {
+        const int rc = real->xOpen(real, name, file, flags, out);
+        const std::string path = name ? name : "";
+        const char first = path.empty() ? 0 : path[path.rfind('/') + 1];
+        if (rc != SQLITE_OK || !file->pMethods || !std::isalpha(first) || path.size() < 4 ||
+            path.compare(path.size() - 4, 4, "-wal") != 0) {
+            return rc;
+        }
+        realMethods = file->pMethods;
+        for (auto& m : methods) {
+            m = *realMethods;
+            m.xWrite = [](sqlite3_file* f, const void* data, int size, sqlite3_int64 at) {
+                return note(f, 'a').xWrite(f, data, size, at);
+            };
+            m.xSync = [](sqlite3_file* f, int how) { return note(f, 'A').xSync(f, how); };
+        }
+        file->pMethods = &methods[std::tolower(first) - 'a'];
+        return rc;
+    }
+    static const sqlite3_io_methods& note(sqlite3_file* file, char first) {
+        events += char(first + (file->pMethods - methods));
+        return *realMethods;
+    }
+
+    static inline sqlite3_vfs* real = nullptr;
+    static inline sqlite3_vfs vfs{};
+    static inline const sqlite3_io_methods* realMethods = nullptr;
+    static inline sqlite3_io_methods methods[26]{};
+    static inline std::string events;
+};
+
 // Regression: the history commit stayed in the write-ahead log unsynced while
 // the queue rows were deleted, so a power cut could lose a packet from both
 // files. The history log is synced after its last write, before the queue's
@@ -98,7 +148,7 @@ TEST(LogMover, PassFailingAtAnyStepLosesAndDuplicatesNothing) {
 TEST(LogMover, HistoryIsOnDiskBeforeQueueRowsAreDeleted) {
     fakes::TempDir dir;
     const qtest::Files f(dir);
-    qtest::WalEvents events;  // before the files are opened
+    WalEvents events;  // before the files are opened
     queueFive(f);
     Dmg::CLogSendQueueSerialize m;
     std::vector<Dmg::QueueData> records;
@@ -147,48 +197,6 @@ TEST(LogMover, ReusedRecordIdsDoNotCollideWithEarlierHistory) {
     EXPECT_LT(ids[0], ids[1]);
     EXPECT_EQ(ids[2], ids[0]);  // a new file counts from the start again
     EXPECT_EQ(qtest::whereText(f), "first:H second:H third:H ");
-}
-
-// Child processes move and add finished packets ("<child>/<batch>/<n>") over
-// and over and are killed at random moments. They work on copies of files the
-// parent made: keys are derived once per salt and the children inherit them,
-// but no open connection of the parent's refers to the copies.
-TEST(LogMover, KilledPassesNeitherLoseNorDuplicate) {
-    fakes::TempDir seedDir, dir;
-    const qtest::Files seed(seedDir), f(dir);
-    ASSERT_TRUE(qtest::pass(seed));
-    std::vector<Dmg::QueueData> initial;
-    for (int n = 0; n < 200; ++n) initial.push_back(qtest::packet("initial/" + std::to_string(n)));
-    for (const int id : qtest::enqueue(seed, initial)) ASSERT_TRUE(qtest::mark(seed, id, 1));
-    for (const std::string name : {"SQu.dll", "HLog.dll", "Main.dll"}) {
-        for (const std::string& file : {name, name + "-wal"}) {
-            std::filesystem::copy_file(seedDir.file(file), dir.file(file));
-        }
-    }
-    std::mt19937 random(20240506);
-    for (int child = 0; child < 50; ++child) {
-        const pid_t pid = fork();
-        for (int batch = 0; pid == 0; ++batch) {
-            alarm(20);  // never outlives a broken parent
-            qtest::pass(f);
-            std::vector<Dmg::QueueData> packets;
-            for (int n = 0; n < 5; ++n) {
-                packets.push_back(qtest::packet(std::to_string(child) + "/" +
-                                                std::to_string(batch) + "/" + std::to_string(n)));
-            }
-            for (const int id : qtest::enqueue(f, packets)) qtest::mark(f, id, id % 2);
-        }
-        usleep(std::uniform_int_distribution<useconds_t>(0, 30000)(random));
-        kill(pid, SIGKILL);
-        ASSERT_EQ(waitpid(pid, nullptr, 0), pid);
-    }
-    ASSERT_TRUE(qtest::pass(f));
-    std::map<std::string, std::size_t> batches;
-    for (const auto& [label, letters] : qtest::where(f)) {
-        EXPECT_TRUE(letters == "Q" || letters == "H" || letters == "h") << label << letters;
-        ++batches[label.substr(0, label.rfind('/'))];
-    }
-    for (const auto& [batch, n] : batches) EXPECT_EQ(n, batch == "initial" ? 200 : 5) << batch;
 }
 
 // The sending worker, the log thread and the queue view on one SQu.dll at
