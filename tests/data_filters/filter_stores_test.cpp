@@ -65,55 +65,43 @@ TEST(FilterStores, ListsRoundTripExactlyAndApartAcrossReopen) {
     EXPECT_EQ(wordIn(w2, "代开发"), "-");
 }
 
-// One list of a store, reached through its own method names.
-struct ListOps {
-    const char* name;
-    std::function<int(const std::string&)> open;
-    std::function<int()> close;
-    std::function<int(const Strings&)> set;
-    std::function<Strings()> get;
-};
-template <class Store>
-ListOps listOps(const char* name, Store& s, int (Store::*set)(const Strings&),
-                int (Store::*get)(Strings&)) {
-    return {name, [&s](const std::string& path) { return s.initialize(path, kPassword); },
-            [&s] { return s.close(); }, [&s, set](const Strings& l) { return (s.*set)(l); },
-            [&s, get] { Strings out; (s.*get)(out); return out; }};
-}
-
 // Regression: a list set on a closed store was kept in memory only and
 // reported as stored; the next initialize loaded the stored list over it.
+template <class Store>
+void expectSetOnAClosedStoreFails(const char* name, const std::string& path,
+                                  int (Store::*set)(const Strings&), int (Store::*get)(Strings&)) {
+    SCOPED_TRACE(name);
+    Store s;
+    const auto list = [&] {
+        Strings out;
+        (s.*get)(out);
+        return out;
+    };
+    for (const bool opened : {false, true}) {  // never opened, then closed
+        fakes::LogCapture log;
+        EXPECT_EQ((s.*set)({"lost"}), 0);
+        EXPECT_EQ(log.texts(2).size(), 1u);
+        EXPECT_EQ(list(), opened ? Strings{"kept"} : Strings{});
+        ASSERT_EQ(s.initialize(path, kPassword), 1);
+        ASSERT_EQ((s.*set)({"kept"}), 1);
+        s.close();
+    }
+    ASSERT_EQ(s.initialize(path, kPassword), 1);
+    EXPECT_EQ(list(), Strings{"kept"});
+}
+
 TEST(ListStores, SetOnAClosedStoreFailsAndChangesNothing) {
-    Dmg::CRejectWordsDataSerialize words;
-    Dmg::CRejectPhonesDataSerialize phones;
-    Dmg::CTestPhonesSerialize tests;
-    Dmg::UserConfigSerialize config;
     using W = Dmg::CRejectWordsDataSerialize;
     using P = Dmg::CRejectPhonesDataSerialize;
     using T = Dmg::CTestPhonesSerialize;
     using C = Dmg::UserConfigSerialize;
-    const ListOps stores[] = {
-        listOps("reject words", words, &W::setRejectWords, &W::getRejectWords),
-        listOps("reject phones", phones, &P::setRejectPhones, &P::getRejectPhones),
-        listOps("test numbers", tests, &T::setTestPhones, &T::getTestPhones),
-        listOps("prefixes", config, &C::setChinaUnicomNumHeader, &C::getChinaUnicomNumHeader),
-    };
     fakes::TempDir dir;
     const std::string path = mainFile(dir);
-    for (const auto& s : stores) {
-        SCOPED_TRACE(s.name);
-        for (const bool opened : {false, true}) {  // never opened, then closed
-            fakes::LogCapture log;
-            EXPECT_EQ(s.set({"lost"}), 0);
-            EXPECT_EQ(log.texts(2).size(), 1u);
-            EXPECT_EQ(s.get(), opened ? Strings{"kept"} : Strings{});
-            ASSERT_EQ(s.open(path), 1);
-            ASSERT_EQ(s.set({"kept"}), 1);
-            s.close();
-        }
-        ASSERT_EQ(s.open(path), 1);
-        EXPECT_EQ(s.get(), Strings{"kept"});
-    }
+    expectSetOnAClosedStoreFails("reject words", path, &W::setRejectWords, &W::getRejectWords);
+    expectSetOnAClosedStoreFails("reject phones", path, &P::setRejectPhones, &P::getRejectPhones);
+    expectSetOnAClosedStoreFails("test numbers", path, &T::setTestPhones, &T::getTestPhones);
+    expectSetOnAClosedStoreFails("prefixes", path, &C::setChinaUnicomNumHeader,
+                                 &C::getChinaUnicomNumHeader);
 }
 
 // Regression: a filter whose list was never loaded passed every text without
