@@ -75,9 +75,9 @@ TEST(SendQueue, StatusOutcomesAndDeletion) {
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_NE(lines[0].find("packet " + std::to_string(ids[1]) + " was already sent"),
               std::string::npos) << lines[0];
-    EXPECT_EQ(qtest::whereText(f), "a:q b:q c:q d:q ");
+    EXPECT_EQ(qtest::where(f), "a:q b:q c:q d:q ");
     ASSERT_TRUE(qtest::pass(f));
-    EXPECT_EQ(qtest::whereText(f), "a:H b:h c:h d:h ");
+    EXPECT_EQ(qtest::where(f), "a:H b:h c:h d:h ");
 }
 
 TEST(Stores, FailuresAreZeroWithALogLine) {

@@ -1,26 +1,18 @@
 // Programs that end while destructors, worker threads or a send still use the
-// log and the components. Without arguments the program runs itself as a
-// child, `exit_test <mode> <folder>` in a temporary folder, and passes when
-// the child exits with status 0 (and, for "statics", every line reached the
-// log). Modes:
-//   statics      a namespace-scope object converts text, drops a named event
-//                and logs in its destructor, and stops a thread that logs
-//                until then;
-//   send_return  main returns during a send of 1,000 packets 20 ms apart, with
-//                the service at namespace scope (as a user interface keeps it:
-//                its destructor stops the threads after the statics made later);
+// log and the components. `exit_test <mode>` runs `exit_test <mode> <folder>`
+// in a temporary folder and passes when it exits with status 0. Modes:
+//   statics      a namespace-scope object uses the components in its
+//                destructor; every line it and its thread log reaches the file;
+//   send_return  main returns during a send of 1,000 packets 20 ms apart, the
+//                service at namespace scope, as a user interface keeps it;
 //   send_exit    std::exit(0) during that send, the service a local whose
-//                threads run on: the sending thread is held in a packet
-//                callback until the statics made since main began are gone,
-//                then sends one more.
-#include <spawn.h>
+//                threads run on past the destruction of statics.
 #include <sys/wait.h>
 
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -40,8 +32,6 @@
 #include "send/CSmsSendStartInstance.h"
 #include "send/CUserInfo.h"
 #include "tests/fakes/TempDir.h"
-
-extern char** environ;
 
 namespace {
 
@@ -64,13 +54,18 @@ void waitUntil(Done done) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
-// Writes a line every millisecond until its destructor stops it; the last
-// line is written after the stop was seen, while statics are destroyed.
-struct LoggingThread {
+// Built before main, so destroyed after anything main makes, the log
+// included. Its thread logs every millisecond until the destructor stops it,
+// the last line after the stop was seen; the destructor then opens the event
+// that main opened again by name, converts text again and logs.
+struct UsesComponentsAtExit {
     std::thread thread;
     std::atomic<bool> stop{false};     // set by the destructor, read by the thread
     std::atomic<bool> written{false};  // set by the thread, read by start()
+    std::unique_ptr<Platform::NamedEvent> event;
+
     void start() {
+        event = std::make_unique<Platform::NamedEvent>("exit-test-event", false, false);
         thread = std::thread([this] {
             for (int i = 0; !stop; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(1))) {
                 writeLog("thread line " + std::to_string(i));
@@ -80,29 +75,17 @@ struct LoggingThread {
         });
         while (!written) std::this_thread::yield();
     }
-    ~LoggingThread() {
-        stop = true;
-        if (thread.joinable()) thread.join();
-    }
-};
-
-// Its event is opened and text converted in main, after it was built; the
-// destructor opens the event again by name and converts again.
-struct UsesComponentsInDestructor {
-    std::unique_ptr<Platform::NamedEvent> event;
-    ~UsesComponentsInDestructor() {
+    ~UsesComponentsAtExit() {
         if (!event) return;
+        stop = true;
+        thread.join();
         Platform::NamedEvent("exit-test-event", false, false).set();
         const bool shared = event->wait(0) == Platform::NamedEvent::WaitResult::Signalled;
         event.reset();
         writeLog(shared && convertsBack() ? "destructor line"
                                           : "destructor: event or conversion failed");
     }
-};
-
-// Built before main, so destroyed after anything main makes, the log included.
-UsesComponentsInDestructor g_user;
-LoggingThread g_thread;
+} g_user;
 std::optional<CSendQueueService> g_service;
 
 // Registered before main, so it runs after the statics made since are gone:
@@ -117,15 +100,13 @@ const struct HoldExit {
     }
 } g_holdExit;
 
-// Stores the packets in SQu.dll as the send pipeline does and starts sending
-// them on the embedded gateway; true once the send is under way.
+// Stores the packets in SQu.dll and sends them on the embedded gateway; true
+// once the send is under way.
 bool startSend(const std::string& dir) {
-    SMS::CUserInfo::instance()->userDir = dir;  // the gateway is the embedded one
+    SMS::CUserInfo::instance()->userDir = dir;
     if (Dmg::CDataManager::getSingleton().openUserData(dir) != 1) return false;
     SMS::CSmsSendStartInstance& settings = *SMS::CSmsSendStartInstance::Instance();
     settings.packetPauseMs = 20;
-    settings.onPacketsQueued = [](std::vector<Dmg::QueueData>&) {};
-    settings.onSendPrepared = [] {};
     settings.onPacketDone = [](int&, int&) {
         if (++g_done == kHeldPacket && g_mode == Mode::Exit)
             waitUntil([] { return g_exiting.load(); });
@@ -141,8 +122,7 @@ bool startSend(const std::string& dir) {
         p.getPacketT(packets[n].packetText);
         packets[n].commonMsg = packets[n].recipientCount = packets[n].segmentCount = 1;
     }
-    auto& store = *static_cast<Dmg::CSendQueueSerialize*>(
-        Dmg::CDataManager::getSingleton().getDataSerialize("sendqueuemodify"));
+    Dmg::CSendQueueSerialize store;
     std::vector<int> ids;
     const bool stored = store.initialize(dir + "/SQu.dll", "Quenp19990812") == 1 &&
                         store.writeQueue(packets, ids) == 1 && ids.size() == packets.size();
@@ -154,27 +134,17 @@ bool startSend(const std::string& dir) {
 }
 
 // Parent: runs the child in a folder of its own, removed afterwards.
-int runChild(const char* self, const char* mode) {
+int runChild(const std::string& self, const std::string& mode) {
     const fakes::TempDir dir;
-    std::string folder = dir.path(), childMode = mode;
-    char* const argv[] = {const_cast<char*>(self), childMode.data(), folder.data(), nullptr};
-    pid_t pid = 0;
-    int status = 0;
-    if (::posix_spawn(&pid, "/proc/self/exe", nullptr, nullptr, argv, environ) != 0 ||
-        ::waitpid(pid, &status, 0) != pid) {
-        std::perror("spawn");
-        return 1;
-    }
+    const int status = std::system(("'" + self + "' " + mode + " '" + dir.path() + "'").c_str());
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        std::printf("child ended with status %d, signal %d\n",
-                    WIFEXITED(status) ? WEXITSTATUS(status) : 0,
-                    WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+        std::printf("child ended with status %d\n", status);
         return 1;
     }
-    std::ifstream in(folder + "/exit.log");
+    std::ifstream in(dir.file("exit.log"));
     const std::string log{std::istreambuf_iterator<char>(in), {}};
     for (const char* line : {"] thread line 0\n", "] thread ends\n", "] destructor line\n"}) {
-        if (std::strcmp(mode, "statics") == 0 && log.find(line) == std::string::npos) {
+        if (mode == "statics" && log.find(line) == std::string::npos) {
             std::printf("missing from the log: %s", line);
             return 1;
         }
@@ -190,9 +160,8 @@ int main(int argc, char** argv) {
     g_mode = mode == "statics" ? Mode::Statics : mode == "send_return" ? Mode::Return : Mode::Exit;
     if (g_mode == Mode::Statics) {
         if (!Base::CLog::getSingleton().setLogFile(dir + "/exit.log")) return 3;
-        g_user.event = std::make_unique<Platform::NamedEvent>("exit-test-event", false, false);
         if (!convertsBack()) return 3;
-        g_thread.start();
+        g_user.start();
         return 0;
     }
     if (g_mode == Mode::Return) {
