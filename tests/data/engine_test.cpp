@@ -76,21 +76,15 @@ TEST(Engine, UnreadableFilesAreRefusedAndLeftAlone) {
         ASSERT_TRUE(addNote(db, "keep me"));
     }
     Dmg::engine::closeIdleConnections();
-    const std::string truncated = dir.file("truncated.dll");
+    const std::string truncated = dir.file("truncated.dll"), garbage = dir.file("garbage.dll"),
+                      tiny = dir.file("tiny.dll");
     std::ofstream(truncated, std::ios::binary) << slurp(good).substr(0, 3000);
-    const std::string garbage = dir.file("garbage.dll");
     std::ofstream(garbage, std::ios::binary) << std::string(8192, '\x5a');
-    const std::string tiny = dir.file("tiny.dll");
     std::ofstream(tiny, std::ios::binary) << "abc";
-
-    struct Case {
+    const struct {
         std::string path, password;
-    };
-    const Case cases[] = {{good, "wrong password"},
-                          {truncated, kPassword},
-                          {garbage, kPassword},
-                          {tiny, kPassword},
-                          {dir.file("no/such/folder/Main.dll"), kPassword}};
+    } cases[] = {{good, "wrong password"}, {truncated, kPassword}, {garbage, kPassword},
+                 {tiny, kPassword}, {dir.file("no/such/folder/Main.dll"), kPassword}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
         const std::string before = slurp(c.path);
@@ -165,10 +159,6 @@ TEST(Engine, OpenWaitsForALockHeldElsewhere) {
     EXPECT_TRUE(locked == 1 && db.open(path, kPassword, kNotes));
     holder.join();
 }
-
-}  // namespace
-
-namespace {
 
 // Regression: threads creating one new file at once each chose a salt of
 // their own, and all but one then failed to read it.

@@ -39,57 +39,25 @@ void expectAll(const std::vector<Row>& rows) {
     }
 }
 
-TEST(RejectWordMatcherTest, MatchesWholeCharactersOnly) {
-    const std::string a1b0 = bytes({0xA1, 0xB0});
-    const std::string b0a1 = bytes({0xB0, 0xA1});
-    const std::string leadB0 = bytes({0xB0});
+// Readable cases of the rule; the random test below covers the byte classes.
+TEST(RejectWordMatcherTest, MatchesWholeCharactersEndingFirstThenLongest) {
+    const std::string b0a1 = bytes({0xB0, 0xA1}), leadB0 = bytes({0xB0});
     expectAll({
-        {"pair inside two characters", {b0a1}, a1b0 + a1b0, "-"},
-        {"pair after a lone lead at the end", {b0a1}, a1b0 + bytes({0xA1}), "-"},
+        {"pair inside two characters", {b0a1}, bytes({0xA1, 0xB0, 0xA1, 0xB0}), "-"},
         {"pair on a boundary", {b0a1}, "A" + b0a1, b0a1},
         {"ASCII word on a trail byte", {"A"}, bytes({0x81, 0x41}), "-"},
-        {"ASCII word after a two-byte character", {"A"}, bytes({0x81, 0x41, 0x41}), "A"},
         {"0x7F ends no two-byte character", {"\x7f"}, bytes({0x81, 0x7F}), "\x7f"},
-        {"0xFF ends no two-byte character", {"\xff"}, bytes({0x81, 0xFF}), "\xff"},
-        {"0xFE is a trail byte", {"\xfe"}, bytes({0x81, 0xFE}), "-"},
-        {"0x80 stands alone after ASCII", {"\x80"}, "a\x80", "\x80"},
         {"lone lead word inside a pair", {leadB0}, b0a1, "-"},
-        {"lone lead word at the end", {leadB0}, "x" + leadB0, leadB0},
-        {"lone lead word before a non-trail byte", {leadB0}, leadB0 + "0", leadB0},
         {"Chinese word in Chinese text", {"发票"}, "代开发票，电话", "发票"},
-        {"middle bytes of two characters", {bytes({0xD0, 0xCE})}, "中文", "-"},
-        {"NUL inside text and word",
-         {std::string("a\0b", 3)},
-         std::string("x\0a\0b", 5),
+        {"NUL inside text and word", {std::string("a\0b", 3)}, std::string("x\0a\0b", 5),
          std::string("a\0b", 3)},
-        {"NUL-terminated word", {std::string("a\0", 2)}, "a", "-"},
-    });
-}
-
-TEST(RejectWordMatcherTest, PicksTheWordEndingFirstThenTheLongest) {
-    expectAll({
         {"same end: longest", {"bc", "abc", "c"}, "xabcx", "abc"},
         {"contained word ends first", {"abcd", "bc"}, "abcd", "bc"},
-        {"prefix word ends first", {"abc", "ab"}, "abc", "ab"},
-        {"overlapping: earlier end wins", {"cde", "abcd"}, "abcde", "abcd"},
-        {"long word fails, suffix word found", {"abcx", "bcd"}, "abcd", "bcd"},
         {"Chinese suffix word", {"发票", "开发票"}, "代开发票", "开发票"},
-        {"later occurrence only", {"票"}, "发发发票", "票"},
+        {"only empty words", {"", ""}, "abc", "-"},
     });
-}
-
-TEST(RejectWordMatcherTest, EmptyAndDuplicateInput) {
     EXPECT_FALSE(RejectWordMatcher().find("abc", nullptr));
-    EXPECT_EQ(RejectWordMatcher().size(), 0u);
-    const RejectWordMatcher onlyEmpty(Strings{"", ""});
-    EXPECT_EQ(onlyEmpty.size(), 0u);
-    EXPECT_FALSE(onlyEmpty.find("abc", nullptr));
-    EXPECT_FALSE(onlyEmpty.find("", nullptr));
-
-    const RejectWordMatcher matcher(Strings{"b", "", "a", "b", "发票", "发票"});
-    EXPECT_EQ(matcher.size(), 3u);
-    EXPECT_FALSE(matcher.find("", nullptr));
-    EXPECT_EQ(answer(matcher, "xxb"), "b");
+    EXPECT_EQ(RejectWordMatcher(Strings{"b", "", "a", "b", "发票", "发票"}).size(), 3u);
 }
 
 TEST(RejectWordMatcherTest, WordAtTheEndOfAHugeText) {

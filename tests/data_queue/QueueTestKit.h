@@ -5,8 +5,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include <algorithm>
-#include <iterator>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -61,40 +60,47 @@ inline bool mark(const Files& f, int id, int status) {
     return q.initialize(f.squ, kPassword) == 1 && q.modifyStatus(id, status) == 1;
 }
 
-// One pass of the log thread: like the thread, it makes every call (in this
-// order: a braced list is evaluated left to right) whatever the results.
-inline bool pass(const Files& f) {
+// One pass of the log thread: like the thread, it makes every call, in this
+// order, whatever the results. `before(n, mover)` runs before step n (1..9);
+// false abandons the pass there.
+using Before = std::function<bool(int, Dmg::CLogSendQueueSerialize&)>;
+inline bool pass(const Files& f, const Before& before = nullptr) {
     Dmg::CLogSendQueueSerialize m;
     std::vector<Dmg::QueueData> records;
     std::vector<int> ids;
-    const int results[] = {m.initializeHistroyDB(f.hlog, kPassword),
-                           m.initializeSendQueueDB(f.squ, kPassword),
-                           m.initializeMainDB(f.main, kPassword), m.getAllSendData(records, ids),
-                           m.writeLog(records), m.deleteSendData(ids), m.closeSendQueueDB(),
-                           m.closeHistoryDB(), m.closeMainDB()};
-    return std::all_of(std::begin(results), std::end(results), [](int r) { return r == 1; });
+    const std::function<int()> steps[] = {[&] { return m.initializeHistroyDB(f.hlog, kPassword); },
+                                          [&] { return m.initializeSendQueueDB(f.squ, kPassword); },
+                                          [&] { return m.initializeMainDB(f.main, kPassword); },
+                                          [&] { return m.getAllSendData(records, ids); },
+                                          [&] { return m.writeLog(records); },
+                                          [&] { return m.deleteSendData(ids); },
+                                          [&] { return m.closeSendQueueDB(); },
+                                          [&] { return m.closeHistoryDB(); },
+                                          [&] { return m.closeMainDB(); }};
+    bool ok = true;
+    for (int n = 1; n <= 9; ++n) {
+        if (before && !before(n, m)) return false;
+        ok = steps[n - 1]() == 1 && ok;
+    }
+    return ok;
 }
 
-// Label -> a letter per copy: Q waiting in the queue, q finished in the
-// queue, H accepted in the history, h failed in the history.
-inline std::map<std::string, std::string> where(const Files& f) {
+// "label:letters " for each label that starts with `prefix` (cut off), a
+// letter per copy: Q waiting in the queue, q finished in the queue, H
+// accepted in the history, h failed in the history.
+inline std::string where(const Files& f, const std::string& prefix = "") {
     Dmg::CSendQueueSerialize q;
     Dmg::CHistoryLogSerialize h;
     std::vector<Dmg::QueueData> packets;
     std::vector<Dmg::CHistoryMsg> rows;
     EXPECT_TRUE(q.initialize(f.squ, kPassword) == 1 && q.loadAllQueue(packets) == 1);
     EXPECT_TRUE(h.initialize(f.hlog, kPassword) == 1 && h.getAllLog(rows) == 1);
-    std::map<std::string, std::string> out;
-    for (const auto& p : packets) out[p.displayText] += p.state ? "q" : "Q";
-    for (const auto& r : rows) out[r.firstText] += r.success ? "H" : "h";
-    return out;
-}
-
-// where() as "label:letters " for the labels that start with `prefix`.
-inline std::string whereText(const Files& f, const std::string& prefix = "") {
+    std::map<std::string, std::string> letters;
+    for (const auto& p : packets) letters[p.displayText] += p.state ? "q" : "Q";
+    for (const auto& r : rows) letters[r.firstText] += r.success ? "H" : "h";
     std::string out;
-    for (const auto& [label, letters] : where(f)) {
-        if (label.rfind(prefix, 0) == 0) out += label.substr(prefix.size()) + ":" + letters + " ";
+    for (const auto& [label, found] : letters) {
+        if (label.rfind(prefix, 0) == 0) out += label.substr(prefix.size()) + ":" + found + " ";
     }
     return out;
 }

@@ -1,9 +1,9 @@
-#include "contracts/platform/CriticalSection.h"
-
 #include <gtest/gtest.h>
 
 #include <thread>
 #include <vector>
+
+#include "contracts/platform/CriticalSection.h"
 
 namespace {
 
@@ -15,7 +15,8 @@ TEST(CriticalSection, ReentrantOwnerAndExcludesOtherThreads) {
     ASSERT_TRUE(cs.tryEnter());
     cs.leave();
     std::thread([&] {
-        EXPECT_FALSE(cs.tryEnter() && (cs.leave(), true)) << "one leave short of the enters must still hold it";
+        EXPECT_FALSE(cs.tryEnter() && (cs.leave(), true))
+            << "one leave short of the enters must still hold it";
     }).join();
     cs.leave();
     std::thread([&] { EXPECT_TRUE(cs.tryEnter() && (cs.leave(), true)); }).join();
@@ -25,15 +26,12 @@ TEST(CriticalSection, ReentrantOwnerAndExcludesOtherThreads) {
     for (int t = 0; t < 4; ++t) {
         threads.emplace_back([&] {
             for (int i = 0; i < 5000; ++i) {
-                const CriticalSection::Guard outer(cs);
-                const CriticalSection::Guard nested(cs);
+                const CriticalSection::Guard outer(cs), nested(cs);
                 ++counter;
             }
         });
     }
-    for (auto& thread : threads) {
-        thread.join();
-    }
+    for (auto& thread : threads) thread.join();
     EXPECT_EQ(counter, 4 * 5000);
 }
 

@@ -1,11 +1,11 @@
-#include "contracts/platform/NamedEvent.h"
-
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
 #include <thread>
 #include <vector>
+
+#include "contracts/platform/NamedEvent.h"
 
 namespace {
 
@@ -20,7 +20,8 @@ TEST(NamedEvent, SharesStateByNameAndUnnamedIsPrivate) {
     a.set();
     EXPECT_EQ(unnamed.wait(0), Result::TimedOut);
     EXPECT_EQ(sameName.wait(0), Result::Signalled);
-    EXPECT_EQ(a.wait(0), Result::TimedOut) << "the wait through the shared name should have consumed it";
+    EXPECT_EQ(a.wait(0), Result::TimedOut)
+        << "the wait through the shared name should have consumed it";
 }
 
 TEST(NamedEvent, AutoResetWaitConsumesInitialSignalThenTimesOutNoEarlier) {
@@ -38,22 +39,18 @@ TEST(NamedEvent, SetReleasesOneAutoResetWaiterOrAllManualResetWaiters) {
         NamedEvent event("", manual, false);
         std::atomic<int> released{0};
         std::vector<std::thread> waiters;
-        for (int i = 0; i < 2; ++i) {
+        for (int i = 0; i < 2; ++i)
             waiters.emplace_back([&] { released += event.wait(20000) == Result::Signalled; });
-        }
         std::this_thread::sleep_for(milliseconds(50));  // let them block first
         event.set();
         if (!manual) {
-            for (int i = 0; i < 10000 && released.load() == 0; ++i) {
+            for (int i = 0; i < 10000 && released.load() == 0; ++i)
                 std::this_thread::sleep_for(milliseconds(1));
-            }
             std::this_thread::sleep_for(milliseconds(100));
             EXPECT_EQ(released.load(), 1) << "one set of an auto-reset event released both waiters";
             event.set();
         }
-        for (auto& waiter : waiters) {
-            waiter.join();
-        }
+        for (auto& waiter : waiters) waiter.join();
         EXPECT_EQ(released.load(), 2);
     }
 }

@@ -1,0 +1,174 @@
+// Programs that end while destructors, worker threads or a send still use the
+// log and the components. `exit_test <mode>` runs `exit_test <mode> <folder>`
+// in a temporary folder and passes when it exits with status 0. Modes:
+//   statics      a namespace-scope object uses the components in its
+//                destructor; every line it and its thread log reaches the file;
+//   send_return  main returns during a send of 1,000 packets 20 ms apart, the
+//                service at namespace scope, as a user interface keeps it;
+//   send_exit    std::exit(0) during that send, the service a local whose
+//                threads run on past the destruction of statics.
+#include <sys/wait.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "contracts/base/CLog.h"
+#include "contracts/dmg/CDataManager.h"
+#include "contracts/dmg/CSendQueueSerialize.h"
+#include "contracts/net/CNetSendASend.h"
+#include "contracts/platform/CodePage.h"
+#include "contracts/platform/NamedEvent.h"
+#include "queue/CSendQueueService.h"
+#include "queue/CSmsSendLoadMag.h"
+#include "send/CSmsSendStartInstance.h"
+#include "send/CUserInfo.h"
+#include "tests/fakes/TempDir.h"
+
+namespace {
+
+enum class Mode { Statics, Return, Exit } g_mode;  // set by main before any thread starts
+constexpr int kPackets = 1000, kHeldPacket = 3;
+std::atomic<int> g_done{0};          // packets finished; set by the sending thread, read by main
+std::atomic<bool> g_exiting{false};  // set by the exit hook, read by the sending thread
+
+void writeLog(const std::string& text) { Base::CLog::getSingleton().writeMessage(text, 1); }
+
+bool convertsBack() {
+    std::string utf8, gbk;
+    return Platform::gbkToUtf8("再见", utf8) && Platform::utf8ToGbk(utf8, gbk) && gbk == "再见";
+}
+
+template <typename Done>
+void waitUntil(Done done) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!done() && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+// Built before main, so destroyed after anything main makes, the log
+// included. Its thread logs every millisecond until the destructor stops it,
+// the last line after the stop was seen; the destructor then opens the event
+// that main opened again by name, converts text again and logs.
+struct UsesComponentsAtExit {
+    std::thread thread;
+    std::atomic<bool> stop{false};     // set by the destructor, read by the thread
+    std::atomic<bool> written{false};  // set by the thread, read by start()
+    std::unique_ptr<Platform::NamedEvent> event;
+
+    void start() {
+        event = std::make_unique<Platform::NamedEvent>("exit-test-event", false, false);
+        thread = std::thread([this] {
+            for (int i = 0; !stop; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(1))) {
+                writeLog("thread line " + std::to_string(i));
+                written = true;
+            }
+            writeLog("thread ends");
+        });
+        while (!written) std::this_thread::yield();
+    }
+    ~UsesComponentsAtExit() {
+        if (!event) return;
+        stop = true;
+        thread.join();
+        Platform::NamedEvent("exit-test-event", false, false).set();
+        const bool shared = event->wait(0) == Platform::NamedEvent::WaitResult::Signalled;
+        event.reset();
+        writeLog(shared && convertsBack() ? "destructor line"
+                                          : "destructor: event or conversion failed");
+    }
+} g_user;
+std::optional<CSendQueueService> g_service;
+
+// Registered before main, so it runs after the statics made since are gone:
+// releases the sending thread and waits until it has finished one more packet.
+const struct HoldExit {
+    HoldExit() {
+        std::atexit([] {
+            if (g_mode != Mode::Exit || g_done == 0) return;
+            g_exiting = true;
+            waitUntil([] { return g_done > kHeldPacket; });
+        });
+    }
+} g_holdExit;
+
+// Stores the packets in SQu.dll and sends them on the embedded gateway; true
+// once the send is under way.
+bool startSend(const std::string& dir) {
+    SMS::CUserInfo::instance()->userDir = dir;
+    if (Dmg::CDataManager::getSingleton().openUserData(dir) != 1) return false;
+    SMS::CSmsSendStartInstance& settings = *SMS::CSmsSendStartInstance::Instance();
+    settings.packetPauseMs = 20;
+    settings.onPacketDone = [](int&, int&) {
+        if (++g_done == kHeldPacket && g_mode == Mode::Exit)
+            waitUntil([] { return g_exiting.load(); });
+    };
+    settings.onFirstSendFailure = [](std::string&) { return 0; };
+    settings.onSendAborted = [] {};
+    std::vector<Dmg::QueueData> packets(kPackets);
+    for (int n = 0; n < kPackets; ++n) {
+        SMS::NET::CNetSendASend p;
+        p.packetId = packets[n].packetId = n;
+        p.phones = {"13800138000"};
+        p.commonText = "会议改到周六";
+        p.getPacketT(packets[n].packetText);
+        packets[n].commonMsg = packets[n].recipientCount = packets[n].segmentCount = 1;
+    }
+    Dmg::CSendQueueSerialize store;
+    std::vector<int> ids;
+    const bool stored = store.initialize(dir + "/SQu.dll", "Quenp19990812") == 1 &&
+                        store.writeQueue(packets, ids) == 1 && ids.size() == packets.size();
+    store.close();
+    for (int n = 0; stored && n < kPackets; ++n) packets[n].recordId = ids[n];
+    if (!stored || SMS::CSmsSendLoadMag::instance()->addSendQueue(packets) != 1) return false;
+    waitUntil([] { return g_done >= kHeldPacket; });
+    return g_done >= kHeldPacket;
+}
+
+// Parent: runs the child in a folder of its own, removed afterwards.
+int runChild(const std::string& self, const std::string& mode) {
+    const fakes::TempDir dir;
+    const int status = std::system(("'" + self + "' " + mode + " '" + dir.path() + "'").c_str());
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::printf("child ended with status %d\n", status);
+        return 1;
+    }
+    std::ifstream in(dir.file("exit.log"));
+    const std::string log{std::istreambuf_iterator<char>(in), {}};
+    for (const char* line : {"] thread line 0\n", "] thread ends\n", "] destructor line\n"}) {
+        if (mode == "statics" && log.find(line) == std::string::npos) {
+            std::printf("missing from the log: %s", line);
+            return 1;
+        }
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 2) return runChild(argv[0], argv[1]);
+    const std::string mode = argc == 3 ? argv[1] : "", dir = argc == 3 ? argv[2] : "";
+    g_mode = mode == "statics" ? Mode::Statics : mode == "send_return" ? Mode::Return : Mode::Exit;
+    if (g_mode == Mode::Statics) {
+        if (!Base::CLog::getSingleton().setLogFile(dir + "/exit.log")) return 3;
+        if (!convertsBack()) return 3;
+        g_user.start();
+        return 0;
+    }
+    if (g_mode == Mode::Return) {
+        g_service.emplace();
+        return startSend(dir) ? 0 : 4;
+    }
+    CSendQueueService service;  // never destroyed: std::exit leaves locals alone
+    if (!startSend(dir)) return 4;
+    std::exit(0);
+}
