@@ -2,6 +2,8 @@
 
 #include <mutex>
 
+#include "contracts/base/NeverDestroyed.h"
+
 namespace SMS {
 namespace {
 
@@ -12,8 +14,8 @@ struct Hook {
 };
 
 Hook& hook() {
-    static Hook* const instance = new Hook();
-    return *instance;
+    static Base::NeverDestroyed<Hook> instance;
+    return instance.get();
 }
 
 }  // namespace

@@ -2,12 +2,12 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <new>
 #include <system_error>
 
 #include <spdlog/sinks/rotating_file_sink.h>
 
 #include "LogCore.h"
+#include "contracts/base/NeverDestroyed.h"
 
 namespace Base {
 
@@ -69,13 +69,10 @@ CLog::~CLog() = default;
 CLog& CLog::getSingleton() {
     // Never destroyed: worker threads and destructors of statics may log
     // until the process is gone. Lines still buffered are written at exit.
-    static CLog* const instance = [] {
-        alignas(CLog) static unsigned char storage[sizeof(CLog)];
-        CLog* const log = new (storage) CLog();
-        std::atexit([] { getSingleton().flush(); });
-        return log;
-    }();
-    return *instance;
+    static NeverDestroyed<CLog> instance;
+    static const int flushAtExit = std::atexit([] { getSingleton().flush(); });
+    static_cast<void>(flushAtExit);
+    return instance.get();
 }
 
 CLog* CLog::getSingletonPtr() { return &getSingleton(); }

@@ -1,7 +1,6 @@
 #include "contracts/dmg/CDataManager.h"
 
 #include <mutex>
-#include <new>
 
 #include "components/data/engine/Database.h"
 #include "contracts/base/CLog.h"
@@ -65,9 +64,8 @@ CDataManager::~CDataManager() = default;
 CDataManager& CDataManager::getSingleton() {
     // Lives in this shared object only, so every caller sees the same stores.
     // Never destroyed: a sending or log thread may still use a store at exit.
-    alignas(CDataManager) static unsigned char storage[sizeof(CDataManager)];
-    static CDataManager* const manager = ::new (static_cast<void*>(storage)) CDataManager();
-    return *manager;
+    static Base::NeverDestroyed<CDataManager> manager;
+    return manager.get();
 }
 
 CDataManager* CDataManager::getSingletonPtr() { return &getSingleton(); }

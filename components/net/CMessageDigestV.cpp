@@ -1,22 +1,9 @@
 #include "contracts/net/CMessageDigestV.h"
 
-#include <openssl/crypto.h>
 #include <openssl/evp.h>
 
 #include <algorithm>
 #include <climits>
-
-namespace {
-
-// OpenSSL frees its state in an exit handler of its own, while the sending
-// thread may still encrypt through the data library or encode here: it stays
-// until the process is gone. Only OpenSSL's first initialisation in a process
-// can ask for that, hence at load time, before any caller runs.
-struct KeepOpenSslUntilTheEnd {
-    KeepOpenSslUntilTheEnd() { OPENSSL_init_crypto(OPENSSL_INIT_NO_ATEXIT, nullptr); }
-} const g_keepOpenSsl;
-
-}  // namespace
 
 namespace MD5 {
 

@@ -6,8 +6,9 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
-#include <new>
 #include <unordered_map>
+
+#include "contracts/base/NeverDestroyed.h"
 
 namespace Platform {
 
@@ -41,11 +42,8 @@ struct Registry {
 // Never destroyed: events held by objects with static storage are opened and
 // closed while the process ends.
 Registry& registry() {
-    static Registry* const instance = [] {
-        alignas(Registry) static unsigned char storage[sizeof(Registry)];
-        return new (storage) Registry();
-    }();
-    return *instance;
+    static Base::NeverDestroyed<Registry> instance;
+    return instance.get();
 }
 
 std::shared_ptr<State> openState(const std::string& name, bool manualReset, bool initiallySignalled) {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "contracts/base/NeverDestroyed.h"
 #include "contracts/export.h"
 
 namespace Base {
@@ -39,6 +40,7 @@ public:
 
 private:
     friend class CLogCapture;
+    friend class NeverDestroyed<CLog>;
     CLog();
     ~CLog();
 

@@ -7,6 +7,7 @@
 #include <shared_mutex>
 #include <string>
 
+#include "contracts/base/NeverDestroyed.h"
 #include "contracts/export.h"
 
 namespace Dmg {
@@ -41,6 +42,7 @@ public:
     CDataManager& operator=(const CDataManager&) = delete;
 
 private:
+    friend class Base::NeverDestroyed<CDataManager>;
     CDataManager();
     ~CDataManager();
 

@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "components/data/engine/Key.h"
-#include "components/data/engine/NeverDestroyed.h"
+#include "contracts/base/NeverDestroyed.h"
 #include "components/data/engine/Statement.h"
 #include "components/data/engine/WriteTransaction.h"
 #include "contracts/base/CLog.h"
@@ -28,7 +28,7 @@ std::shared_ptr<std::mutex> writerMutexFor(dev_t dev, ino_t ino) {
         // Any thread opening a file, under mutex.
         std::map<std::pair<dev_t, ino_t>, std::weak_ptr<std::mutex>> byFile;
     };
-    static NeverDestroyed<Locks> locks;
+    static Base::NeverDestroyed<Locks> locks;
     const std::lock_guard<std::mutex> guard(locks.get().mutex);
     auto& slot = locks.get().byFile[{dev, ino}];
     auto lock = slot.lock();
@@ -55,7 +55,7 @@ bool saltFor(const std::string& path, std::string& salt, bool& isNew) {
 // their own: creating a file, up to its first write, is done under this lock,
 // and the file is looked at again once the lock is held.
 std::mutex& creationMutex() {
-    static NeverDestroyed<std::mutex> mutex;
+    static Base::NeverDestroyed<std::mutex> mutex;
     return mutex.get();
 }
 

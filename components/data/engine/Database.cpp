@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "components/data/engine/NeverDestroyed.h"
+#include "contracts/base/NeverDestroyed.h"
 
 namespace Dmg::engine {
 namespace {
@@ -66,7 +66,7 @@ private:
 // connections at exit are safe; the write-ahead log is replayed on the next
 // open.
 Pool& pool() {
-    static NeverDestroyed<Pool> instance;
+    static Base::NeverDestroyed<Pool> instance;
     return instance.get();
 }
 

@@ -9,7 +9,7 @@
 #include <mutex>
 #include <utility>
 
-#include "components/data/engine/NeverDestroyed.h"
+#include "contracts/base/NeverDestroyed.h"
 
 namespace Dmg::engine {
 namespace {
@@ -17,7 +17,8 @@ namespace {
 // OpenSSL frees its state in an exit handler of its own, while a sending or
 // log thread may still derive a key or encrypt pages: it stays until the
 // process is gone. Only OpenSSL's first initialisation in a process can ask
-// for that, hence at load time.
+// for that, hence at load time of the data library (the network library's
+// Base64 keeps no OpenSSL state).
 struct KeepOpenSslUntilTheEnd {
     KeepOpenSslUntilTheEnd() { OPENSSL_init_crypto(OPENSSL_INIT_NO_ATEXIT, nullptr); }
 } const g_keepOpenSsl;
@@ -55,7 +56,7 @@ std::string rawKey(const std::string& password, const std::string& salt) {
         // Derived keys by (password, salt); any thread opening a file, under mutex.
         std::map<std::pair<std::string, std::string>, std::string> keys;
     };
-    static NeverDestroyed<Cache> cache;
+    static Base::NeverDestroyed<Cache> cache;
     const std::lock_guard<std::mutex> lock(cache.get().mutex);
     auto& key = cache.get().keys[{password, salt}];
     if (key.empty()) key = derive(password, salt);

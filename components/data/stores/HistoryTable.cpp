@@ -6,7 +6,7 @@
 #include <limits>
 #include <utility>
 
-#include "components/data/engine/NeverDestroyed.h"
+#include "contracts/base/NeverDestroyed.h"
 
 namespace Dmg::historytable {
 namespace {
@@ -64,7 +64,7 @@ bool readAll(Statement& s, std::vector<CHistoryMsg>& out) {
 }  // namespace
 
 const engine::Schema& schema() {
-    static engine::NeverDestroyed<const engine::Schema> kSchema{engine::Schema{
+    static Base::NeverDestroyed<const engine::Schema> kSchema{engine::Schema{
         "history",
         {"CREATE TABLE history ("
          "number INTEGER PRIMARY KEY AUTOINCREMENT, origin BLOB NOT NULL, "

@@ -2,7 +2,7 @@
 
 #include <iterator>
 
-#include "components/data/engine/NeverDestroyed.h"
+#include "contracts/base/NeverDestroyed.h"
 #include "components/data/engine/Statement.h"
 #include "components/data/engine/WriteTransaction.h"
 #include "contracts/base/CLog.h"
@@ -28,7 +28,7 @@ CSendLosgMsg entryAt(const engine::Statement& row) {
 
 const engine::Schema& sendLogSchema() {
     // AUTOINCREMENT: an entry's number is never handed out twice.
-    static engine::NeverDestroyed<const engine::Schema> schema{engine::Schema{
+    static Base::NeverDestroyed<const engine::Schema> schema{engine::Schema{
         "send_log",
         {"CREATE TABLE send_log (id INTEGER PRIMARY KEY AUTOINCREMENT, "
          "year INTEGER NOT NULL, month INTEGER NOT NULL, day INTEGER NOT NULL, "

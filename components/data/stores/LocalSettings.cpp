@@ -5,7 +5,7 @@
 #include <iterator>
 #include <map>
 
-#include "components/data/engine/NeverDestroyed.h"
+#include "contracts/base/NeverDestroyed.h"
 #include "components/data/engine/Statement.h"
 #include "components/data/engine/WriteTransaction.h"
 #include "contracts/base/CLog.h"
@@ -65,7 +65,7 @@ bool load(engine::Connection& db, CFriendSetMsg& out) {
 }  // namespace
 
 const engine::Schema& settingsSchema() {
-    static engine::NeverDestroyed<const engine::Schema> schema{engine::Schema{
+    static Base::NeverDestroyed<const engine::Schema> schema{engine::Schema{
         "friend_settings",
         {"CREATE TABLE friend_settings (id INTEGER PRIMARY KEY CHECK (id = 1), "
          "show_mask INTEGER NOT NULL, personal_mask INTEGER NOT NULL)"}}};
@@ -78,7 +78,7 @@ std::shared_ptr<SettingsCache> SettingsCache::forFile(const std::string& fileKey
         // Any thread opening a main store, under mutex.
         std::map<std::string, std::weak_ptr<SettingsCache>> caches;
     };
-    static engine::NeverDestroyed<Registry> registry;
+    static Base::NeverDestroyed<Registry> registry;
     const std::lock_guard<std::mutex> lock(registry.get().mutex);
     auto& caches = registry.get().caches;
     for (auto it = caches.begin(); it != caches.end();) {

@@ -7,7 +7,7 @@
 #include "contracts/dmg/CLogSendQueueSerialize.h"
 
 #include "components/data/engine/Database.h"
-#include "components/data/engine/NeverDestroyed.h"
+#include "contracts/base/NeverDestroyed.h"
 #include "components/data/engine/WriteTransaction.h"
 #include "components/data/stores/HistoryTable.h"
 #include "components/data/stores/HistoryTime.h"
@@ -22,7 +22,7 @@ int failed(const std::string& what) { return stores::failed("log mover", what); 
 // Nothing of the mover lives in Main.dll; opening it with no tables of its
 // own still proves that the file opens with the password.
 const engine::Schema& mainSchema() {
-    static engine::NeverDestroyed<const engine::Schema> kSchema{engine::Schema{"logmover", {}}};
+    static Base::NeverDestroyed<const engine::Schema> kSchema{engine::Schema{"logmover", {}}};
     return kSchema.get();
 }
 

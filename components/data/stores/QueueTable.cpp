@@ -4,8 +4,9 @@
 
 #include <iterator>
 #include <limits>
+#include <optional>
 
-#include "components/data/engine/NeverDestroyed.h"
+#include "contracts/base/NeverDestroyed.h"
 
 namespace Dmg::queuetable {
 namespace {
@@ -88,7 +89,7 @@ QueueData readPacket(const Statement& s) {
 }  // namespace
 
 const engine::Schema& schema() {
-    static engine::NeverDestroyed<const engine::Schema> kSchema{engine::Schema{
+    static Base::NeverDestroyed<const engine::Schema> kSchema{engine::Schema{
         "sendqueue",
         {"CREATE TABLE send_queue ("
          "id INTEGER PRIMARY KEY AUTOINCREMENT, state INTEGER NOT NULL, "
@@ -146,15 +147,17 @@ bool remove(engine::Connection& connection, const std::vector<int>& ids, Removab
     Statement del(connection.db(), which == Removable::Waiting
                                        ? "DELETE FROM send_queue WHERE id = ? AND state = 0"
                                        : "DELETE FROM send_queue WHERE id = ? AND state <> 0");
-    Statement exists(connection.db(), "SELECT 1 FROM send_queue WHERE id = ?");
+    // Only asked for when the caller wants to know which rows stayed.
+    std::optional<Statement> exists;
+    if (kept != nullptr) exists.emplace(connection.db(), "SELECT 1 FROM send_queue WHERE id = ?");
     for (const int id : ids) {
         del.reset();
         del.bind(1, id);
         if (!del.run()) return false;
-        if (kept == nullptr || sqlite3_changes(connection.db()) > 0) continue;
-        exists.reset();
-        exists.bind(1, id);
-        const auto step = exists.step();
+        if (!exists || sqlite3_changes(connection.db()) > 0) continue;
+        exists->reset();
+        exists->bind(1, id);
+        const auto step = exists->step();
         if (step == Statement::Step::Error) return false;
         if (step == Statement::Step::Row) kept->push_back(id);
     }

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "components/data/engine/NeverDestroyed.h"
+#include "contracts/base/NeverDestroyed.h"
 #include "components/data/engine/Statement.h"
 #include "components/data/engine/WriteTransaction.h"
 #include "contracts/base/CLog.h"
@@ -17,7 +17,7 @@ void logFailure(const std::string& what) {
 }  // namespace
 
 const engine::Schema& prefixSchema() {
-    static engine::NeverDestroyed<const engine::Schema> schema{engine::Schema{
+    static Base::NeverDestroyed<const engine::Schema> schema{engine::Schema{
         "carrier_prefixes",
         {"CREATE TABLE carrier_prefixes (carrier INTEGER NOT NULL, position INTEGER NOT NULL, "
          "prefix BLOB NOT NULL, PRIMARY KEY (carrier, position)) WITHOUT ROWID"}}};

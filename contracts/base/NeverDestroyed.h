@@ -1,12 +1,12 @@
-// An object built in place on first use and never destroyed. For what the
-// stores use: a sending or log thread may still run a store operation while
-// static objects are destroyed at exit, so nothing it reaches may go away.
+// An object built in place on first use and never destroyed. For what worker
+// threads and destructors of statics use: they may still run while static
+// objects are destroyed at exit, so nothing they reach may go away.
 #pragma once
 
 #include <new>
 #include <utility>
 
-namespace Dmg::engine {
+namespace Base {
 
 template <class T>
 class NeverDestroyed {
@@ -24,4 +24,4 @@ private:
     alignas(T) unsigned char storage_[sizeof(T)];
 };
 
-}  // namespace Dmg::engine
+}  // namespace Base
