@@ -2,9 +2,9 @@
 
 #include <atomic>
 #include <climits>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -26,17 +26,22 @@ void PrintTo(const CLogCapture::Line& line, std::ostream* os) {
 
 namespace {
 
-// The file's lines, "YYYY-MM-DD hh:mm:ss.mmm [level] [thread id] text" cut to
-// "[level] text"; a line of any other shape stays whole, so comparing it fails.
+// Cuts "YYYY-MM-DD hh:mm:ss.mmm [level] [thread id] text" to "[level] text";
+// a line of any other shape stays whole, so comparing it fails.
+std::string cutPrefix(const std::string& line) {
+    char level[16];
+    unsigned long threadId = 0;
+    int textAt = 0;
+    const int read = std::sscanf(line.c_str(), "%*4d-%*2d-%*2d %*2d:%*2d:%*2d.%*3d [%15[a-z]] [%lu] %n",
+                                 level, &threadId, &textAt);
+    return read == 2 && textAt > 0 ? "[" + std::string(level) + "] " + line.substr(textAt) : line;
+}
+
+// The file's lines, each cut to "[level] text".
 std::vector<std::string> fileLines(const fs::path& path) {
-    static const std::regex prefix(
-        R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} (\[[a-z]+\]) \[\d+\] )");
     std::vector<std::string> lines;
     std::ifstream in(path, std::ios::binary);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(
-            std::regex_replace(line, prefix, "$1 ", std::regex_constants::format_first_only));
-    }
+    for (std::string line; std::getline(in, line);) lines.push_back(cutPrefix(line));
     return lines;
 }
 
