@@ -4,9 +4,9 @@
 #include <atomic>
 #include <chrono>
 #include <fstream>
-#include <thread>
 #include <iterator>
 #include <string>
+#include <thread>
 
 #include "components/data/engine/Database.h"
 #include "components/data/engine/Statement.h"
@@ -43,30 +43,6 @@ std::vector<std::string> notes(Database& db) {
     return out;
 }
 
-TEST(Engine, FileIsEncryptedAndOpensWithTheTextPassword) {
-    fakes::TempDir dir;
-    const std::string path = dir.file("SQu.dll");
-    {
-        Database db;
-        ASSERT_TRUE(db.open(path, kPassword, kNotes));
-        ASSERT_TRUE(addNote(db, "plain words here"));
-    }
-    Dmg::engine::closeIdleConnections();
-    EXPECT_EQ(slurp(path).find("plain words"), std::string::npos);
-    EXPECT_NE(slurp(path).substr(0, 15), "SQLite format 3");
-
-    // The text password with the slow derivation reads the same file.
-    sqlite3* raw = nullptr;
-    ASSERT_EQ(sqlite3_open(path.c_str(), &raw), SQLITE_OK);
-    sqlite3_key(raw, kPassword, static_cast<int>(std::string(kPassword).size()));
-    sqlite3_exec(raw, "PRAGMA cipher_page_size = 4096", nullptr, nullptr, nullptr);
-    Statement count(raw, "SELECT count(*) FROM notes");
-    ASSERT_EQ(count.step(), Statement::Step::Row);
-    EXPECT_EQ(count.int64(0), 1);
-    count.reset();
-    sqlite3_close_v2(raw);
-}
-
 TEST(Engine, UnreadableFilesAreRefusedAndLeftAlone) {
     fakes::TempDir dir;
     const std::string good = dir.file("HLog.dll");
@@ -83,8 +59,11 @@ TEST(Engine, UnreadableFilesAreRefusedAndLeftAlone) {
     std::ofstream(tiny, std::ios::binary) << "abc";
     const struct {
         std::string path, password;
-    } cases[] = {{good, "wrong password"}, {truncated, kPassword}, {garbage, kPassword},
-                 {tiny, kPassword}, {dir.file("no/such/folder/Main.dll"), kPassword}};
+    } cases[] = {{good, "wrong password"},
+                 {truncated, kPassword},
+                 {garbage, kPassword},
+                 {tiny, kPassword},
+                 {dir.file("no/such/folder/Main.dll"), kPassword}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
         const std::string before = slurp(c.path);
@@ -131,16 +110,21 @@ TEST(Engine, SchemaUpgradesOnceAndRefusesNewerFiles) {
     EXPECT_EQ(count, 3);
 }
 
-// Regression: the key check read the file before the busy timeout was set, so
-// a lock held for a moment elsewhere read as a wrong password.
-TEST(Engine, OpenWaitsForALockHeldElsewhere) {
+// The file is encrypted, and a connection with the text password and the
+// slow derivation, as a database shell opens it, shares it. Regression: the
+// key check read the file before the busy timeout was set, so a lock held
+// for a moment elsewhere read as a wrong password.
+TEST(Engine, EncryptedFileIsSharedWithATextPasswordConnection) {
     fakes::TempDir dir;
     const std::string path = dir.file("Main.dll");
     {
         Database db;
         ASSERT_TRUE(db.open(path, kPassword, kNotes));
+        ASSERT_TRUE(addNote(db, "plain words here"));
     }
     Dmg::engine::closeIdleConnections();
+    EXPECT_EQ(slurp(path).find("plain words"), std::string::npos);
+    EXPECT_NE(slurp(path).substr(0, 15), "SQLite format 3");
     std::atomic<int> locked{-1};  // set by the holder: 1 once it holds the lock, 0 if it cannot
     std::thread holder([&] {
         sqlite3* raw = nullptr;
@@ -148,7 +132,7 @@ TEST(Engine, OpenWaitsForALockHeldElsewhere) {
         sqlite3_key(raw, kPassword, static_cast<int>(std::string(kPassword).size()));
         const char* const hold =
             "PRAGMA cipher_page_size = 4096; PRAGMA locking_mode = EXCLUSIVE; "
-            "BEGIN EXCLUSIVE; INSERT INTO notes (body) VALUES (1)";
+            "BEGIN EXCLUSIVE; INSERT INTO notes (body) VALUES ('raw')";
         locked = sqlite3_exec(raw, hold, nullptr, nullptr, nullptr) == SQLITE_OK;
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         sqlite3_exec(raw, "COMMIT", nullptr, nullptr, nullptr);
@@ -156,8 +140,10 @@ TEST(Engine, OpenWaitsForALockHeldElsewhere) {
     });
     while (locked < 0) std::this_thread::yield();
     Database db;
-    EXPECT_TRUE(locked == 1 && db.open(path, kPassword, kNotes));
+    const bool opened = locked == 1 && db.open(path, kPassword, kNotes);
     holder.join();
+    ASSERT_TRUE(opened);
+    EXPECT_EQ(notes(db), (std::vector<std::string>{"plain words here", "raw"}));
 }
 
 // Regression: threads creating one new file at once each chose a salt of

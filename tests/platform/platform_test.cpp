@@ -1,0 +1,216 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "contracts/platform/CodePage.h"
+#include "contracts/platform/CriticalSection.h"
+#include "contracts/platform/NamedEvent.h"
+#include "contracts/platform/Time.h"
+
+namespace {
+
+using Platform::CriticalSection;
+using Platform::NamedEvent;
+using Result = NamedEvent::WaitResult;
+using std::chrono::milliseconds;
+
+TEST(NamedEvent, SharesStateByNameAndUnnamedIsPrivate) {
+    NamedEvent a("platform-test-a", false, false);
+    NamedEvent sameName("platform-test-a", false, false);
+    NamedEvent unnamed("", false, false), otherUnnamed("", false, false);
+    a.set();
+    otherUnnamed.set();
+    EXPECT_EQ(unnamed.wait(0), Result::TimedOut);
+    EXPECT_EQ(sameName.wait(0), Result::Signalled);
+    EXPECT_EQ(a.wait(0), Result::TimedOut)
+        << "the wait through the shared name should have consumed it";
+}
+
+TEST(NamedEvent, AutoResetWaitConsumesInitialSignalThenTimesOutNoEarlier) {
+    NamedEvent event("", false, true);
+    EXPECT_EQ(event.wait(NamedEvent::kInfinite), Result::Signalled);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(event.wait(50), Result::TimedOut);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, milliseconds(50));
+}
+
+// Waiters time out after 20 s, so a lost wake-up fails the test instead of hanging it.
+TEST(NamedEvent, SetReleasesOneAutoResetWaiterOrAllManualResetWaiters) {
+    for (const bool manual : {false, true}) {
+        SCOPED_TRACE(manual ? "manual" : "auto");
+        NamedEvent event("", manual, false);
+        std::atomic<int> released{0};
+        std::vector<std::thread> waiters;
+        for (int i = 0; i < 2; ++i)
+            waiters.emplace_back([&] { released += event.wait(20000) == Result::Signalled; });
+        std::this_thread::sleep_for(milliseconds(50));  // let them block first
+        event.set();
+        if (!manual) {
+            for (int i = 0; i < 10000 && released.load() == 0; ++i)
+                std::this_thread::sleep_for(milliseconds(1));
+            std::this_thread::sleep_for(milliseconds(100));
+            EXPECT_EQ(released.load(), 1) << "one set of an auto-reset event released both waiters";
+            event.set();
+        }
+        for (auto& waiter : waiters) waiter.join();
+        EXPECT_EQ(released.load(), 2);
+    }
+}
+
+TEST(CriticalSection, ReentrantOwnerAndExcludesOtherThreads) {
+    CriticalSection cs;
+    cs.enter();
+    ASSERT_TRUE(cs.tryEnter());
+    cs.leave();
+    std::thread([&] {
+        EXPECT_FALSE(cs.tryEnter() && (cs.leave(), true))
+            << "one leave short of the enters must still hold it";
+    }).join();
+    cs.leave();
+    std::thread([&] { EXPECT_TRUE(cs.tryEnter() && (cs.leave(), true)); }).join();
+
+    long counter = 0;  // guarded only by cs; a data race shows as a lost update
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&] {
+            for (int i = 0; i < 5000; ++i) {
+                const CriticalSection::Guard outer(cs), nested(cs);
+                ++counter;
+            }
+        });
+    }
+    for (auto& thread : threads) thread.join();
+    EXPECT_EQ(counter, 4 * 5000);
+}
+
+// Year, month, day, weekday, hour, minute, second of a clock reading, and of
+// the second `t` as gmtime() splits it, the weekday counted from 1970-01-01,
+// a Thursday.
+using Fields = std::array<int, 7>;
+Fields fields(const Platform::SystemTime& st) {
+    return {st.wYear, st.wMonth, st.wDay, st.wDayOfWeek, st.wHour, st.wMinute, st.wSecond};
+}
+Fields fields(std::time_t t) {
+    std::tm tm{};
+    gmtime_r(&t, &tm);
+    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, static_cast<int>((t / 86400 + 4) % 7),
+            tm.tm_hour,        tm.tm_min,     tm.tm_sec};
+}
+
+// Each clock shows a second between two calls of time(), shifted by the
+// zone's offset, or the one after: time() may lag the precise clock a tick.
+TEST(Time, UtcAndLocalShowTheCurrentSecond) {
+    const char* const saved = std::getenv("TZ");
+    const std::string restore = saved ? saved : "";
+    // No tzset() here: local time must follow a changed TZ by itself.
+    for (const auto& [tz, offset] :
+         {std::pair<const char*, long>{"UTC0", 0}, {"CST-8", 8 * 3600}, {"EST5", -5 * 3600}}) {
+        setenv("TZ", tz, 1);
+        for (const bool local : {false, true}) {
+            SCOPED_TRACE(std::string(tz) + (local ? " local" : " UTC"));
+            const std::time_t before = std::time(nullptr);
+            const auto st = local ? Platform::getLocalTime() : Platform::getSystemTime();
+            const std::time_t after = std::time(nullptr);
+            bool shown = false;
+            for (std::time_t t = before; t <= after + 1; ++t)
+                shown = shown || fields(st) == fields(t + (local ? offset : 0));
+            EXPECT_TRUE(shown) << testing::PrintToString(fields(st));
+            EXPECT_LE(st.wMilliseconds, 999);
+        }
+    }
+    saved ? setenv("TZ", restore.c_str(), 1) : unsetenv("TZ");
+    tzset();
+}
+
+TEST(Time, SleepLastsAtLeastTheRequestedTime) {
+    const auto start = std::chrono::steady_clock::now();
+    Platform::sleepMs(30);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(30));
+}
+
+struct Text {
+    std::string gbk;
+    std::wstring wide;
+    std::string utf8;
+};
+
+// Every direction; outputs start stale to catch output left uncleared.
+void expectRoundTrips(const Text& t) {
+    std::wstring wide = L"stale";
+    std::string bytes = "stale";
+    EXPECT_TRUE(Platform::gbkToWide(t.gbk, wide) && wide == t.wide);
+    EXPECT_TRUE(Platform::wideToGbk(t.wide, bytes) && bytes == t.gbk);
+    EXPECT_TRUE(Platform::gbkToUtf8(t.gbk, bytes) && bytes == t.utf8);
+    EXPECT_TRUE(Platform::utf8ToGbk(t.utf8, bytes) && bytes == t.gbk);
+}
+
+TEST(CodePage, RoundTripsAllDirections) {
+    const Text texts[] = {
+        {"Hi, 1\r\n", L"Hi, 1\r\n", "Hi, 1\r\n"},
+        {"\xd5\xfd\xd4\xda", L"\u6b63\u5728", "\xe6\xad\xa3\xe5\x9c\xa8"},
+        {"\x80", L"\u20ac", "\xe2\x82\xac"},  // euro
+        {std::string("a\0b", 3), std::wstring(L"a\0b", 3), std::string("a\0b", 3)},
+        // User-defined areas, private use as on Windows: first and last code of
+        // each, the second lead of the first, the trails around 0x7F.
+        {"\xaa\xa1\xab\xa1\xaf\xfe", L"\ue000\ue05e\ue233", "\xee\x80\x80\xee\x81\x9e\xee\x88\xb3"},
+        {"\xf8\xa1\xfe\xfe", L"\ue234\ue4c5", "\xee\x88\xb4\xee\x93\x85"},
+        {"\xa1\x40\xa1\x7e\xa1\x80\xa7\xa0", L"\ue4c6\ue504\ue505\ue765",
+         "\xee\x93\x86\xee\x94\x84\xee\x94\x85\xee\x9d\xa5"},
+        {"\xd5\xfd\xaa\xa1"
+         "a"
+         "\xfe\xfe\x80\xa7\xa0\xd4\xda",
+         L"\u6b63\ue000a\ue4c5\u20ac\ue765\u5728",
+         "\xe6\xad\xa3\xee\x80\x80"
+         "a"
+         "\xee\x93\x85\xe2\x82\xac\xee\x9d\xa5\xe5\x9c\xa8"},
+    };
+    for (const Text& t : texts) {
+        SCOPED_TRACE(t.utf8);
+        expectRoundTrips(t);
+    }
+    Text large;
+    while (large.gbk.size() < (1u << 20)) {
+        large.gbk +=
+            "\xd5\xfd\xd4\xda"
+            "a\x80";
+        large.wide += L"\u6b63\u5728a\u20ac";
+        large.utf8 +=
+            "\xe6\xad\xa3\xe5\x9c\xa8"
+            "a\xe2\x82\xac";
+    }
+    expectRoundTrips(large);
+}
+
+TEST(CodePage, RejectsInvalidOrUnencodableInputWithEmptyOutput) {
+    // GBK: lead byte at the end, trail byte out of range, 0xff.
+    // UTF-8: overlong, truncated, lone continuation, emoji (not in GBK), the
+    // private-use code after the last user-defined one.
+    const std::pair<bool, std::string> cases[] = {{true, "ok\xd5"},
+                                                  {true, "\xd5\x7f"},
+                                                  {true, "a\xff"},
+                                                  {false, "\xc0\xaf"},
+                                                  {false, "\xe6\xad"},
+                                                  {false, "a\x80"},
+                                                  {false, "a\xf0\x9f\x98\x80"},
+                                                  {false, "\xee\x9d\xa6"}};
+    for (const auto& [fromGbk, in] : cases) {
+        SCOPED_TRACE(in);
+        std::string out = "stale";
+        EXPECT_FALSE(fromGbk ? Platform::gbkToUtf8(in, out) : Platform::utf8ToGbk(in, out));
+        EXPECT_TRUE(out.empty());
+    }
+    std::wstring wide = L"stale";
+    EXPECT_TRUE(!Platform::gbkToWide("ok\xd5", wide) && wide.empty());
+    std::string gbk = "stale";
+    EXPECT_TRUE(!Platform::wideToGbk(L"a\U0001F600", gbk) && gbk.empty());
+}
+
+}  // namespace
