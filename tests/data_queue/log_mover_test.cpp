@@ -1,7 +1,12 @@
 #include <sqlite3.h>
 
+#include <atomic>
 #include <cctype>
+#include <chrono>
 #include <filesystem>
+#include <map>
+#include <set>
+#include <thread>
 #include <utility>
 
 #include "contracts/platform/Time.h"
@@ -175,6 +180,54 @@ TEST(LogMover, ReusedRecordIdsDoNotCollideWithEarlierHistory) {
     EXPECT_LT(ids[0], ids[1]);
     EXPECT_EQ(ids[2], ids[0]);  // a new file counts from the start again
     EXPECT_EQ(qtest::where(f), "first:H second:H third:H ");
+}
+
+// The sending worker, the log thread and the queue view on one SQu.dll at
+// once, each with its own store object, opening and closing as they do.
+TEST(QueueThreads, WriterMoverAndReaderShareTheQueue) {
+    fakes::TempDir dir;
+    const qtest::Files f(dir);
+    std::vector<Dmg::QueueData> packets;
+    for (int n = 0; n < 150; ++n) packets.push_back(qtest::packet(std::to_string(n)));
+    const auto ids = qtest::enqueue(f, packets);
+    ASSERT_TRUE(ids.size() == packets.size() && qtest::pass(f));  // keys derived up front
+    fakes::LogCapture log;
+    std::atomic<int> failures{0};
+    std::atomic<bool> writerDone{false}, moverDone{false};
+    std::thread writer([&] {
+        Dmg::CSendQueueSerialize q;
+        for (const int id : ids) {
+            failures += q.initialize(f.squ, kPassword) != 1;
+            failures += q.modifyStatus(id, id % 3 == 0 ? 0 : 1) != 1;
+            q.close();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));  // the packet pause
+        }
+        writerDone = true;
+    });
+    std::thread mover([&] {
+        for (bool last = false; !last; std::this_thread::sleep_for(std::chrono::milliseconds(3))) {
+            last = writerDone;  // read first: then this pass sees every mark
+            failures += !qtest::pass(f);
+        }
+        moverDone = true;
+    });
+    std::thread reader([&] {
+        for (Dmg::CSendQueueSerialize q; !moverDone; q.close()) {
+            std::vector<Dmg::QueueData> seen;
+            failures += q.initialize(f.squ, kPassword) != 1 || q.loadAllQueue(seen) != 1;
+            std::set<int> unique;
+            for (const auto& p : seen) unique.insert(p.recordId);
+            failures += unique.size() != seen.size();
+        }
+    });
+    for (auto* t : {&writer, &mover, &reader}) t->join();
+    EXPECT_EQ(failures, 0);
+    EXPECT_TRUE(log.texts(2).empty());
+    std::map<std::string, char> moved;
+    for (std::size_t n = 0; n < ids.size(); ++n) moved[std::to_string(n)] = ids[n] % 3 ? 'H' : 'h';
+    std::string expected;
+    for (const auto& [label, letter] : moved) expected += label + ":" + letter + " ";
+    EXPECT_EQ(qtest::where(f), expected);
 }
 
 }  // namespace
