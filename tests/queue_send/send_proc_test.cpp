@@ -119,7 +119,8 @@ TEST_F(QueueTest, UnwritableStatusIsKeptAndWrittenLater) {
 
 // Each callback of the sending thread may stop the service, or destroy it;
 // the thread ends by itself, nothing is freed under it, and a later send
-// sends what was left.
+// sends what was left. (Destroying it while the caller's thread is still in
+// one of its calls would be the caller's own race, so the test waits.)
 TEST_F(QueueTest, CallbacksMayStopOrDestroyTheService) {
     enum class Via { Done, Question, Aborted, DestroyInDone };
     for (const Via via : {Via::Done, Via::Question, Via::Aborted, Via::DestroyInDone}) {
@@ -130,15 +131,18 @@ TEST_F(QueueTest, CallbacksMayStopOrDestroyTheService) {
         auto gateway = useGateway({1});
         stopOnFailure = via == Via::Aborted ? 1 : 0;
         std::atomic<bool> once{false};
+        std::atomic<bool> added{false};  // the caller has left addSendQueue, and the service with it
         const auto stopHere = [&] {
             if (once.exchange(true)) return;
-            if (via == Via::DestroyInDone) return service.reset();
-            service->stop();
+            if (via != Via::DestroyInDone) return static_cast<void>(service->stop());
+            waitUntil([&] { return added.load(); });
+            service.reset();
         };
         onDone = [&](int) { if (via == Via::Done || via == Via::DestroyInDone) stopHere(); };
         settings.onFirstSendFailure = [&](std::string&) { if (via == Via::Question) stopHere(); return stopOnFailure; };
         settings.onSendAborted = [&] { if (via == Via::Aborted) stopHere(); };
         addSendQueue(packets(1, 3));
+        added = true;
         ASSERT_TRUE(waitUntil([&] { return left == 1; }));
         EXPECT_EQ(Ids{1}, gateway->sent());
 
