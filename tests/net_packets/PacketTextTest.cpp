@@ -2,7 +2,10 @@
 // text must be refused without touching the packet or reading out of bounds.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstdlib>
+#include <new>
 #include <random>
 #include <string>
 #include <tuple>
@@ -134,4 +137,31 @@ TYPED_TEST(PacketTextTest, DamagedTextsAreRefusedOrExact) {
     }
 }
 
+// The largest single allocation since the test last reset it.
+std::size_t g_largest = 0;
+
+// A count of entries that the rest of the text cannot hold is refused before
+// room is made for them: 0xFFFFFFFF phones, or as many carrier codes.
+TEST(PacketText, ImpossibleCountsReserveNothing) {
+    for (const std::string& text : {std::string("\1\1\0\xff\xff\xff\xff\x0f", 8),
+                                   std::string("\1\1\0\0\xff\xff\xff\xff\x0f", 9)}) {
+        CNetSendASend p;
+        g_largest = 0;
+        EXPECT_EQ(p.getParseT(text), 0);
+        EXPECT_LT(g_largest, 1000u);
+    }
+}
+
 }  // namespace
+
+void* operator new(std::size_t size) {
+    g_largest = std::max(g_largest, size);
+    if (void* const p = std::malloc(size == 0 ? 1 : size)) return p;
+    throw std::bad_alloc();
+}
+// Memory from the malloc above goes back with free.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+#pragma GCC diagnostic pop

@@ -72,7 +72,7 @@ TEST_F(PhoneNumMagTest, EachCarrierFallsBackOnItsOwn) {
 TEST_F(PhoneNumMagTest, InitReplacesEveryListAndSharedPrefixesPassBothTests) {
     SMS::CPhoneNumMag mag;
     mag.Init({"138", "166"}, {"166"}, {});
-    expectAll(mag, {{"13812345678", "Y---P"}, {"16612345678", "YL--P"},
+    expectAll(mag, {{"13812345678", "Y---P"}, {"16612345678", "YL--P"}, {"13912345678", "-----"},
                     {"13012345678", "-----"} /* dropped */, {"18912345678", "-----"},
                     {"01012345678", "---XP"} /* no table involved */});
 }

@@ -107,42 +107,35 @@ std::int32_t expectedId(std::int32_t salt) {
         static_cast<std::uint32_t>((factor * sum + offset) & 0xffffffff));
 }
 
-TEST_F(PackTest, OneIdPerSendAndATimerIdForTimedSends) {
-    settings.packSize = settings.timedPackSize = 2;
-    for (const std::int32_t salt : {0, 777, 0x7fff0000}) {
-        for (const Kind kind : {kA, kB, kTA, kTB}) {
-            SCOPED_TRACE("salt " + std::to_string(salt) + " kind " + std::to_string(kind));
-            settings.packetIdSalt = salt;
-            std::srand(99);
-            const std::int32_t id = expectedId(salt);
-            const std::int32_t timerId = kind == kTA || kind == kTB ? expectedId(salt) : 0;
-            const int next = std::rand();
-            std::srand(99);
-            const Packets packets = pack(send(kind, 5));
-            EXPECT_EQ(std::rand(), next);  // no more draws than the formula takes
-            ASSERT_EQ(packets.size(), 3u);
-            for (const auto& p : packets) {
-                EXPECT_EQ(std::make_pair(p.packetId, p.timerId), std::make_pair(id, timerId));
-            }
-        }
-    }
-}
-
-TEST_F(PackTest, FieldsPerKindAndUnPackReadsThemBack) {
+// One packet id per send (and one timer id per timed send), the fields of
+// each kind, and UnPack reading them back.
+TEST_F(PackTest, IdsAndFieldsPerKindAndUnPackReadsThemBack) {
     const struct {
         Kind kind;
+        std::int32_t salt;
         std::string fields;  // type, common, timer flag and detail, display text
         std::vector<std::string> messages;
     } cases[] = {
-        {kA, "1 1 0 0 同一句", {"旧", "同一句"}},
-        {kB, "2 0 0 0 [个性短信]=例句=第0句", {"第0句", "第1句"}},
-        {kTA, "3 1 1 3 同一句", {"旧", "同一句"}},
-        {kTB, "4 0 1 3 ", {"第0句", "第1句"}},
+        {kA, 0, "1 1 0 0 同一句", {"旧", "同一句"}},
+        {kB, 777, "2 0 0 0 [个性短信]=例句=第0句", {"第0句", "第1句"}},
+        {kTA, 0x7fff0000, "3 1 1 3 同一句", {"旧", "同一句"}},  // the sum wraps
+        {kTB, 777, "4 0 1 3 ", {"第0句", "第1句"}},
     };
+    settings.packSize = settings.timedPackSize = 2;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.fields);
-        const Packets packets = pack(send(c.kind, 2));
-        ASSERT_EQ(packets.size(), 1u);
+        settings.packetIdSalt = c.salt;
+        std::srand(99);
+        const std::int32_t id = expectedId(c.salt);
+        const std::int32_t timerId = c.kind == kTA || c.kind == kTB ? expectedId(c.salt) : 0;
+        const int next = std::rand();
+        std::srand(99);
+        const Packets packets = pack(send(c.kind, 5));
+        EXPECT_EQ(std::rand(), next);  // no more draws than the formula takes
+        ASSERT_EQ(packets.size(), 3u);
+        for (const auto& p : packets) {
+            EXPECT_EQ(std::make_pair(p.packetId, p.timerId), std::make_pair(id, timerId));
+        }
         const Dmg::QueueData& p = packets.front();
         std::vector<std::string> phones{"x"}, messages{"旧"};
         int type = 0;
@@ -167,24 +160,28 @@ TEST_F(PackTest, FieldsPerKindAndUnPackReadsThemBack) {
 }
 
 TEST_F(PackTest, PacketObjectsAndSegments) {
-    std::vector<Element> elements = send(kTB, 3, 1);
-    elements[1].phone = "13012345678";  // China Unicom
-    elements[2].phone = "15012345678";  // no class: no carrier code, no segments
+    // China Mobile (leading), Unicom, no class (no carrier code, no segments),
+    // Telecom and a landline, each with its own characters per SMS.
+    const std::vector<std::string> phones = {mobile(0), "13012345678", "15012345678",
+                                             "13312345678", "01012345678"};
+    std::vector<Element> elements = send(kTB, 5, 1);
+    for (std::size_t i = 0; i < phones.size(); ++i) elements[i].phone = phones[i];
+    elements[4].message = "a";
     settings.mobileCharsPerSms = 2, settings.unicomCharsPerSms = 1;
-    settings.firstPackSize = 1, settings.timedPackSize = 300;
+    settings.telecomCharsPerSms = 3, settings.phsCharsPerSms = 1;
+    settings.firstPackSize = settings.timedPackSize = 300;
     Packets packets = pack(elements);
-    ASSERT_EQ(packets.size(), 2u);  // the leading run has a packet of its own
+    ASSERT_EQ(packets.size(), 1u);
     SMS::NET::CNetTimerSendB parsed;
-    ASSERT_EQ(parsed.getParseT(packets[1].packetText), 1);
-    EXPECT_EQ(parsed.phones, (std::vector<std::string>{"13012345678", "15012345678"}));
-    EXPECT_EQ(parsed.carrierCodes, std::vector<int>{2});
-    EXPECT_EQ(parsed.leadingFlags, (std::vector<int>{0, 0}));
-    EXPECT_EQ(parsed.encodedNames, (std::vector<std::string>{"5byg5LiJ", ""}));
+    ASSERT_EQ(parsed.getParseT(packets[0].packetText), 1);
+    EXPECT_EQ(parsed.phones, phones);
+    EXPECT_EQ(parsed.carrierCodes, (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_EQ(parsed.leadingFlags, (std::vector<int>{1, 0, 0, 0, 0}));
+    EXPECT_EQ(parsed.encodedNames, (std::vector<std::string>{"", "5byg5LiJ", "", "5byg5LiJ", ""}));
     EXPECT_EQ(std::make_tuple(parsed.timerId, parsed.timerDetail, parsed.scheduledMinute),
-              std::make_tuple(packets[1].timerId, 3, 30));
-    // "第0句" is 3 characters: 2 segments at 2 per SMS; "第1句" 3 at 1 per SMS.
-    EXPECT_EQ(std::make_tuple(packets[0].segmentCount, packets[1].segmentCount, segments),
-              std::make_tuple(2, 3, 5));
+              std::make_tuple(packets[0].timerId, 3, 30));
+    // "第n句" is 3 characters: 2 segments at 2 per SMS, 3 at 1, 0, 1 at 3; "a" 1.
+    EXPECT_EQ(std::make_pair(packets[0].segmentCount, segments), std::make_pair(7, 7));
     // A common text is counted once: 10 recipients of 71 characters at 70 per SMS.
     settings.mobileCharsPerSms = settings.packSize = 70;
     elements = send(kA, 10);
