@@ -45,8 +45,7 @@ protected:
             std::string expanded, pure;
             std::vector<std::string> values{"stale"};
             const int result = msg.getMsg(contact, expanded);
-            msg.getPureMsg(pure);
-            msg.getPersonalInfo(contact, values);
+            msg.getPureMsg(pure), msg.getPersonalInfo(contact, values);
             std::string seen = std::to_string(result) + " " + expanded + "|" + pure;
             for (const std::string& value : values) seen += "|" + value;
             EXPECT_EQ(seen, expected);

@@ -78,19 +78,17 @@ TEST_F(PackTest, GroupsTheLeadingRunIntoFirstSizedPackets) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        settings.firstPackSize = c.firstSize;
-        settings.packSize = c.size;
+        settings.firstPackSize = c.firstSize, settings.packSize = c.size;
         settings.timedPackSize = c.timedSize;
         const std::vector<Element> elements = send(c.kind, c.count, c.flagged);
         std::vector<int> counts;
-        std::string phones, expectedPhones;
+        std::string phones, expected;
         for (const auto& p : pack(elements)) {
-            counts.push_back(p.recipientCount);
-            phones += p.phoneList;
+            counts.push_back(p.recipientCount), phones += p.phoneList;
         }
-        for (const auto& e : elements) expectedPhones += e.phone + ",";
+        for (const auto& e : elements) expected += e.phone + ",";
         EXPECT_EQ(counts, c.expected);
-        EXPECT_EQ(phones, expectedPhones);
+        EXPECT_EQ(phones, expected);
     }
     // Regression: an empty send read a first element that is not there.
     Packets packets(2);

@@ -28,7 +28,7 @@ using Elements = std::vector<Dmg::CSendQueueElement>;
 // Records a call in the list shared by the five fakes, and answers.
 struct Recorder {
     Calls* calls = nullptr;
-    int note(const std::string& call, int result = 1) const { return calls->push_back(call), result; }
+    int note(const std::string& s, int result = 1) const { return calls->push_back(s), result; }
 };
 
 struct RejectPhones : Dmg::CRejectPhonesDataSerialize, Recorder {
@@ -42,8 +42,7 @@ struct RejectWords : Dmg::CRejectWordsDataSerialize, Recorder {
     std::string word;  // found in a text that holds it; none when empty
     int testWord(const std::string& text, std::string& found) override {
         const bool hit = !word.empty() && text.find(word) != std::string::npos;
-        if (hit) found = word;
-        return note("testWord(" + text + ")", hit ? 0 : 1);
+        return note("testWord(" + text + ")", hit ? (found = word, 0) : 1);
     }
 };
 
