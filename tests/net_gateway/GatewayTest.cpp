@@ -27,8 +27,7 @@ using Phones = std::vector<std::string>;
 template <class Packet>
 Dmg::QueueData stored(const Packet& p, int commonMsg, int timerFlag) {
     Dmg::QueueData q;
-    q.commonMsg = commonMsg;
-    q.timerFlag = timerFlag;
+    q.commonMsg = commonMsg, q.timerFlag = timerFlag;
     p.getPacketT(q.packetText);
     return q;
 }
@@ -48,9 +47,7 @@ TEST(EmbeddedGateway, AppliesRulesInOrder) {
     const Dmg::QueueData unicom = packA({"13800138000", "13012345678"}, "hi");
     const Dmg::QueueData nobody = packA({}, "x");
     Dmg::QueueData asB = ok, asTA = ok, garbage;
-    asB.commonMsg = 0;
-    asTA.timerFlag = 1;
-    garbage.commonMsg = 1;
+    asB.commonMsg = 0, asTA.timerFlag = 1, garbage.commonMsg = 1;
     const struct {
         int everyNth;
         const char* prefix;
