@@ -29,7 +29,10 @@ std::string slurp(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-bool addNote(Database& db, const std::string& body) {
+// Adds a note to the file at `path` (created when missing) and closes it.
+bool addNote(const std::string& path, const std::string& body) {
+    Database db;
+    if (!db.open(path, kPassword, kNotes)) return false;
     Dmg::engine::WriteTransaction tx(db.connection());
     Statement insert(db.connection().db(), "INSERT INTO notes (body) VALUES (?)");
     insert.bind(1, body);
@@ -46,32 +49,26 @@ std::vector<std::string> notes(Database& db) {
 TEST(Engine, UnreadableFilesAreRefusedAndLeftAlone) {
     fakes::TempDir dir;
     const std::string good = dir.file("HLog.dll");
-    {
-        Database db;
-        ASSERT_TRUE(db.open(good, kPassword, kNotes));
-        ASSERT_TRUE(addNote(db, "keep me"));
-    }
+    ASSERT_TRUE(addNote(good, "keep me"));
     Dmg::engine::closeIdleConnections();
-    const std::string truncated = dir.file("truncated.dll"), garbage = dir.file("garbage.dll"),
-                      tiny = dir.file("tiny.dll");
-    std::ofstream(truncated, std::ios::binary) << slurp(good).substr(0, 3000);
-    std::ofstream(garbage, std::ios::binary) << std::string(8192, '\x5a');
-    std::ofstream(tiny, std::ios::binary) << "abc";
     const struct {
-        std::string path, password;
-    } cases[] = {{good, "wrong password"},
-                 {truncated, kPassword},
-                 {garbage, kPassword},
-                 {tiny, kPassword},
-                 {dir.file("no/such/folder/Main.dll"), kPassword}};
+        const char* file;
+        std::string contents, password;  // no contents: the file as it is
+    } cases[] = {{"HLog.dll", "", "wrong password"},
+                 {"truncated.dll", slurp(good).substr(0, 3000), kPassword},
+                 {"garbage.dll", std::string(8192, '\x5a'), kPassword},
+                 {"tiny.dll", "abc", kPassword},
+                 {"no/such/folder/Main.dll", "", kPassword}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.path);
-        const std::string before = slurp(c.path);
+        SCOPED_TRACE(c.file);
+        const std::string path = dir.file(c.file);
+        if (!c.contents.empty()) std::ofstream(path, std::ios::binary) << c.contents;
+        const std::string before = slurp(path);
         fakes::LogCapture log;
         Database db;
-        EXPECT_FALSE(db.open(c.path, c.password, kNotes));
+        EXPECT_FALSE(db.open(path, c.password, kNotes));
         EXPECT_FALSE(log.texts(2).empty());
-        EXPECT_EQ(slurp(c.path), before);
+        EXPECT_EQ(slurp(path), before);
     }
     Database db;
     ASSERT_TRUE(db.open(good, kPassword, kNotes));
@@ -81,11 +78,7 @@ TEST(Engine, UnreadableFilesAreRefusedAndLeftAlone) {
 TEST(Engine, SchemaUpgradesOnceAndRefusesNewerFiles) {
     fakes::TempDir dir;
     const std::string path = dir.file("Main.dll");
-    {
-        Database db;
-        ASSERT_TRUE(db.open(path, kPassword, kNotes));
-        ASSERT_TRUE(addNote(db, "v1 row"));
-    }
+    ASSERT_TRUE(addNote(path, "v1 row"));  // its connection stays pooled
     Schema v2 = kNotes;
     v2.steps.push_back("ALTER TABLE notes ADD COLUMN tag BLOB NOT NULL DEFAULT x'7631'");
     {
@@ -117,14 +110,10 @@ TEST(Engine, SchemaUpgradesOnceAndRefusesNewerFiles) {
 TEST(Engine, EncryptedFileIsSharedWithATextPasswordConnection) {
     fakes::TempDir dir;
     const std::string path = dir.file("Main.dll");
-    {
-        Database db;
-        ASSERT_TRUE(db.open(path, kPassword, kNotes));
-        ASSERT_TRUE(addNote(db, "plain words here"));
-    }
+    ASSERT_TRUE(addNote(path, "plain words here"));
     Dmg::engine::closeIdleConnections();
-    EXPECT_EQ(slurp(path).find("plain words"), std::string::npos);
-    EXPECT_NE(slurp(path).substr(0, 15), "SQLite format 3");
+    EXPECT_TRUE(slurp(path).find("plain words") == std::string::npos &&
+                slurp(path).rfind("SQLite format 3", 0) == std::string::npos);
     std::atomic<int> locked{-1};  // set by the holder: 1 once it holds the lock, 0 if it cannot
     std::thread holder([&] {
         sqlite3* raw = nullptr;
