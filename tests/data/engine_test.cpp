@@ -19,6 +19,7 @@ namespace {
 using Dmg::engine::Database;
 using Dmg::engine::Schema;
 using Dmg::engine::Statement;
+using Strings = std::vector<std::string>;
 
 const char* kPassword = "Quenp19990812";
 
@@ -39,9 +40,10 @@ bool addNote(const std::string& path, const std::string& body) {
     return tx.ok() && insert.run() && tx.commit();
 }
 
-std::vector<std::string> notes(Database& db) {
-    std::vector<std::string> out;
-    Statement select(db.connection().db(), "SELECT body FROM notes ORDER BY id");
+// The first column of every row `sql` selects.
+Strings rows(Database& db, const char* sql = "SELECT body FROM notes ORDER BY id") {
+    Strings out;
+    Statement select(db.connection().db(), sql);
     while (select.step() == Statement::Step::Row) out.push_back(select.bytes(0));
     return out;
 }
@@ -72,7 +74,7 @@ TEST(Engine, UnreadableFilesAreRefusedAndLeftAlone) {
     }
     Database db;
     ASSERT_TRUE(db.open(good, kPassword, kNotes));
-    EXPECT_EQ(notes(db), std::vector<std::string>{"keep me"});
+    EXPECT_EQ(rows(db), Strings{"keep me"});
 }
 
 TEST(Engine, SchemaUpgradesOnceAndRefusesNewerFiles) {
@@ -84,9 +86,7 @@ TEST(Engine, SchemaUpgradesOnceAndRefusesNewerFiles) {
     {
         Database db;
         ASSERT_TRUE(db.open(path, kPassword, v2));
-        Statement tag(db.connection().db(), "SELECT tag FROM notes");
-        ASSERT_EQ(tag.step(), Statement::Step::Row);
-        EXPECT_EQ(tag.bytes(0), "v1");
+        EXPECT_EQ(rows(db, "SELECT tag FROM notes"), Strings{"v1"});
     }
     Dmg::engine::closeIdleConnections();
     Database db;
@@ -97,10 +97,7 @@ TEST(Engine, SchemaUpgradesOnceAndRefusesNewerFiles) {
     EXPECT_FALSE(db.open(path, kPassword, broken));
     // The failed upgrade left nothing half done.
     ASSERT_TRUE(db.open(path, kPassword, v2));
-    Statement columns(db.connection().db(), "PRAGMA table_info(notes)");
-    int count = 0;
-    while (columns.step() == Statement::Step::Row) ++count;
-    EXPECT_EQ(count, 3);
+    EXPECT_EQ(rows(db, "PRAGMA table_info(notes)").size(), 3u);  // id, body, tag
 }
 
 // The file is encrypted, and a connection with the text password and the
@@ -132,7 +129,7 @@ TEST(Engine, EncryptedFileIsSharedWithATextPasswordConnection) {
     const bool opened = locked == 1 && db.open(path, kPassword, kNotes);
     holder.join();
     ASSERT_TRUE(opened);
-    EXPECT_EQ(notes(db), (std::vector<std::string>{"plain words here", "raw"}));
+    EXPECT_EQ(rows(db), (Strings{"plain words here", "raw"}));
 }
 
 // Regression: threads creating one new file at once each chose a salt of
@@ -141,13 +138,10 @@ TEST(Engine, ThreadsCreatingOneFileAgreeOnItsKey) {
     for (int round = 0; round < 10; ++round) {
         fakes::TempDir dir;
         const std::string path = dir.file("SQu.dll");
-        std::atomic<int> opened{0};
+        std::atomic<int> opened{0};  // added to by each thread, read once all are joined
         std::vector<std::thread> threads;
         for (int t = 0; t < 3; ++t) {
-            threads.emplace_back([&] {
-                Database db;
-                if (db.open(path, kPassword, kNotes)) ++opened;
-            });
+            threads.emplace_back([&] { opened += Database().open(path, kPassword, kNotes); });
         }
         for (auto& t : threads) t.join();
         ASSERT_EQ(opened, 3) << "round " << round;

@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "components/data/engine/Database.h"
+#include "contracts/dmg/CDataManager.h"
 #include "contracts/dmg/CRejectPhonesDataSerialize.h"
 #include "contracts/dmg/CRejectWordsDataSerialize.h"
 #include "contracts/dmg/CTestPhonesSerialize.h"
@@ -19,16 +19,9 @@ namespace {
 using Strings = std::vector<std::string>;
 const char* kPassword = "Quenp19990812";
 
-// Main.dll in a folder of its own. Connections are pooled inside smsdata: a
-// moved folder gives the file a new path, so initialize really reopens it.
-std::string mainFile(const fakes::TempDir& dir) {
-    std::filesystem::create_directory(dir.file("a"));
-    return dir.file("a/Main.dll");
-}
-std::string moveFolder(const fakes::TempDir& dir) {
-    std::filesystem::rename(dir.file("a"), dir.file("b"));
-    return dir.file("b/Main.dll");
-}
+// The library pools idle connections; closing the user data drops them, so
+// that the next initialize really reads the file again.
+void dropPooledConnections() { Dmg::CDataManager::getSingleton().closeUserData(); }
 
 // Sets `list` on a store, after trying to on the store never opened and
 // closed, which must fail (logged) and change nothing. Regression: a list set
@@ -68,7 +61,7 @@ TEST(ListStores, StoredExactlyApartAndNeverWhileClosed) {
     using T = Dmg::CTestPhonesSerialize;
     using C = Dmg::UserConfigSerialize;
     fakes::TempDir dir;
-    const std::string path = mainFile(dir);
+    const std::string path = dir.file("Main.dll");
     const Strings words = {"发票", std::string("a\0b", 3), "", "\xff\x81", "'; DROP--", "发票"};
     const Strings phones = {"13800138000", " 13900139000\r\n"}, tests = {"13300133000"},
                   prefixes = {"175", "1709"};
@@ -77,11 +70,11 @@ TEST(ListStores, StoredExactlyApartAndNeverWhileClosed) {
     setThroughClosedStore("test numbers", path, tests, &T::setTestPhones, &T::getTestPhones);
     setThroughClosedStore("prefixes", path, prefixes, &C::setChinaUnicomNumHeader,
                           &C::getChinaUnicomNumHeader);
-    const std::string moved = moveFolder(dir);
-    EXPECT_EQ(reopened(moved, &W::getRejectWords), words);
-    EXPECT_EQ(reopened(moved, &P::getRejectPhones), phones);
-    EXPECT_EQ(reopened(moved, &T::getTestPhones), tests);
-    EXPECT_EQ(reopened(moved, &C::getChinaUnicomNumHeader), prefixes);
+    dropPooledConnections();
+    EXPECT_EQ(reopened(path, &W::getRejectWords), words);
+    EXPECT_EQ(reopened(path, &P::getRejectPhones), phones);
+    EXPECT_EQ(reopened(path, &T::getTestPhones), tests);
+    EXPECT_EQ(reopened(path, &C::getChinaUnicomNumHeader), prefixes);
 }
 
 // Regression: a filter whose list was never loaded passed every text without
@@ -110,7 +103,7 @@ TEST(FilterStores, UnloadedFilterSaysOnceThatItPassesEverything) {
 
 TEST(FilterStores, FailedReplacementKeepsTheOldList) {
     fakes::TempDir dir;
-    const std::string path = mainFile(dir);
+    const std::string path = dir.file("Main.dll");
     Dmg::CRejectWordsDataSerialize store;
     ASSERT_EQ(store.initialize(path, kPassword), 1);
     ASSERT_EQ(store.setRejectWords({"old"}), 1);
@@ -127,7 +120,8 @@ TEST(FilterStores, FailedReplacementKeepsTheOldList) {
     EXPECT_TRUE(store.testWord("old new1", word) == 0 && word == "old");
     store.close();
     Dmg::CRejectWordsDataSerialize reopened;
-    ASSERT_EQ(reopened.initialize(moveFolder(dir), kPassword), 1);
+    dropPooledConnections();
+    ASSERT_EQ(reopened.initialize(path, kPassword), 1);
     EXPECT_TRUE(reopened.testWord("new1 new2 new3 old", word) == 0 && word == "old");
 }
 
@@ -137,32 +131,20 @@ TEST(FilterStores, RejectPhonesMatchBetweenBlanksUntilAStoredListIsLoaded) {
     const std::string nul("139\0", 4);
     fakes::TempDir dir;
     Dmg::CRejectPhonesDataSerialize store;
-    ASSERT_EQ(store.initialize(mainFile(dir), kPassword), 1);
+    ASSERT_EQ(store.initialize(dir.file("Main.dll"), kPassword), 1);
     ASSERT_EQ(store.setRejectPhones({" 13800138000\t", "13900139000\r\n", "", "  ", nul}), 1);
     const Strings phones = {"13800138000", " 13800138000  ", "13900139000", nul,  // listed
                             "1380013800",  "+8613800138000", "138 00138",   "139", "", " "};
     for (std::size_t i = 0; i < phones.size(); ++i) {
         EXPECT_EQ(store.testPhone(phones[i]), i < 4 ? 0 : 1) << phones[i];
     }
-    std::ofstream(dir.file("Main.dll"), std::ios::binary) << std::string(8192, '\x5a');
+    std::ofstream(dir.file("damaged.dll"), std::ios::binary) << std::string(8192, '\x5a');
     fakes::LogCapture log;
-    EXPECT_EQ(store.initialize(dir.file("Main.dll"), kPassword), 0);
+    EXPECT_EQ(store.initialize(dir.file("damaged.dll"), kPassword), 0);
     EXPECT_FALSE(log.texts(2).empty());
     EXPECT_EQ(store.testPhone("13800138000"), 0);
     ASSERT_EQ(store.initialize(dir.file("other.dll"), kPassword), 1);
     EXPECT_EQ(store.testPhone("13800138000"), 1);
-}
-
-// Recipients written "phone" or "phone*" (leading flag set); each message is
-// the element's input position, so the result shows which record went where.
-std::vector<Dmg::CSendQueueElement> recipients(const Strings& written) {
-    std::vector<Dmg::CSendQueueElement> list(written.size());
-    for (std::size_t i = 0; i < written.size(); ++i) {
-        list[i].leading = written[i].back() == '*';
-        list[i].phone = written[i].substr(0, written[i].size() - (list[i].leading ? 1 : 0));
-        list[i].message = std::to_string(i);
-    }
-    return list;
 }
 
 TEST(FilterStores, TestNumbersMoveToTheFrontWithTheLeadingFlag) {
@@ -170,7 +152,7 @@ TEST(FilterStores, TestNumbersMoveToTheFrontWithTheLeadingFlag) {
     struct Row {
         const char* name;
         std::optional<Strings> testNumbers;  // none: never set nor loaded
-        Strings input;
+        Strings input;  // "phone", or "phone*" with the leading flag set
         int result;
         std::string expected;  // input positions in output order, * = leading
     } rows[] = {
@@ -182,7 +164,7 @@ TEST(FilterStores, TestNumbersMoveToTheFrontWithTheLeadingFlag) {
         {"blank and repeated entries", Strings{" " + a, "", b, a}, {b, a, " "}, 1, "1* 0* 2 "},
     };
     fakes::TempDir dir;
-    const std::string path = mainFile(dir);
+    const std::string path = dir.file("Main.dll");
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         Dmg::CTestPhonesSerialize store;
@@ -190,7 +172,14 @@ TEST(FilterStores, TestNumbersMoveToTheFrontWithTheLeadingFlag) {
             ASSERT_EQ(store.initialize(path, kPassword), 1);
             ASSERT_EQ(store.setTestPhones(*row.testNumbers), 1);
         }
-        auto list = recipients(row.input);
+        // Each message is the element's input position, so the result shows
+        // which record went where.
+        std::vector<Dmg::CSendQueueElement> list(row.input.size());
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            list[i].leading = row.input[i].back() == '*';
+            list[i].phone = row.input[i].substr(0, row.input[i].size() - list[i].leading);
+            list[i].message = std::to_string(i);
+        }
         fakes::LogCapture log;
         EXPECT_EQ(store.reAssignSendQueue(list), row.result);
         std::string order;

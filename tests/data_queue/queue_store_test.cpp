@@ -1,3 +1,5 @@
+#include <gmock/gmock.h>
+
 #include <climits>
 #include <ctime>
 #include <functional>
@@ -19,8 +21,7 @@ auto fields(const Dmg::QueueData& p) {
 }
 
 TEST(SendQueue, EveryFieldRoundTripsAndFailedWritesStoreNothing) {
-    fakes::TempDir dir;
-    const qtest::Files f(dir);
+    const qtest::Files f;
     std::vector<Dmg::QueueData> packets(2);  // the second all defaults
     auto& p = packets[0];                    // every field distinct; bytes of all kinds
     std::tie(p.commonMsg, p.packetId, p.timerId, p.packetMarker, p.recipientCount, p.segmentCount,
@@ -53,8 +54,7 @@ TEST(SendQueue, EveryFieldRoundTripsAndFailedWritesStoreNothing) {
 }
 
 TEST(SendQueue, StatusOutcomesAndDeletion) {
-    fakes::TempDir dir;
-    const qtest::Files f(dir);
+    const qtest::Files f;
     std::vector<Dmg::QueueData> packets;
     for (const char* l : {"a", "b", "c", "d", "e"}) packets.push_back(qtest::packet(l));
     const auto ids = qtest::enqueue(f, packets);
@@ -67,18 +67,15 @@ TEST(SendQueue, StatusOutcomesAndDeletion) {
     // history, and the log says why it stayed.
     fakes::LogCapture log;
     EXPECT_EQ(q.delQueue({ids[1], 9999, ids[4]}), 1);
-    const auto lines = log.texts(2);
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_NE(lines[0].find("packet " + std::to_string(ids[1]) + " was already sent"),
-              std::string::npos) << lines[0];
+    EXPECT_THAT(log.texts(2), testing::ElementsAre(testing::HasSubstr(
+                                  "packet " + std::to_string(ids[1]) + " was already sent")));
     EXPECT_EQ(qtest::where(f), "a:q b:q c:q d:q ");
     ASSERT_TRUE(qtest::pass(f));
     EXPECT_EQ(qtest::where(f), "a:H b:h c:h d:h ");
 }
 
 TEST(Stores, FailuresAreZeroWithALogLine) {
-    fakes::TempDir dir;
-    const qtest::Files f(dir);
+    const qtest::Files f;
     Dmg::CSendQueueSerialize q;
     Dmg::CLogSendQueueSerialize m;
     Dmg::CHistoryLogSerialize h;
@@ -92,7 +89,7 @@ TEST(Stores, FailuresAreZeroWithALogLine) {
         [&] { return m.deleteSendData({}); }, [&] { return h.getAllLog(rows); },
         [&] { return h.getNewLog(rows); }, [&] { return h.select(1, 2, rows); },
         [&] { return h.select({}, {}, true, "", rows); }, [&] { return h.delLog(1); },
-        [&] { return q.initialize(dir.file("none/SQu.dll"), kPassword); },
+        [&] { return q.initialize(f.dir.file("none/SQu.dll"), kPassword); },
         [&] { return h.initialize(f.squ, "wrong"); },
         // The queue alone lets the mover read, not move.
         [&] { return m.initializeSendQueueDB(f.squ, kPassword) == 1 ? m.writeLog({}) : 1; },
@@ -122,8 +119,7 @@ struct History {
         for (const auto& r : rows) out.push_back(r.firstText);
         return out;
     }
-    fakes::TempDir dir;
-    qtest::Files f{dir};
+    qtest::Files f;
     Dmg::CHistoryLogSerialize store;
 };
 
