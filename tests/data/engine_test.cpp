@@ -19,6 +19,7 @@ namespace {
 using Dmg::engine::Database;
 using Dmg::engine::Schema;
 using Dmg::engine::Statement;
+using Strings = std::vector<std::string>;
 
 const char* kPassword = "Quenp19990812";
 
@@ -29,16 +30,20 @@ std::string slurp(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-bool addNote(Database& db, const std::string& body) {
+// Adds a note to the file at `path` (created when missing) and closes it.
+bool addNote(const std::string& path, const std::string& body) {
+    Database db;
+    if (!db.open(path, kPassword, kNotes)) return false;
     Dmg::engine::WriteTransaction tx(db.connection());
     Statement insert(db.connection().db(), "INSERT INTO notes (body) VALUES (?)");
     insert.bind(1, body);
     return tx.ok() && insert.run() && tx.commit();
 }
 
-std::vector<std::string> notes(Database& db) {
-    std::vector<std::string> out;
-    Statement select(db.connection().db(), "SELECT body FROM notes ORDER BY id");
+// The first column of every row `sql` selects.
+Strings rows(Database& db, const char* sql = "SELECT body FROM notes ORDER BY id") {
+    Strings out;
+    Statement select(db.connection().db(), sql);
     while (select.step() == Statement::Step::Row) out.push_back(select.bytes(0));
     return out;
 }
@@ -46,54 +51,42 @@ std::vector<std::string> notes(Database& db) {
 TEST(Engine, UnreadableFilesAreRefusedAndLeftAlone) {
     fakes::TempDir dir;
     const std::string good = dir.file("HLog.dll");
-    {
-        Database db;
-        ASSERT_TRUE(db.open(good, kPassword, kNotes));
-        ASSERT_TRUE(addNote(db, "keep me"));
-    }
+    ASSERT_TRUE(addNote(good, "keep me"));
     Dmg::engine::closeIdleConnections();
-    const std::string truncated = dir.file("truncated.dll"), garbage = dir.file("garbage.dll"),
-                      tiny = dir.file("tiny.dll");
-    std::ofstream(truncated, std::ios::binary) << slurp(good).substr(0, 3000);
-    std::ofstream(garbage, std::ios::binary) << std::string(8192, '\x5a');
-    std::ofstream(tiny, std::ios::binary) << "abc";
     const struct {
-        std::string path, password;
-    } cases[] = {{good, "wrong password"},
-                 {truncated, kPassword},
-                 {garbage, kPassword},
-                 {tiny, kPassword},
-                 {dir.file("no/such/folder/Main.dll"), kPassword}};
+        const char* file;
+        std::string contents, password;  // no contents: the file as it is
+    } cases[] = {{"HLog.dll", "", "wrong password"},
+                 {"truncated.dll", slurp(good).substr(0, 3000), kPassword},
+                 {"garbage.dll", std::string(8192, '\x5a'), kPassword},
+                 {"tiny.dll", "abc", kPassword},
+                 {"no/such/folder/Main.dll", "", kPassword}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.path);
-        const std::string before = slurp(c.path);
+        SCOPED_TRACE(c.file);
+        const std::string path = dir.file(c.file);
+        if (!c.contents.empty()) std::ofstream(path, std::ios::binary) << c.contents;
+        const std::string before = slurp(path);
         fakes::LogCapture log;
         Database db;
-        EXPECT_FALSE(db.open(c.path, c.password, kNotes));
+        EXPECT_FALSE(db.open(path, c.password, kNotes));
         EXPECT_FALSE(log.texts(2).empty());
-        EXPECT_EQ(slurp(c.path), before);
+        EXPECT_EQ(slurp(path), before);
     }
     Database db;
     ASSERT_TRUE(db.open(good, kPassword, kNotes));
-    EXPECT_EQ(notes(db), std::vector<std::string>{"keep me"});
+    EXPECT_EQ(rows(db), Strings{"keep me"});
 }
 
 TEST(Engine, SchemaUpgradesOnceAndRefusesNewerFiles) {
     fakes::TempDir dir;
     const std::string path = dir.file("Main.dll");
-    {
-        Database db;
-        ASSERT_TRUE(db.open(path, kPassword, kNotes));
-        ASSERT_TRUE(addNote(db, "v1 row"));
-    }
+    ASSERT_TRUE(addNote(path, "v1 row"));  // its connection stays pooled
     Schema v2 = kNotes;
     v2.steps.push_back("ALTER TABLE notes ADD COLUMN tag BLOB NOT NULL DEFAULT x'7631'");
     {
         Database db;
         ASSERT_TRUE(db.open(path, kPassword, v2));
-        Statement tag(db.connection().db(), "SELECT tag FROM notes");
-        ASSERT_EQ(tag.step(), Statement::Step::Row);
-        EXPECT_EQ(tag.bytes(0), "v1");
+        EXPECT_EQ(rows(db, "SELECT tag FROM notes"), Strings{"v1"});
     }
     Dmg::engine::closeIdleConnections();
     Database db;
@@ -104,10 +97,7 @@ TEST(Engine, SchemaUpgradesOnceAndRefusesNewerFiles) {
     EXPECT_FALSE(db.open(path, kPassword, broken));
     // The failed upgrade left nothing half done.
     ASSERT_TRUE(db.open(path, kPassword, v2));
-    Statement columns(db.connection().db(), "PRAGMA table_info(notes)");
-    int count = 0;
-    while (columns.step() == Statement::Step::Row) ++count;
-    EXPECT_EQ(count, 3);
+    EXPECT_EQ(rows(db, "PRAGMA table_info(notes)").size(), 3u);  // id, body, tag
 }
 
 // The file is encrypted, and a connection with the text password and the
@@ -117,14 +107,10 @@ TEST(Engine, SchemaUpgradesOnceAndRefusesNewerFiles) {
 TEST(Engine, EncryptedFileIsSharedWithATextPasswordConnection) {
     fakes::TempDir dir;
     const std::string path = dir.file("Main.dll");
-    {
-        Database db;
-        ASSERT_TRUE(db.open(path, kPassword, kNotes));
-        ASSERT_TRUE(addNote(db, "plain words here"));
-    }
+    ASSERT_TRUE(addNote(path, "plain words here"));
     Dmg::engine::closeIdleConnections();
-    EXPECT_EQ(slurp(path).find("plain words"), std::string::npos);
-    EXPECT_NE(slurp(path).substr(0, 15), "SQLite format 3");
+    EXPECT_TRUE(slurp(path).find("plain words") == std::string::npos &&
+                slurp(path).rfind("SQLite format 3", 0) == std::string::npos);
     std::atomic<int> locked{-1};  // set by the holder: 1 once it holds the lock, 0 if it cannot
     std::thread holder([&] {
         sqlite3* raw = nullptr;
@@ -143,7 +129,7 @@ TEST(Engine, EncryptedFileIsSharedWithATextPasswordConnection) {
     const bool opened = locked == 1 && db.open(path, kPassword, kNotes);
     holder.join();
     ASSERT_TRUE(opened);
-    EXPECT_EQ(notes(db), (std::vector<std::string>{"plain words here", "raw"}));
+    EXPECT_EQ(rows(db), (Strings{"plain words here", "raw"}));
 }
 
 // Regression: threads creating one new file at once each chose a salt of
@@ -152,13 +138,10 @@ TEST(Engine, ThreadsCreatingOneFileAgreeOnItsKey) {
     for (int round = 0; round < 10; ++round) {
         fakes::TempDir dir;
         const std::string path = dir.file("SQu.dll");
-        std::atomic<int> opened{0};
+        std::atomic<int> opened{0};  // added to by each thread, read once all are joined
         std::vector<std::thread> threads;
         for (int t = 0; t < 3; ++t) {
-            threads.emplace_back([&] {
-                Database db;
-                if (db.open(path, kPassword, kNotes)) ++opened;
-            });
+            threads.emplace_back([&] { opened += Database().open(path, kPassword, kNotes); });
         }
         for (auto& t : threads) t.join();
         ASSERT_EQ(opened, 3) << "round " << round;

@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "components/data/engine/Database.h"
+#include "contracts/dmg/CDataManager.h"
 #include "contracts/dmg/CRejectPhonesDataSerialize.h"
 #include "contracts/dmg/CRejectWordsDataSerialize.h"
 #include "contracts/dmg/CTestPhonesSerialize.h"
@@ -19,22 +19,9 @@ namespace {
 using Strings = std::vector<std::string>;
 const char* kPassword = "Quenp19990812";
 
-// Main.dll in a folder of its own. Connections are pooled inside smsdata: a
-// moved folder gives the file a new path, so initialize really reopens it.
-std::string mainFile(const fakes::TempDir& dir) {
-    std::filesystem::create_directory(dir.file("a"));
-    return dir.file("a/Main.dll");
-}
-std::string moveFolder(const fakes::TempDir& dir) {
-    std::filesystem::rename(dir.file("a"), dir.file("b"));
-    return dir.file("b/Main.dll");
-}
-
-// The word found, "-" for none ("changed" when `word` was touched anyway).
-std::string wordIn(Dmg::CRejectWordsDataSerialize& store, const std::string& text) {
-    std::string word = "untouched";
-    return store.testWord(text, word) == 0 ? word : (word == "untouched" ? "-" : "changed");
-}
+// The library pools idle connections; closing the user data drops them, so
+// that the next initialize really reads the file again.
+void dropPooledConnections() { Dmg::CDataManager::getSingleton().closeUserData(); }
 
 // Sets `list` on a store, after trying to on the store never opened and
 // closed, which must fail (logged) and change nothing. Regression: a list set
@@ -47,25 +34,23 @@ void setThroughClosedStore(const char* name, const std::string& path, const Stri
     Store s;
     for (const bool opened : {false, true}) {  // never opened, then closed
         fakes::LogCapture log;
+        Strings got;
         EXPECT_EQ((s.*set)({"lost"}), 0);
         EXPECT_EQ(log.texts(2).size(), 1u);
-        Strings got;
-        (s.*get)(got);
-        EXPECT_EQ(got, opened ? list : Strings{});
-        ASSERT_EQ(s.initialize(path, kPassword), 1);
-        ASSERT_EQ((s.*set)(list), 1);
-        s.close();
+        EXPECT_EQ(((s.*get)(got), got), opened ? list : Strings{});
+        ASSERT_EQ(s.initialize(path, kPassword) + (s.*set)(list) + s.close(), 3);
     }
 }
 
-// "kept" and the list a new store object reads from `path`.
+// The list a new store object reads from `path`, appended to "kept".
 template <class Store>
 Strings reopened(const std::string& path, int (Store::*get)(Strings&)) {
     Store s;
     Strings out{"kept"};
     EXPECT_EQ(s.initialize(path, kPassword), 1);
     (s.*get)(out);
-    return out;
+    EXPECT_EQ(out.at(0), "kept");
+    return Strings(out.begin() + 1, out.end());
 }
 
 // Lists are stored exactly (duplicates, empty entries, NUL bytes, invalid
@@ -76,79 +61,68 @@ TEST(ListStores, StoredExactlyApartAndNeverWhileClosed) {
     using T = Dmg::CTestPhonesSerialize;
     using C = Dmg::UserConfigSerialize;
     fakes::TempDir dir;
-    const std::string path = mainFile(dir);
-    const Strings words = {"发票",     std::string("a\0b", 3), "",
-                           "\xff\x81", "'; DROP TABLE x;--",   "发票"};
-    const Strings phones = {"13800138000", " 13900139000\r\n"}, tests = {"13300133000"};
-    const Strings prefixes = {"175", "1709"};
+    const std::string path = dir.file("Main.dll");
+    const Strings words = {"发票", std::string("a\0b", 3), "", "\xff\x81", "'; DROP--", "发票"};
+    const Strings phones = {"13800138000", " 13900139000\r\n"}, tests = {"13300133000"},
+                  prefixes = {"175", "1709"};
     setThroughClosedStore("reject words", path, words, &W::setRejectWords, &W::getRejectWords);
     setThroughClosedStore("reject phones", path, phones, &P::setRejectPhones, &P::getRejectPhones);
     setThroughClosedStore("test numbers", path, tests, &T::setTestPhones, &T::getTestPhones);
     setThroughClosedStore("prefixes", path, prefixes, &C::setChinaUnicomNumHeader,
                           &C::getChinaUnicomNumHeader);
-    const std::string moved = moveFolder(dir);
-    const auto kept = [](Strings list) {
-        list.insert(list.begin(), "kept");
-        return list;
-    };
-    EXPECT_EQ(reopened(moved, &W::getRejectWords), kept(words));
-    EXPECT_EQ(reopened(moved, &P::getRejectPhones), kept(phones));
-    EXPECT_EQ(reopened(moved, &T::getTestPhones), kept(tests));
-    EXPECT_EQ(reopened(moved, &C::getChinaUnicomNumHeader), kept(prefixes));
+    dropPooledConnections();
+    EXPECT_EQ(reopened(path, &W::getRejectWords), words);
+    EXPECT_EQ(reopened(path, &P::getRejectPhones), phones);
+    EXPECT_EQ(reopened(path, &T::getTestPhones), tests);
+    EXPECT_EQ(reopened(path, &C::getChinaUnicomNumHeader), prefixes);
 }
 
 // Regression: a filter whose list was never loaded passed every text without
 // a word. It says so once, not on every call, until a list is loaded.
-template <class Store, class Test>
-void expectUnloadedSaysOnce(const char* name, const fakes::TempDir& dir, Test test) {
-    SCOPED_TRACE(name);
-    Store store;
-    fakes::LogCapture log;
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(test(store), 1);
-    EXPECT_EQ(log.texts(2).size(), 1u);
-    EXPECT_EQ(store.initialize(dir.file("damaged.dll"), kPassword), 0);
-    log.clear();
-    EXPECT_EQ(test(store), 1);  // the same state: no new line
-    ASSERT_EQ(store.initialize(dir.file("Main.dll"), kPassword), 1);
-    EXPECT_EQ(test(store), 1);
-    EXPECT_TRUE(log.texts(2).empty());
-}
-
 TEST(FilterStores, UnloadedFilterSaysOnceThatItPassesEverything) {
     fakes::TempDir dir;
     std::ofstream(dir.file("damaged.dll"), std::ios::binary) << std::string(8192, '\x5a');
+    const auto saysOnce = [&](const char* name, auto&& store, auto test) {
+        SCOPED_TRACE(name);
+        fakes::LogCapture log;
+        for (int i = 0; i < 3; ++i) EXPECT_EQ(test(store), 1);
+        EXPECT_EQ(log.texts(2).size(), 1u);
+        EXPECT_EQ(store.initialize(dir.file("damaged.dll"), kPassword), 0);
+        log.clear();
+        EXPECT_EQ(test(store), 1);  // the same state: no new line
+        ASSERT_EQ(store.initialize(dir.file("Main.dll"), kPassword), 1);
+        EXPECT_EQ(test(store), 1);
+        EXPECT_TRUE(log.texts(2).empty());
+    };
     std::string word;
-    expectUnloadedSaysOnce<Dmg::CRejectWordsDataSerialize>(
-        "words", dir, [&](auto& s) { return s.testWord("发票", word); });
-    expectUnloadedSaysOnce<Dmg::CRejectPhonesDataSerialize>(
-        "phones", dir, [](auto& s) { return s.testPhone("13800138000"); });
+    saysOnce("words", Dmg::CRejectWordsDataSerialize(),
+             [&](auto& s) { return s.testWord("发票", word); });
+    saysOnce("phones", Dmg::CRejectPhonesDataSerialize(),
+             [](auto& s) { return s.testPhone("13800138000"); });
 }
 
 TEST(FilterStores, FailedReplacementKeepsTheOldList) {
     fakes::TempDir dir;
-    const std::string path = mainFile(dir);
+    const std::string path = dir.file("Main.dll");
     Dmg::CRejectWordsDataSerialize store;
     ASSERT_EQ(store.initialize(path, kPassword), 1);
     ASSERT_EQ(store.setRejectWords({"old"}), 1);
-    for (const int failingRow : {0, 1, 2}) {
-        SCOPED_TRACE(failingRow);
-        {
-            Dmg::engine::Database raw;  // our own connection, outside the store's pool
-            ASSERT_TRUE(raw.open(path, kPassword, {"faults", {}}));
-            ASSERT_TRUE(raw.connection().exec(
-                "DROP TRIGGER IF EXISTS fault; CREATE TRIGGER fault BEFORE INSERT ON "
-                "reject_words WHEN NEW.pos = " +
-                std::to_string(failingRow) + " BEGIN SELECT RAISE(ABORT, 'injected'); END"));
-        }
-        fakes::LogCapture log;
-        EXPECT_EQ(store.setRejectWords({"new1", "new2", "new3"}), 0);
-        EXPECT_FALSE(log.texts(2).empty());
-        EXPECT_EQ(wordIn(store, "old new1"), "old");
+    {
+        Dmg::engine::Database raw;  // our own connection, outside the store's pool
+        ASSERT_TRUE(raw.open(path, kPassword, {"faults", {}}));
+        ASSERT_TRUE(raw.connection().exec("CREATE TRIGGER fault BEFORE INSERT ON reject_words "
+                                          "WHEN NEW.pos = 1 BEGIN SELECT RAISE(ABORT, 'x'); END"));
     }
+    fakes::LogCapture log;
+    std::string word;
+    EXPECT_EQ(store.setRejectWords({"new1", "new2", "new3"}), 0);
+    EXPECT_FALSE(log.texts(2).empty());
+    EXPECT_TRUE(store.testWord("old new1", word) == 0 && word == "old");
     store.close();
     Dmg::CRejectWordsDataSerialize reopened;
-    ASSERT_EQ(reopened.initialize(moveFolder(dir), kPassword), 1);
-    EXPECT_EQ(wordIn(reopened, "new1 new2 new3 old"), "old");
+    dropPooledConnections();
+    ASSERT_EQ(reopened.initialize(path, kPassword), 1);
+    EXPECT_TRUE(reopened.testWord("new1 new2 new3 old", word) == 0 && word == "old");
 }
 
 // A failed initialize keeps the list in memory, a good one replaces it with
@@ -157,33 +131,20 @@ TEST(FilterStores, RejectPhonesMatchBetweenBlanksUntilAStoredListIsLoaded) {
     const std::string nul("139\0", 4);
     fakes::TempDir dir;
     Dmg::CRejectPhonesDataSerialize store;
-    ASSERT_EQ(store.initialize(mainFile(dir), kPassword), 1);
+    ASSERT_EQ(store.initialize(dir.file("Main.dll"), kPassword), 1);
     ASSERT_EQ(store.setRejectPhones({" 13800138000\t", "13900139000\r\n", "", "  ", nul}), 1);
-    for (const std::string& phone : Strings{"13800138000", " 13800138000  ", "13900139000", nul}) {
-        EXPECT_EQ(store.testPhone(phone), 0) << phone;
+    const Strings phones = {"13800138000", " 13800138000  ", "13900139000", nul,  // listed
+                            "1380013800",  "+8613800138000", "138 00138",   "139", "", " "};
+    for (std::size_t i = 0; i < phones.size(); ++i) {
+        EXPECT_EQ(store.testPhone(phones[i]), i < 4 ? 0 : 1) << phones[i];
     }
-    for (const std::string phone : {"1380013800", "+8613800138000", "138 00138", "139", "", " "}) {
-        EXPECT_EQ(store.testPhone(phone), 1) << phone;
-    }
-    std::ofstream(dir.file("Main.dll"), std::ios::binary) << std::string(8192, '\x5a');
+    std::ofstream(dir.file("damaged.dll"), std::ios::binary) << std::string(8192, '\x5a');
     fakes::LogCapture log;
-    EXPECT_EQ(store.initialize(dir.file("Main.dll"), kPassword), 0);
+    EXPECT_EQ(store.initialize(dir.file("damaged.dll"), kPassword), 0);
     EXPECT_FALSE(log.texts(2).empty());
     EXPECT_EQ(store.testPhone("13800138000"), 0);
     ASSERT_EQ(store.initialize(dir.file("other.dll"), kPassword), 1);
     EXPECT_EQ(store.testPhone("13800138000"), 1);
-}
-
-// Recipients written "phone" or "phone*" (leading flag set); each message is
-// the element's input position, so the result shows which record went where.
-std::vector<Dmg::CSendQueueElement> recipients(const Strings& written) {
-    std::vector<Dmg::CSendQueueElement> list(written.size());
-    for (std::size_t i = 0; i < written.size(); ++i) {
-        list[i].leading = written[i].back() == '*';
-        list[i].phone = written[i].substr(0, written[i].size() - (list[i].leading ? 1 : 0));
-        list[i].message = std::to_string(i);
-    }
-    return list;
 }
 
 TEST(FilterStores, TestNumbersMoveToTheFrontWithTheLeadingFlag) {
@@ -191,7 +152,7 @@ TEST(FilterStores, TestNumbersMoveToTheFrontWithTheLeadingFlag) {
     struct Row {
         const char* name;
         std::optional<Strings> testNumbers;  // none: never set nor loaded
-        Strings input;
+        Strings input;  // "phone", or "phone*" with the leading flag set
         int result;
         std::string expected;  // input positions in output order, * = leading
     } rows[] = {
@@ -203,7 +164,7 @@ TEST(FilterStores, TestNumbersMoveToTheFrontWithTheLeadingFlag) {
         {"blank and repeated entries", Strings{" " + a, "", b, a}, {b, a, " "}, 1, "1* 0* 2 "},
     };
     fakes::TempDir dir;
-    const std::string path = mainFile(dir);
+    const std::string path = dir.file("Main.dll");
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         Dmg::CTestPhonesSerialize store;
@@ -211,7 +172,14 @@ TEST(FilterStores, TestNumbersMoveToTheFrontWithTheLeadingFlag) {
             ASSERT_EQ(store.initialize(path, kPassword), 1);
             ASSERT_EQ(store.setTestPhones(*row.testNumbers), 1);
         }
-        auto list = recipients(row.input);
+        // Each message is the element's input position, so the result shows
+        // which record went where.
+        std::vector<Dmg::CSendQueueElement> list(row.input.size());
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            list[i].leading = row.input[i].back() == '*';
+            list[i].phone = row.input[i].substr(0, row.input[i].size() - list[i].leading);
+            list[i].message = std::to_string(i);
+        }
         fakes::LogCapture log;
         EXPECT_EQ(store.reAssignSendQueue(list), row.result);
         std::string order;

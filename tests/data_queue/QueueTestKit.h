@@ -3,13 +3,13 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "components/data/engine/Database.h"
 #include "contracts/dmg/CHistoryLogSerialize.h"
 #include "contracts/dmg/CLogSendQueueSerialize.h"
 #include "contracts/dmg/CSendQueueSerialize.h"
@@ -19,23 +19,18 @@ namespace qtest {
 
 inline const std::string kPassword = "Quenp19990812";
 
+// A temporary user folder and its three files.
 struct Files {
-    explicit Files(const fakes::TempDir& d)
-        : squ(d.file("SQu.dll")), hlog(d.file("HLog.dll")), main(d.file("Main.dll")) {}
-    std::string squ, hlog, main;
+    fakes::TempDir dir;
+    const std::string squ = dir.file("SQu.dll"), hlog = dir.file("HLog.dll"),
+                      main = dir.file("Main.dll");
 };
 
-// Runs `sql` on an encrypted file through a connection of its own (to plant
-// a failing trigger).
+// Runs `sql` on an encrypted file through a connection of the test's own copy
+// of the engine, outside the stores' pool (to plant a failing trigger).
 inline bool rawExec(const std::string& path, const std::string& sql) {
-    sqlite3* db = nullptr;
-    bool ok = sqlite3_open(path.c_str(), &db) == SQLITE_OK &&
-              sqlite3_key(db, kPassword.data(), static_cast<int>(kPassword.size())) == SQLITE_OK;
-    for (const std::string& s : {std::string("PRAGMA cipher_page_size = 4096"), sql}) {
-        ok = ok && sqlite3_exec(db, s.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
-    }
-    sqlite3_close(db);
-    return ok;
+    Dmg::engine::Database db;
+    return db.open(path, kPassword, {"faults", {}}) && db.connection().exec(sql);
 }
 
 // A packet whose display text (the history's first text) is `label`.
