@@ -9,28 +9,20 @@
 
 namespace fakes {
 
-class FakeUserConfig : public Dmg::UserConfigSerialize {
-public:
+struct FakeUserConfig : Dmg::UserConfigSerialize {
+    using List = std::vector<std::string>;
     struct Answer {
-        std::vector<std::string> prefixes;  // appended to the caller's list
-        int result = 0;                     // returned, whatever was appended
+        List prefixes;   // appended to the caller's list
+        int result = 0;  // returned, whatever was appended
     };
 
     Answer mobile, unicom, telecom;
-    std::vector<std::string> calls;
+    List calls;
 
-    int getChinaMobileNumHeader(std::vector<std::string>& h) override {
-        return answer("mobile", mobile, h);
-    }
-    int getChinaUnicomNumHeader(std::vector<std::string>& h) override {
-        return answer("unicom", unicom, h);
-    }
-    int getChinaTeleComNumHeader(std::vector<std::string>& h) override {
-        return answer("telecom", telecom, h);
-    }
-
-private:
-    int answer(const char* name, const Answer& a, std::vector<std::string>& h) {
+    int getChinaMobileNumHeader(List& h) override { return answer("mobile", mobile, h); }
+    int getChinaUnicomNumHeader(List& h) override { return answer("unicom", unicom, h); }
+    int getChinaTeleComNumHeader(List& h) override { return answer("telecom", telecom, h); }
+    int answer(const char* name, const Answer& a, List& h) {
         calls.emplace_back(name);
         h.insert(h.end(), a.prefixes.begin(), a.prefixes.end());
         return a.result;

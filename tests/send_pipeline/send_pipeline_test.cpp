@@ -214,7 +214,7 @@ TEST_F(PipelineTest, LimitsBalanceRefusalsAndQueueFailures) {
         const Calls& calls = stores.calls;
         const auto filtered = std::find(calls.begin(), calls.end(), "reAssignSendQueue(3)");
         EXPECT_EQ(Calls(filtered + (filtered != calls.end()), calls.end()), row.tail);
-        EXPECT_EQ(progress.calls(), progressSteps(row.steps));
+        EXPECT_EQ(progress.calls, progressSteps(row.steps));
         EXPECT_EQ(prepared, row.steps == 0 ? 0 : 1);
         EXPECT_EQ(bool(settings.sendFinished), row.steps != 3);
         EXPECT_EQ(settings.remainingSms, accepted ? 0 : row.remaining);
