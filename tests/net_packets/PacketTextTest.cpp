@@ -23,28 +23,22 @@ using SMS::NET::CNetSendBSend;
 using SMS::NET::CNetTimerSendA;
 using SMS::NET::CNetTimerSendB;
 
-// Every member of each class, in declaration order.
-template <class P>
-auto recipients(P& p) {
-    return std::tie(p.phones, p.carrierCodes, p.leadingFlags, p.encodedNames);
+// Every member of each class, in declaration order: a head (the id or the
+// schedule), the recipients and the text or texts.
+template <class P, class Head, class Text>
+auto fields(P& p, Head head, Text& text) {
+    return std::tuple_cat(head,
+                          std::tie(p.phones, p.carrierCodes, p.leadingFlags, p.encodedNames, text));
 }
 template <class P>
 auto schedule(P& p) {
     return std::tie(p.timerId, p.timerDetail, p.scheduledYear, p.scheduledMonth, p.scheduledDay,
                     p.scheduledHour, p.scheduledMinute);
 }
-auto fields(CNetSendASend& p) {
-    return std::tuple_cat(std::tie(p.packetId), recipients(p), std::tie(p.commonText));
-}
-auto fields(CNetSendBSend& p) {
-    return std::tuple_cat(std::tie(p.packetId), recipients(p), std::tie(p.texts));
-}
-auto fields(CNetTimerSendA& p) {
-    return std::tuple_cat(schedule(p), recipients(p), std::tie(p.commonText));
-}
-auto fields(CNetTimerSendB& p) {
-    return std::tuple_cat(schedule(p), recipients(p), std::tie(p.texts));
-}
+auto fields(CNetSendASend& p) { return fields(p, std::tie(p.packetId), p.commonText); }
+auto fields(CNetSendBSend& p) { return fields(p, std::tie(p.packetId), p.texts); }
+auto fields(CNetTimerSendA& p) { return fields(p, schedule(p), p.commonText); }
+auto fields(CNetTimerSendB& p) { return fields(p, schedule(p), p.texts); }
 
 template <class P>
 bool same(P a, P b) { return fields(a) == fields(b); }

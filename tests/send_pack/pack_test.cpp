@@ -111,17 +111,18 @@ TEST_F(PackTest, IdsAndFieldsPerKindAndUnPackReadsThemBack) {
     const struct {
         Kind kind;
         std::int32_t salt;
-        std::string fields;  // type, common, timer flag and detail, display text
+        // type, common, timer flag and detail, display text
+        std::tuple<int, int, int, int, std::string> fields;
         std::vector<std::string> messages;
     } cases[] = {
-        {kA, 0, "1 1 0 0 同一句", {"旧", "同一句"}},
-        {kB, 777, "2 0 0 0 [个性短信]=例句=第0句", {"第0句", "第1句"}},
-        {kTA, 0x7fff0000, "3 1 1 3 同一句", {"旧", "同一句"}},  // the sum wraps
-        {kTB, 777, "4 0 1 3 ", {"第0句", "第1句"}},
+        {kA, 0, {1, 1, 0, 0, "同一句"}, {"旧", "同一句"}},
+        {kB, 777, {2, 0, 0, 0, "[个性短信]=例句=第0句"}, {"第0句", "第1句"}},
+        {kTA, 0x7fff0000, {3, 1, 1, 3, "同一句"}, {"旧", "同一句"}},  // the sum wraps
+        {kTB, 777, {4, 0, 1, 3, ""}, {"第0句", "第1句"}},
     };
     settings.packSize = settings.timedPackSize = 2;
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.fields);
+        SCOPED_TRACE(c.kind);
         settings.packetIdSalt = c.salt;
         std::srand(99);
         const std::int32_t id = expectedId(c.salt);
@@ -132,16 +133,13 @@ TEST_F(PackTest, IdsAndFieldsPerKindAndUnPackReadsThemBack) {
         EXPECT_EQ(std::rand(), next);  // no more draws than the formula takes
         ASSERT_EQ(packets.size(), 3u);
         for (const auto& p : packets) {
-            EXPECT_EQ(std::make_pair(p.packetId, p.timerId), std::make_pair(id, timerId));
+            EXPECT_EQ(std::tie(p.packetId, p.timerId), std::tie(id, timerId));
         }
         const Dmg::QueueData& p = packets.front();
         std::vector<std::string> phones{"x"}, messages{"旧"};
         int type = 0;
         ASSERT_EQ(SMS::CSmsPacketSendQueue::UnPack(p, phones, messages, type), 1);
-        EXPECT_EQ(std::to_string(type) + " " + std::to_string(p.commonMsg) + " " +
-                      std::to_string(p.timerFlag) + " " + std::to_string(p.timerDetail) + " " +
-                      p.displayText,
-                  c.fields);
+        EXPECT_EQ(std::tie(type, p.commonMsg, p.timerFlag, p.timerDetail, p.displayText), c.fields);
         EXPECT_EQ(std::make_tuple(p.packetMarker, p.skipFlag, p.phoneList),
                   std::make_tuple(1, 0, mobile(0) + "," + mobile(1) + ","));
         EXPECT_EQ(p.timerData, p.timerFlag ? Dmg::CSmsData(2024, 4, 1, 8, 30) : Dmg::CSmsData());
@@ -149,11 +147,9 @@ TEST_F(PackTest, IdsAndFieldsPerKindAndUnPackReadsThemBack) {
         EXPECT_EQ(phones, (std::vector<std::string>{mobile(0), mobile(1)}));
         EXPECT_EQ(messages, c.messages);
         Dmg::QueueData broken = p;  // a malformed text leaves every output alone
-        broken.packetText = "garbage";
-        type = 0;
+        broken.packetText = "garbage", type = 0;
         EXPECT_EQ(SMS::CSmsPacketSendQueue::UnPack(broken, phones, messages, type), 0);
-        EXPECT_EQ(type, 0);
-        EXPECT_EQ(messages, c.messages);
+        EXPECT_EQ(std::tie(type, messages), std::make_tuple(0, c.messages));
     }
 }
 

@@ -126,8 +126,7 @@ protected:
         }
         if (!common.empty()) p.setSendMsg(common);
         if (timed) p.setTimer(Dmg::CSmsData(2030, 1, 2, 3, 4));
-        progress = fakes::RecordingProgressDlg(), prepared = 0;
-        queued.clear(), error.clear();
+        progress = {}, prepared = 0, queued.clear(), error.clear();
         return SMS::CSmsSender().send(&p, error, &progress);
     }
 
@@ -174,9 +173,8 @@ TEST_F(PipelineTest, LimitsBalanceRefusalsAndQueueFailures) {
         return Calls{log, kOpen, "writeQueue(2)", "close()"};
     };
     const struct {
-        int steps;  // of progress; 0: no recipient, 1: a reject word in the text
-        bool timed, ownTexts;
-        int maxSend, maxTimed, remaining;
+        // steps of progress; 0: no recipient, 1: a reject word in the text
+        int steps, timed, ownTexts, maxSend, maxTimed, remaining;
         int init, write, ids;  // answers of the queue store; ids -1: one per packet
         std::string error;     // empty: accepted
         Calls tail;            // store calls after the test numbers' store
@@ -234,9 +232,7 @@ struct Sender : SMS::CSmsSender {
 TEST(Filters, FliterBDecidesByPhoneListCheckStateAndOwnText) {
     const struct {
         std::string phone, text;
-        int state;
-        bool sent;
-        std::size_t wordTests;
+        int state, sent, wordTests;
     } rows[] = {
         {"13900000000", "ok", 1, false, 0},      // listed number
         {"13800000001", "坏词", 0, false, 1},    // untested, reject word
