@@ -30,8 +30,7 @@ void expectAll(const SMS::CPhoneNumMag& mag, const Rows& rows) {
 }
 
 // A store that configures nothing, so every list comes from the defaults.
-class PhoneNumMagTest : public ::testing::Test {
-protected:
+struct PhoneNumMagTest : ::testing::Test {
     fakes::FakeUserConfig store;
     fakes::ScopedStore scope{"userconfigfile", &store};
 };

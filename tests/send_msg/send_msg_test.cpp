@@ -20,13 +20,9 @@ struct SettingsStore : Dmg::CLocalDataSerialize {
     int readSetting(Dmg::CFriendSetMsg& out) override { return out = settings, 1; }
 };
 
-struct Exposed : SMS::CSendMsg {
-    using CSendMsg::minFind;
-    using CSendMsg::stringFind;
-};
+struct Exposed : SMS::CSendMsg { using CSendMsg::minFind, CSendMsg::stringFind; };
 
-class SendMsgTest : public ::testing::Test {
-protected:
+struct SendMsgTest : ::testing::Test {
     SendMsgTest() {
         usePersonal({kName, kNumber});
         contact.addPropetyAndValue("名字", "张三");

@@ -18,12 +18,9 @@ using Element = Dmg::CSendQueueElement;
 using Packets = std::vector<Dmg::QueueData>;
 
 // A packer on a fixed clock, with the kind-specific packers reachable.
-class FixedClockPacker : public SMS::CSmsPacketSendQueue {
-public:
+struct FixedClockPacker : SMS::CSmsPacketSendQueue {
     Platform::SystemTime now{2024, 3, 6, 9, 14, 5, 30, 0};  // day of week 6
     using CSmsPacketSendQueue::PackA;
-
-protected:
     Platform::SystemTime localTime() const override { return now; }
 };
 
@@ -45,8 +42,7 @@ std::vector<Element> send(Kind kind, int count, int flagged = 0) {
     return elements;
 }
 
-class PackTest : public ::testing::Test {
-protected:
+struct PackTest : ::testing::Test {
     void SetUp() override { SMS::CPhoneNumMag::inistance()->Init({"138"}, {"130"}, {"133"}); }
     void TearDown() override { settings = saved_; }
 

@@ -99,8 +99,7 @@ Calls progressSteps(int n) {
 }
 
 // Settings, user and callbacks for one send, restored afterwards.
-class PipelineTest : public ::testing::Test {
-protected:
+struct PipelineTest : ::testing::Test {
     SMS::CSmsSendStartInstance& settings = *SMS::CSmsSendStartInstance::Instance();
     SMS::CUserInfo& user = *SMS::CUserInfo::instance();
     const SMS::CSmsSendStartInstance savedSettings_ = settings;
@@ -223,9 +222,7 @@ TEST_F(PipelineTest, LimitsBalanceRefusalsAndQueueFailures) {
     }
 }
 
-struct Sender : SMS::CSmsSender {
-    using SMS::CSmsSender::FliterB;
-};
+struct Sender : SMS::CSmsSender { using SMS::CSmsSender::FliterB; };
 
 // FliterB appends after what the two lists hold; FliterA, by the number
 // only, shows in the sends above.

@@ -93,10 +93,7 @@ TEST(SendSettings, SendFinishedIsSafeToReadWhileTheSenderSetsIt) {
     ASSERT_EQ(shared, Settings::ms_pInstance);
     shared->sendFinished = false;
     int sent = 0;
-    std::thread sender([&] {
-        sent = 17;  // published by raising the flag
-        shared->sendFinished = true;
-    });
+    std::thread sender([&] { sent = 17, shared->sendFinished = true; });  // published by the flag
     Settings snapshot = *shared;
     while (!snapshot.sendFinished) snapshot = *shared;
     EXPECT_EQ(sent, 17);
