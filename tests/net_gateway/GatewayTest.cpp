@@ -77,8 +77,7 @@ TEST(EmbeddedGateway, AppliesRulesInOrder) {
         std::string lastError;
         for (const Dmg::QueueData& packet : c.packets) {
             const SMS::NET::CNetSendResultB result = gateway.send(packet);
-            codes.push_back(result.code);
-            lastError = result.errorText;
+            codes.push_back(result.code), lastError = result.errorText;
         }
         EXPECT_EQ(codes, c.codes);
         EXPECT_EQ(lastError, c.lastError);
@@ -90,8 +89,7 @@ TEST(EmbeddedGateway, AppliesRulesInOrder) {
 }
 
 TEST(EmbeddedGateway, KeepsAcceptedMessagesPerKind) {
-    using SMS::NET::CNetTimerSendA;
-    using SMS::NET::CNetTimerSendB;
+    using SMS::NET::CNetTimerSendA, SMS::NET::CNetTimerSendB;
     CEmbeddedGateway gateway;
     gateway.setRefusedPrefix("189");
     ASSERT_EQ(gateway.send(packA({"13800138000", "13900139000"}, "通知", 11)).code, 0);
@@ -147,8 +145,7 @@ TEST(NetInterfaceMag, SendsFromTwoThreadsWhileRulesChange) {
         }
     });
     std::thread a(sender, "13900139000"), b(sender, "13100131000");
-    a.join();
-    b.join();
+    a.join(), b.join();
     sending = false;
     configurer.join();
     EXPECT_EQ(gateway->acceptedPackets() + gateway->refusedPackets(), 2u * kPerThread);
@@ -158,8 +155,7 @@ TEST(NetInterfaceMag, SendsFromTwoThreadsWhileRulesChange) {
     const auto fresh = std::dynamic_pointer_cast<CEmbeddedGateway>(mag->gateway());
     ASSERT_TRUE(fresh != nullptr && fresh != gateway);
     SMS::NET::CNetLogResult terms;
-    terms.packSize = 5;
-    fresh->setLoginResult(terms);
+    terms.packSize = 5, fresh->setLoginResult(terms);
     EXPECT_EQ(mag->login("li", "pw").packSize, 5);
 }
 

@@ -168,9 +168,8 @@ TEST_F(PipelineTest, LimitsBalanceRefusalsAndQueueFailures) {
     const std::string tooMany = "发送短信条数超过系统最大限制！";
     const std::string failed = "写入发送队列失败，请稍后重试！";
     const std::string logged = "writeSendLog(id,ex,发送3条信息,信息含有12个字(不含个性信息))";
-    const auto stored = [](const std::string& log) {
-        return Calls{log, kOpen, "writeQueue(2)", "close()"};
-    };
+    const std::string written = "writeQueue(2)";
+    const auto stored = [&](std::string s) { return Calls{s, kOpen, written, "close()"}; };
     const struct {
         // steps of progress; 0: no recipient, 1: a reject word in the text
         int steps, timed, ownTexts, maxSend, maxTimed, remaining;
@@ -178,21 +177,20 @@ TEST_F(PipelineTest, LimitsBalanceRefusalsAndQueueFailures) {
         std::string error;     // empty: accepted
         Calls tail;            // store calls after the test numbers' store
     } rows[] = {
-        {0, false, false, 9, 9, 9, 1, 1, -1, "请选择需要发送的手机号码", {}},
-        {1, false, false, 9, 9, 9, 1, 1, -1,
+        {0, 0, 0, 9, 9, 9, 1, 1, -1, "请选择需要发送的手机号码", {}},
+        {1, 0, 0, 9, 9, 9, 1, 1, -1,
          "此内容含有运营商屏蔽的字符[开会]！请查正后再次进行发送！请严格尊守国家相关法律法规，"
          "否则造成的一切后里，均将承担全部责任！", {}},
-        {3, false, false, 5, 9, 9, 1, 1, -1, tooMany, {}},
-        {3, true, false, 9, 5, 9, 1, 1, -1, tooMany, {}},
-        {3, false, false, 6, 6, 5, 1, 1, -1, "短信剩余条数不足！", {}},
-        {6, false, false, 6, 0, 6, 1, 1, -1, "", stored(logged)},
-        {6, true, false, 0, 6, 6, 1, 1, -1, "", stored("writeSendLog(id,ex,发送3条定时信息)")},
-        {6, false, true, 3, 0, 3, 1, 1, -1, "", stored("writeSendLog(id,ex,发送3条信息)")},
-        {5, false, false, 6, 6, 6, 0, 1, -1, failed, {logged, kOpen}},
-        {5, false, false, 6, 6, 6, 1, 0, -1, failed,  // all ids, but a failure
-         {logged, kOpen, "writeQueue(2)", "delQueue(2)", "close()"}},
-        {5, false, false, 6, 6, 6, 1, 1, 1, failed,  // too few ids
-         {logged, kOpen, "writeQueue(2)", "delQueue(1)", "close()"}},
+        {3, 0, 0, 5, 9, 9, 1, 1, -1, tooMany, {}},
+        {3, 1, 0, 9, 5, 9, 1, 1, -1, tooMany, {}},
+        {3, 0, 0, 6, 6, 5, 1, 1, -1, "短信剩余条数不足！", {}},
+        {6, 0, 0, 6, 0, 6, 1, 1, -1, "", stored(logged)},
+        {6, 1, 0, 0, 6, 6, 1, 1, -1, "", stored("writeSendLog(id,ex,发送3条定时信息)")},
+        {6, 0, 1, 3, 0, 3, 1, 1, -1, "", stored("writeSendLog(id,ex,发送3条信息)")},
+        {5, 0, 0, 6, 6, 6, 0, 1, -1, failed, {logged, kOpen}},
+        // all ids, but a failure; too few ids
+        {5, 0, 0, 6, 6, 6, 1, 0, -1, failed, {logged, kOpen, written, "delQueue(2)", "close()"}},
+        {5, 0, 0, 6, 6, 6, 1, 1, 1, failed, {logged, kOpen, written, "delQueue(1)", "close()"}},
     };
     settings.packSize = settings.timedPackSize = 2;
     for (const auto& row : rows) {
@@ -231,12 +229,12 @@ TEST(Filters, FliterBDecidesByPhoneListCheckStateAndOwnText) {
         std::string phone, text;
         int state, sent, wordTests;
     } rows[] = {
-        {"13900000000", "ok", 1, false, 0},      // listed number
-        {"13800000001", "坏词", 0, false, 1},    // untested, reject word
-        {"13800000002", "", 0, false, 1},        // untested, empty
-        {"13800000003", "ok", 0, true, 1},       // untested, clean
-        {"13800000004", "ok", -1, false, 0},     // refused by the composition
-        {"13800000005", "坏词", 1, true, 0},     // clean, not tested again
+        {"13900000000", "ok", 1, 0, 0},      // listed number
+        {"13800000001", "坏词", 0, 0, 1},    // untested, reject word
+        {"13800000002", "", 0, 0, 1},        // untested, empty
+        {"13800000003", "ok", 0, 1, 1},       // untested, clean
+        {"13800000004", "ok", -1, 0, 0},     // refused by the composition
+        {"13800000005", "坏词", 1, 1, 0},     // clean, not tested again
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.phone);

@@ -31,8 +31,7 @@ std::vector<int> fields(const Settings& s) {
 
 TEST(SendSettings, TakesTheLoginAndRefusesValuesBelowOne) {
     Settings s;
-    s.sendFinished = true;
-    s.onSendPrepared = [] {};
+    s.sendFinished = true, s.onSendPrepared = [] {};
     s.setNetConfigData(distinctLogin(), SMS::NET::CNetConfigData());
     const std::vector<int> taken = fields(s);
     EXPECT_EQ(taken,
