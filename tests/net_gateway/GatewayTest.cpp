@@ -43,9 +43,8 @@ Dmg::QueueData packB(const Phones& phones, const Phones& texts) {
 // Outage first, then malformed packets, then the every-n-th count (which
 // restarts when set), then the refused prefix.
 TEST(EmbeddedGateway, AppliesRulesInOrder) {
-    const Dmg::QueueData ok = packA({"13800138000"}, "hi");
+    const Dmg::QueueData ok = packA({"13800138000"}, "hi"), nobody = packA({}, "x");
     const Dmg::QueueData unicom = packA({"13800138000", "13012345678"}, "hi");
-    const Dmg::QueueData nobody = packA({}, "x");
     Dmg::QueueData asB = ok, asTA = ok, garbage;
     asB.commonMsg = 0, asTA.timerFlag = 1, garbage.commonMsg = 1;
     const struct {

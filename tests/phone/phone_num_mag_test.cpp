@@ -58,7 +58,7 @@ TEST_F(PhoneNumMagTest, DefaultListsFromAnEmptyOrMissingStore) {
 TEST_F(PhoneNumMagTest, EachCarrierFallsBackOnItsOwn) {
     store.mobile = {{"147", "1349", "13", ""}, 4};  // only three digits can match
     store.unicom = {{"186"}, -1};                   // appended, but the count says none
-    store.telecom = {{}, 0};
+    // telecom: the default answer, nothing and 0
     const SMS::CPhoneNumMag mag;
     EXPECT_EQ(store.calls, (Strings{"mobile", "unicom", "telecom"}));
     expectAll(mag, {

@@ -157,9 +157,8 @@ TEST_F(PackTest, PacketObjectsAndSegments) {
     std::vector<Element> elements = send(kTB, 5, 1);
     for (std::size_t i = 0; i < phones.size(); ++i) elements[i].phone = phones[i];
     elements[4].message = "a";
-    settings.mobileCharsPerSms = 2, settings.unicomCharsPerSms = 1;
-    settings.telecomCharsPerSms = 3, settings.phsCharsPerSms = 1;
-    settings.firstPackSize = settings.timedPackSize = 300;
+    settings.mobileCharsPerSms = 2, settings.unicomCharsPerSms = settings.phsCharsPerSms = 1;
+    settings.telecomCharsPerSms = 3, settings.firstPackSize = settings.timedPackSize = 300;
     Packets packets = pack(elements);
     ASSERT_EQ(packets.size(), 1u);
     SMS::NET::CNetTimerSendB parsed;

@@ -108,8 +108,7 @@ struct PipelineTest : ::testing::Test {
     void SetUp() override {
         settings.packSize = settings.timedPackSize = 70;
         settings.maxSendCount = settings.maxTimedSendCount = settings.remainingSms = 1000;
-        settings.filterContent = 1;
-        settings.sendFinished = true;
+        settings.filterContent = 1, settings.sendFinished = true;
         settings.onSendPrepared = [this] { ++prepared; };
         settings.onPacketsQueued = [this](std::vector<Dmg::QueueData>& p) { queued = p; };
         user.senderId = "id", user.senderExtra = "ex", user.userDir = "/u";
@@ -239,8 +238,7 @@ TEST(Filters, FliterBDecidesByPhoneListCheckStateAndOwnText) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.phone);
         Stores stores;
-        stores.phones.listed = {"13900000000"};
-        stores.words.word = "坏词";
+        stores.phones.listed = {"13900000000"}, stores.words.word = "坏词";
         Elements e(1), sent(1), rejected(1);
         e[0].phone = row.phone, e[0].message = row.text, e[0].checkState = row.state;
         Sender().FliterB(e, sent, rejected);

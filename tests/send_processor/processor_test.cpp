@@ -74,8 +74,7 @@ TEST(Recipients, ContactsTextsLeadingFlagsAndDeletion) {
     // Regression: a literal text once bound to the leading-flag overload.
     p.addPhone("18912345678", "你好", false, id);
     EXPECT_EQ(state(p), "0120 13012345678:+c 18912345678:+l 18912345678:你好");
-    p.setPhoneMsg("18912345678", "新");
-    p.setPhone("18912345678", contact("李四", "18912345678"));
+    p.setPhoneMsg("18912345678", "新"), p.setPhone("18912345678", contact("李四", "18912345678"));
     EXPECT_EQ(state(p), "0120 13012345678:+c 18912345678:新+c+l 18912345678:新+c");
     // Deletion matches number and id, and classifies the number again: once
     // 139 moves to China Unicom, the Unicom counter is the one lowered.
@@ -167,8 +166,7 @@ TEST_F(Composition, ElementFields) {
     SMS::CUserInfo::instance()->senderId = "用户";
     p.addPhone("13912345678", true, true, id);
     const Dmg::CSmsData when(2026, 12, 6, 8, 5);
-    p.setTimer(when);
-    p.setTimerMsg(false);
+    p.setTimer(when), p.setTimerMsg(false);
     Elements e(1);  // appended to, not replaced
     ASSERT_EQ(p.getSendQueue(e, true), 1);
     std::string seen;
@@ -221,7 +219,8 @@ TEST(UrlCodec, EveryByteRoundTripAndCorners) {
     EXPECT_EQ(std::string(empty.get()) + std::to_string(length), "0");
     EXPECT_EQ(CSmsMsgProcessor::urlencode("abc", 0x7FFFFFFF, &length), nullptr);
     char buffer[] = "+x";
-    EXPECT_EQ(CSmsMsgProcessor::urldecode(buffer, -1) + buffer[0], 0);
+    EXPECT_EQ(CSmsMsgProcessor::urldecode(buffer, -1), 0);
+    EXPECT_EQ(buffer[0], '\0');
     EXPECT_EQ(CSmsMsgProcessor::urldecode(nullptr, 4), 0);
 }
 
