@@ -69,15 +69,14 @@ TEST_F(SendMsgTest, ExpandsStripsAndListsValues) {
     });
     contact.addPropetyAndValue("名字", "<姓名>/<号码>");  // later fields only
     expectRows({{"[<姓名>]", "1 [<姓名>/13800138000]|[]|<姓名>/<号码>"}});
-    contact.addPropetyAndValue("名字", "");
-    usePersonal({kCompany, kName});  // a changed choice applies from the next call
+    // A changed choice applies from the next call.
+    contact.addPropetyAndValue("名字", ""), usePersonal({kCompany, kName});
     expectRows({{"x<姓名>y<公司>", "1 xy|xy||"}});
     // Regression: an unreadable value left "<姓名>" in the text to be sent
     // while the expansion reported success.
     std::string& property = CFriendSet::inistance()->m_labelToProperty.at("姓名");
     const std::string saved = property;
-    property = "没有这个属性";
-    usePersonal({kName, kNumber});
+    property = "没有这个属性", usePersonal({kName, kNumber});
     expectRows({{"<姓名><号码><姓名>", "-1 <姓名>13800138000<姓名>||13800138000"},
                 {"<号码>", "1 13800138000||13800138000"}});
     property = saved;
