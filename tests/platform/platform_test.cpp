@@ -22,7 +22,7 @@ using Platform::NamedEvent;
 using Result = NamedEvent::WaitResult;
 using std::chrono::milliseconds;
 
-TEST(NamedEvent, SharesStateByNameAndUnnamedIsPrivate) {
+TEST(NamedEvent, SharedByNameUnnamedPrivateInitialSignalConsumed) {
     NamedEvent a("platform-test-a", false, false);
     NamedEvent sameName("platform-test-a", false, false);
     NamedEvent unnamed("", false, false), otherUnnamed("", false, false);
@@ -32,9 +32,7 @@ TEST(NamedEvent, SharesStateByNameAndUnnamedIsPrivate) {
     EXPECT_EQ(sameName.wait(0), Result::Signalled);
     EXPECT_EQ(a.wait(0), Result::TimedOut)
         << "the wait through the shared name should have consumed it";
-}
-
-TEST(NamedEvent, AutoResetWaitConsumesInitialSignalThenTimesOutNoEarlier) {
+    // An initial signal is consumed by the first wait; the next times out, no earlier.
     NamedEvent event("", false, true);
     EXPECT_EQ(event.wait(NamedEvent::kInfinite), Result::Signalled);
     const auto start = std::chrono::steady_clock::now();
@@ -176,15 +174,15 @@ TEST(CodePage, RoundTripsAllDirections) {
         SCOPED_TRACE(t.utf8);
         expectRoundTrips(t);
     }
+    // clang-format off
+    const Text unit = {"\xd5\xfd\xd4\xda" "a\x80", L"\u6b63\u5728a\u20ac",
+                       "\xe6\xad\xa3\xe5\x9c\xa8" "a\xe2\x82\xac"};
+    // clang-format on
     Text large;
-    while (large.gbk.size() < (1u << 20)) {
-        large.gbk +=
-            "\xd5\xfd\xd4\xda"
-            "a\x80";
-        large.wide += L"\u6b63\u5728a\u20ac";
-        large.utf8 +=
-            "\xe6\xad\xa3\xe5\x9c\xa8"
-            "a\xe2\x82\xac";
+    for (int i = 0; i < (1 << 20) / 6; ++i) {
+        large.gbk += unit.gbk;
+        large.wide += unit.wide;
+        large.utf8 += unit.utf8;
     }
     expectRoundTrips(large);
 }
@@ -193,14 +191,12 @@ TEST(CodePage, RejectsInvalidOrUnencodableInputWithEmptyOutput) {
     // GBK: lead byte at the end, trail byte out of range, 0xff.
     // UTF-8: overlong, truncated, lone continuation, emoji (not in GBK), the
     // private-use code after the last user-defined one.
-    const std::pair<bool, std::string> cases[] = {{true, "ok\xd5"},
-                                                  {true, "\xd5\x7f"},
-                                                  {true, "a\xff"},
-                                                  {false, "\xc0\xaf"},
-                                                  {false, "\xe6\xad"},
-                                                  {false, "a\x80"},
-                                                  {false, "a\xf0\x9f\x98\x80"},
-                                                  {false, "\xee\x9d\xa6"}};
+    // clang-format off
+    const std::pair<bool, std::string> cases[] = {
+        {true, "ok\xd5"}, {true, "\xd5\x7f"}, {true, "a\xff"}, {false, "\xc0\xaf"},
+        {false, "\xe6\xad"}, {false, "a\x80"}, {false, "a\xf0\x9f\x98\x80"},
+        {false, "\xee\x9d\xa6"}};
+    // clang-format on
     for (const auto& [fromGbk, in] : cases) {
         SCOPED_TRACE(in);
         std::string out = "stale";
