@@ -1,6 +1,6 @@
 // A recording model of SQu.dll and HLog.dll behind the two stores of the
-// background threads, a scripted gateway that can hold a packet, and a
-// fixture that owns the service, works in a folder of its own and restores
+// background threads, a scripted gateway that can hold a packet, and
+// fixtures that own the service, work in a folder of their own and restore
 // the shared singletons afterwards.
 #pragma once
 
@@ -9,8 +9,8 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <functional>
+#include <future>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -39,6 +39,12 @@ inline Ids sorted(Ids ids) {
     return ids;
 }
 
+inline Ids idsOf(const std::vector<Dmg::QueueData>& records) {
+    Ids ids;
+    for (const auto& r : records) ids.push_back(r.recordId);
+    return ids;
+}
+
 inline Ids range(int first, int last) {
     Ids ids;
     for (int id = first; id <= last; ++id) ids.push_back(id);
@@ -56,29 +62,16 @@ bool waitUntil(Done done, std::chrono::milliseconds limit = std::chrono::seconds
     return true;
 }
 
-// A gate one thread waits at until another opens it.
+// A gate one thread passes once, waiting there until another opens it.
 class Gate {
 public:
-    void open() {
-        const std::lock_guard<std::mutex> g(mutex_);
-        open_ = true;
-        changed_.notify_all();
-    }
-    void pass() {
-        std::unique_lock<std::mutex> g(mutex_);
-        reached_ = true;
-        changed_.notify_all();
-        changed_.wait(g, [this] { return open_; });
-    }
-    bool reached(std::chrono::milliseconds limit = std::chrono::seconds(30)) {
-        std::unique_lock<std::mutex> g(mutex_);
-        return changed_.wait_for(g, limit, [this] { return reached_; });
-    }
+    void pass() { reached_.set_value(), opened_.wait(); }
+    void open() { open_.set_value(); }
+    bool reached() { return arrived_.wait_for(std::chrono::seconds(30)) == std::future_status::ready; }
 
 private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    bool open_ = false, reached_ = false;
+    std::promise<void> reached_, open_;
+    std::future<void> arrived_ = reached_.get_future(), opened_ = open_.get_future();
 };
 
 // Packet statuses stored by the sender and the rows the log thread moved.
@@ -91,7 +84,7 @@ struct QueueModel {
     Ids history;                                 // moved record ids
     bool historyFails = false;
     int writeLogCalls = 0;
-    int opens = 0, closes = 0;
+    std::atomic<int> opens{0}, closes{0};
     // Called by getAllSendData with its answer, outside the model's lock.
     std::function<void(const Ids&)> onRead;
 
@@ -105,8 +98,8 @@ struct QueueModel {
 class FakeSendQueue : public Dmg::CSendQueueSerialize {
 public:
     explicit FakeSendQueue(QueueModel& m) : m_(m) {}
-    int initialize(const std::string&, const std::string&) override { return count(m_.opens); }
-    int close() override { return count(m_.closes); }
+    int initialize(const std::string&, const std::string&) override { return ++m_.opens, 1; }
+    int close() override { return ++m_.closes, 1; }
     int modifyStatus(const int& id, const int& status) override {
         const std::lock_guard<std::mutex> g(m_.mutex);
         if (m_.failStatus.count(id) != 0) return ++m_.failedStatusCalls, 0;
@@ -119,10 +112,6 @@ public:
     }
 
 private:
-    int count(int& n) {
-        const std::lock_guard<std::mutex> g(m_.mutex);
-        return ++n, 1;
-    }
     QueueModel& m_;
 };
 
@@ -151,28 +140,27 @@ public:
         const std::lock_guard<std::mutex> g(m_.mutex);
         ++m_.writeLogCalls;
         if (m_.historyFails) return 0;
-        for (const auto& r : records) written_.insert(r.recordId), m_.history.push_back(r.recordId);
+        for (const auto& r : records) m_.history.push_back(r.recordId);
         return 1;
     }
     // Deletes only rows whose history row was written, as the real store does.
     int deleteSendData(const Ids& ids) override {
         const std::lock_guard<std::mutex> g(m_.mutex);
         for (int id : ids) {
-            if (written_.count(id) != 0) m_.finishedRows.erase(id);
+            if (std::count(m_.history.begin(), m_.history.end(), id) != 0) m_.finishedRows.erase(id);
         }
         return 1;
     }
 
 private:
     QueueModel& m_;
-    std::set<int> written_;
 };
 
 // Refuses the record ids in `refused` (error text "refused <id>"); holds the
 // packet `holdId` at `hold` until the gate is opened.
 class ScriptedGateway : public SMS::NET::IGateway {
 public:
-    explicit ScriptedGateway(std::set<int> refused = {}, int holdId = 0)
+    explicit ScriptedGateway(std::set<int> refused = {}, int holdId = -1)
         : refused_(std::move(refused)), holdId_(holdId) {}
     SMS::NET::CNetSendResultB send(const Dmg::QueueData& p) override {
         if (p.recordId == holdId_) hold.pass();
@@ -223,9 +211,11 @@ inline bool waitIdle(CSendQueueService& service, std::chrono::seconds limit = st
     return waitUntil([&] { return !service.isSendThreadActive() && !service.logThreadRunning(); }, limit);
 }
 
-class QueueTest : public ::testing::Test {
+// Owns the service, works in a folder of its own, records the callbacks of
+// the sending thread and restores the shared singletons afterwards.
+class QueueBase : public ::testing::Test {
 protected:
-    QueueTest() {
+    QueueBase() {
         SMS::CUserInfo::instance()->userDir = dir.path();
         settings.packetPauseMs = 0;
         settings.sendFinished = false;
@@ -241,7 +231,7 @@ protected:
         };
         settings.onSendAborted = [this] { ++aborted; };
     }
-    ~QueueTest() override {
+    ~QueueBase() override {
         service.reset();
         SMS::setQueueHook(nullptr);
         SMS::CSmsSendLoadMag::instance()->ClearAll();
@@ -252,7 +242,7 @@ protected:
         const std::lock_guard<std::mutex> g(doneMutex);
         return done;
     }
-    std::shared_ptr<ScriptedGateway> useGateway(std::set<int> refused = {}, int holdId = 0) {
+    std::shared_ptr<ScriptedGateway> useGateway(std::set<int> refused = {}, int holdId = -1) {
         auto g = std::make_shared<ScriptedGateway>(std::move(refused), holdId);
         SMS::NET::CNetInterfaceMag::instance()->setGateway(g);
         return g;
@@ -264,11 +254,6 @@ protected:
     fakes::TempDir dir;
     SMS::CSmsSendStartInstance& settings = *SMS::CSmsSendStartInstance::Instance();
     const SMS::CSmsSendStartInstance saved = settings;
-    QueueModel model;
-    FakeSendQueue sendStore{model};
-    FakeLogQueue logStore{model};
-    fakes::ScopedStore sendReg{"sendqueuemodifyW", &sendStore};
-    fakes::ScopedStore logReg{"logsendqueue", &logStore};
     fakes::LogCapture log;
     std::unique_ptr<CSendQueueService> service = std::make_unique<CSendQueueService>();
     std::mutex doneMutex;
@@ -277,6 +262,18 @@ protected:
     std::vector<std::string> questions;
     std::atomic<int> aborted{0};
     int stopOnFailure = 0;
+};
+
+// The same with the recording model behind the stores of both threads.
+class QueueTest : public QueueBase {
+protected:
+    ~QueueTest() override { service.reset(); }  // its threads use the stores
+
+    QueueModel model;
+    FakeSendQueue sendStore{model};
+    FakeLogQueue logStore{model};
+    fakes::ScopedStore sendReg{"sendqueuemodifyW", &sendStore};
+    fakes::ScopedStore logReg{"logsendqueue", &logStore};
 };
 
 }  // namespace queuetest

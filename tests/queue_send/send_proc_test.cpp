@@ -23,10 +23,9 @@ TEST_F(QueueTest, PacketsAreSentOrFailedAndMovedToHistory) {
     EXPECT_EQ((Ids{1, 2, 3, 4}), doneIds());
     EXPECT_EQ((std::vector<std::string>{"refused 3"}), questions);
     EXPECT_EQ(0, aborted.load());
-    EXPECT_EQ(1, log.count("写成功"));
-    EXPECT_EQ(3, log.count("写成功-通讯失败"));
-    EXPECT_EQ(1, log.count("send packet failed"));
-    EXPECT_EQ(1, log.count("LogStart Sleep9--"));
+    const std::pair<const char*, int> lines[] = {
+        {"写成功", 1}, {"写成功-通讯失败", 3}, {"send packet failed", 1}, {"LogStart Sleep9--", 1}};
+    for (const auto& [text, n] : lines) EXPECT_EQ(n, log.count(text)) << text;
     EXPECT_EQ(model.opens, model.closes);
     EXPECT_EQ((Ids{1, 2, 3, 4}), sorted(model.history));
     EXPECT_TRUE(settings.sendFinished);
