@@ -104,10 +104,9 @@ public:
         const std::lock_guard<std::mutex> g(m_.mutex);
         if (m_.failStatus.count(id) != 0) return ++m_.failedStatusCalls, 0;
         m_.statusCalls.emplace_back(id, status);
-        Dmg::QueueData row;
+        Dmg::QueueData& row = m_.finishedRows[id];
         row.recordId = id;
         row.state = status == 1 ? Dmg::QueueData::kAccepted : Dmg::QueueData::kFailed;
-        m_.finishedRows[id] = row;
         return 1;
     }
 
@@ -125,15 +124,11 @@ public:
     int closeSendQueueDB() override { return 1; }
     int closeMainDB() override { return 1; }
     int getAllSendData(std::vector<Dmg::QueueData>& records, Ids& ids) override {
-        Ids found;
-        std::function<void(const Ids&)> onRead;
-        {
-            const std::lock_guard<std::mutex> g(m_.mutex);
-            for (const auto& [id, row] : m_.finishedRows) records.push_back(row), found.push_back(id);
-            onRead = m_.onRead;
-        }
-        if (onRead) onRead(found);
-        ids.insert(ids.end(), found.begin(), found.end());
+        std::unique_lock<std::mutex> g(m_.mutex);
+        for (const auto& [id, row] : m_.finishedRows) records.push_back(row), ids.push_back(id);
+        const auto onRead = m_.onRead;
+        g.unlock();
+        if (onRead) onRead(ids);
         return 1;
     }
     int writeLog(const std::vector<Dmg::QueueData>& records) override {
@@ -157,17 +152,15 @@ private:
 };
 
 // Refuses the record ids in `refused` (error text "refused <id>"); holds the
-// packet `holdId` at `hold` until the gate is opened.
+// packet `holdId` at `hold` until the gate is opened. Set up before use.
 class ScriptedGateway : public SMS::NET::IGateway {
 public:
-    explicit ScriptedGateway(std::set<int> refused = {}, int holdId = -1)
-        : refused_(std::move(refused)), holdId_(holdId) {}
     SMS::NET::CNetSendResultB send(const Dmg::QueueData& p) override {
-        if (p.recordId == holdId_) hold.pass();
+        if (p.recordId == holdId) hold.pass();
         const std::lock_guard<std::mutex> g(mutex_);
         sent_.push_back(p.recordId);
         SMS::NET::CNetSendResultB r;
-        if (refused_.count(p.recordId)) r.code = 3, r.errorText = "refused " + std::to_string(p.recordId);
+        if (refused.count(p.recordId)) r.code = 3, r.errorText = "refused " + std::to_string(p.recordId);
         return r;
     }
     SMS::NET::CNetLogResult login(const std::string&, const std::string&) override { return {}; }
@@ -175,14 +168,22 @@ public:
         const std::lock_guard<std::mutex> g(mutex_);
         return sent_;
     }
+    std::set<int> refused;
+    int holdId = -1;
     Gate hold;
 
 private:
     std::mutex mutex_;
-    std::set<int> refused_;
-    int holdId_;
     Ids sent_;
 };
+
+// Holds the first worker thread that reaches `point` at `gate`.
+inline void holdFirst(SMS::QueuePoint point, Gate& gate) {
+    auto passes = std::make_shared<std::atomic<int>>(0);
+    SMS::setQueueHook([point, &gate, passes](SMS::QueuePoint p) {
+        if (p == point && (*passes)++ == 0) gate.pass();
+    });
+}
 
 inline Dmg::QueueData packet(int recordId, int recipients = 1, int timer = 0, int rejected = 0) {
     Dmg::QueueData p;
@@ -243,7 +244,8 @@ protected:
         return done;
     }
     std::shared_ptr<ScriptedGateway> useGateway(std::set<int> refused = {}, int holdId = -1) {
-        auto g = std::make_shared<ScriptedGateway>(std::move(refused), holdId);
+        auto g = std::make_shared<ScriptedGateway>();
+        g->refused = std::move(refused), g->holdId = holdId;
         SMS::NET::CNetInterfaceMag::instance()->setGateway(g);
         return g;
     }

@@ -1,27 +1,17 @@
 // A sending process killed at any moment loses and duplicates nothing: after
 // a fresh process has moved what is finished, every packet is once in the
 // queue or once in the history.
-#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <map>
 #include <random>
-#include <string>
-#include <vector>
 
-#include "contracts/dmg/CDataManager.h"
 #include "contracts/dmg/CHistoryLogSerialize.h"
-#include "contracts/dmg/CSendQueueSerialize.h"
 #include "contracts/net/CNetSendASend.h"
-#include "queue/CSendQueueService.h"
-#include "queue/CSmsSendLoadMag.h"
-#include "send/CSmsSendStartInstance.h"
-#include "send/CUserInfo.h"
-#include "tests/fakes/TempDir.h"
+#include "tests/queue_send/QueueFakes.h"
 
+namespace queuetest {
 namespace {
 
 const char* const kPassword = "Quenp19990812";
@@ -74,32 +64,17 @@ bool writePackets(const std::string& dir, int round) {
 
 // Sends everything waiting in the queue until killed.
 [[noreturn]] void sendUntilKilled(const std::string& dir) {
-    SMS::CUserInfo::instance()->userDir = dir;
-    auto& settings = *SMS::CSmsSendStartInstance::Instance();
-    settings.packetPauseMs = 0;
-    settings.onPacketDone = [](int&, int&) {};
-    settings.onFirstSendFailure = [](std::string&) { return 0; };
-    settings.onSendAborted = [] {};
     std::vector<Dmg::QueueData> waiting;
     withQueue(dir, [&](auto& q) { return q.loadAllQueue(waiting), true; });
-    CSendQueueService service;
-    SMS::CSmsSendLoadMag::instance()->addSendQueue(waiting);
+    addSendQueue(waiting);
     for (;;) ::pause();
 }
 
 // Lets a fresh log thread move every finished packet, then checks that each
 // label written so far is once in the queue or the history.
-bool drainAndCheck(const std::string& dir, int labels) {
-    SMS::CUserInfo::instance()->userDir = dir;
-    {
-        CSendQueueService service;
-        SMS::CSmsSendLoadMag::instance()->setFinished();  // no sender: the log thread ends when done
-        service.WriteSendLog();
-        for (int ms = 0; service.logThreadRunning(); ++ms) {
-            if (ms == 60000) return false;
-            ::usleep(1000);
-        }
-    }
+bool drainAndCheck(const std::string& dir, CSendQueueService& service, int labels) {
+    SMS::CSmsSendLoadMag::instance()->setFinished();  // no sender: the log thread ends when done
+    if (service.WriteSendLog() != 1 || !waitIdle(service)) return false;
     std::vector<Dmg::QueueData> queued;
     std::vector<Dmg::CHistoryMsg> history;
     withQueue(dir, [&](auto& q) { return q.loadAllQueue(queued), true; });
@@ -111,8 +86,11 @@ bool drainAndCheck(const std::string& dir, int labels) {
            std::all_of(seen.begin(), seen.end(), [](const auto& s) { return s.second == 1; });
 }
 
-TEST(SendCrash, KilledSenderLosesAndDuplicatesNothing) {
-    const fakes::TempDir dir;
+// The children inherit the fixture's callbacks and idle service: the parent
+// starts no thread.
+class SendCrash : public QueueBase {};
+
+TEST_F(SendCrash, KilledSenderLosesAndDuplicatesNothing) {
     const std::string d = dir.path();
     // The parent derives the file keys once; the children inherit them.
     ASSERT_EQ(data().openUserData(d), 1);
@@ -125,8 +103,10 @@ TEST(SendCrash, KilledSenderLosesAndDuplicatesNothing) {
         ::usleep(static_cast<useconds_t>(rng() % 150000));
         ::kill(sender, SIGKILL);
         ::waitpid(sender, nullptr, 0);
-        ASSERT_TRUE(succeeded(spawn(d, [&] { return drainAndCheck(d, (round + 1) * kPackets); })));
+        const int labels = (round + 1) * kPackets;
+        ASSERT_TRUE(succeeded(spawn(d, [&] { return drainAndCheck(d, *service, labels); })));
     }
 }
 
 }  // namespace
+}  // namespace queuetest

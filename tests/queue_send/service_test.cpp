@@ -78,10 +78,7 @@ TEST_F(QueueTest, AddSendQueueReturnsAtOnceWhileALongSendRuns) {
 // new run is not marked finished and the next add does not wait.
 TEST_F(QueueTest, SendAddedWhileTheSenderReturnsIsSentByANewOne) {
     Gate leaving;
-    std::atomic<int> passes{0};
-    SMS::setQueueHook([&](SMS::QueuePoint p) {
-        if (p == SMS::QueuePoint::SenderReturning && passes++ == 0) leaving.pass();
-    });
+    holdFirst(SMS::QueuePoint::SenderReturning, leaving);
     auto gateway = useGateway({}, 2);
     addSendQueue({packet(1)});
     ASSERT_TRUE(leaving.reached());
@@ -104,10 +101,7 @@ TEST_F(QueueTest, SendAddedWhileTheSenderReturnsIsSentByANewOne) {
 // new sender, instead of being left to a sender that is leaving.
 TEST_F(QueueTest, SendAddedWhileTheSenderDecidesToEndIsSent) {
     Gate deciding;
-    std::atomic<int> passes{0};
-    SMS::setQueueHook([&](SMS::QueuePoint p) {
-        if (p == SMS::QueuePoint::SenderEnding && passes++ == 0) deciding.pass();
-    });
+    holdFirst(SMS::QueuePoint::SenderEnding, deciding);
     useGateway();
     addSendQueue({packet(1)});
     ASSERT_TRUE(deciding.reached());

@@ -65,25 +65,23 @@ TEST_F(QueueViewFake, LoadsWaitingPacketsAndDeletesEveryId) {
 TEST(QueueViewLogs, PagesWithoutWrappingRound) {
     SMS::CSmsSendQueueMag view;
     for (int i = 0; i < 15; ++i) view.addLog(packet(i));
-    SMS::CSmsSendQueueMag empty;
     const struct {
-        SMS::CSmsSendQueueMag* view;
         int page, pageSize, result;
         Ids appended;
     } cases[] = {
-        {&view, 0, 10, 1, range(0, 9)},  // a full page that is not the last
-        {&view, 1, 10, 1, range(10, 14)},
-        {&view, 2, 10, 0, {}},
-        {&empty, 0, 10, 0, {}},
-        {&view, -1, 10, 0, {}},
+        {0, 10, 1, range(0, 9)},  // a full page that is not the last
+        {1, 10, 1, range(10, 14)},
+        {2, 10, 0, {}},
+        {1, 15, 0, {}},  // starts right after the last record
+        {-1, 10, 0, {}},
         // 429496730 * 10 is 2^32 + 4: a 32-bit product would be page 4..13.
-        {&view, 429496730, 10, 0, {}},
-        {&view, INT_MAX, INT_MAX, 0, {}},
+        {429496730, 10, 0, {}},
+        {INT_MAX, INT_MAX, 0, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE("page " + std::to_string(c.page) + " size " + std::to_string(c.pageSize));
         std::vector<Dmg::QueueData> out = {packet(-7)};  // kept: the page is appended
-        EXPECT_EQ(c.result, c.view->getLogs(c.page, c.pageSize, out));
+        EXPECT_EQ(c.result, view.getLogs(c.page, c.pageSize, out));
         Ids expected = {-7};
         expected.insert(expected.end(), c.appended.begin(), c.appended.end());
         EXPECT_EQ(expected, idsOf(out));
