@@ -151,6 +151,22 @@ private:
     QueueModel& m_;
 };
 
+// A store of the caller's queue view: records its calls, loads `stored`.
+struct RecordingQueue : Dmg::CSendQueueSerialize {
+    std::vector<std::string> calls;
+    std::vector<Dmg::QueueData> stored;
+    Ids deleted;
+    int initialize(const std::string& path, const std::string& password) override {
+        return calls.push_back("initialize(" + path + "," + password + ")"), 1;
+    }
+    int close() override { return calls.push_back("close"), 1; }
+    int loadAllQueue(std::vector<Dmg::QueueData>& out) override {
+        out.insert(out.end(), stored.begin(), stored.end());
+        return calls.push_back("loadAllQueue"), 1;
+    }
+    int delQueue(const Ids& ids) override { return deleted = ids, calls.push_back("delQueue"), 1; }
+};
+
 // Refuses the record ids in `refused` (error text "refused <id>"); holds the
 // packet `holdId` at `hold` until the gate is opened. Set up before use.
 class ScriptedGateway : public SMS::NET::IGateway {

@@ -1,10 +1,6 @@
 // The sending procedure against the recording stores and a scripted gateway.
-#include "tests/queue_send/QueueFakes.h"
-
-#include <algorithm>
-#include <future>
-
 #include "queue/CSmsSendQueueMag.h"
+#include "tests/queue_send/QueueFakes.h"
 
 namespace queuetest {
 namespace {
@@ -73,12 +69,9 @@ TEST_F(QueueTest, StopCutsThePauseShortAndSendQueueDataResumes) {
 TEST_F(QueueTest, UnwritableStatusIsKeptAndWrittenLater) {
     auto gateway = useGateway();
     model.failStatus = {2};
-    struct ViewStore : Dmg::CSendQueueSerialize {
-        int initialize(const std::string&, const std::string&) override { return 1; }
-        int close() override { return 1; }
-        int loadAllQueue(std::vector<Dmg::QueueData>& out) override { return out.push_back(packet(2)), 1; }
-    } viewStore;
-    fakes::ScopedStore viewReg("sendqueuemodify", &viewStore);
+    RecordingQueue viewStore;
+    viewStore.stored = {packet(2)};
+    const fakes::ScopedStore viewReg("sendqueuemodify", &viewStore);
     addSendQueue(packets(1, 3));
     ASSERT_TRUE(allDone(3));
     ASSERT_TRUE(waitUntil([&] { return model.get(model.failedStatusCalls) >= 5; }));

@@ -9,41 +9,20 @@
 namespace queuetest {
 namespace {
 
-using Texts = std::vector<std::string>;
 const char* const kPassword = "Quenp19990812";
-
-// Records the store calls of the view and answers loads from `stored`.
-struct RecordingQueue : Dmg::CSendQueueSerialize {
-    Texts calls;
-    std::vector<Dmg::QueueData> stored;
-    Ids deleted;
-    int initialize(const std::string& path, const std::string& password) override {
-        return calls.push_back("initialize(" + path + "," + password + ")"), 1;
-    }
-    int close() override { return calls.push_back("close"), 1; }
-    int loadAllQueue(std::vector<Dmg::QueueData>& out) override {
-        out.insert(out.end(), stored.begin(), stored.end());
-        return calls.push_back("loadAllQueue"), 1;
-    }
-    int delQueue(const Ids& ids) override { return deleted = ids, calls.push_back("delQueue"), 1; }
-};
-
-class QueueViewFake : public ::testing::Test {
-protected:
-    void SetUp() override { SMS::CUserInfo::instance()->userDir = "/users/u1"; }
-    Ids listed() {
-        std::vector<Dmg::QueueData> out;
-        view.getAllSendQueue(out);
-        return idsOf(out);
-    }
-    RecordingQueue store;
-    fakes::ScopedStore scoped{"sendqueuemodify", &store};
-    SMS::CSmsSendQueueMag view;
-};
 
 // Loading keeps the waiting packets in store order; deleting counts the
 // recipients of the listed packets and passes every id to the store.
-TEST_F(QueueViewFake, LoadsWaitingPacketsAndDeletesEveryId) {
+TEST(QueueViewFake, LoadsWaitingPacketsAndDeletesEveryId) {
+    SMS::CUserInfo::instance()->userDir = "/users/u1";
+    RecordingQueue store;
+    const fakes::ScopedStore scoped("sendqueuemodify", &store);
+    SMS::CSmsSendQueueMag view;
+    const auto listed = [&view] {
+        std::vector<Dmg::QueueData> out;
+        view.getAllSendQueue(out);
+        return idsOf(out);
+    };
     store.stored = {packet(1, 2), packet(2), packet(3, 4), packet(4), packet(5, 8)};
     store.stored[1].state = Dmg::QueueData::kAccepted;
     store.stored[3].state = Dmg::QueueData::kFailed;
@@ -56,7 +35,8 @@ TEST_F(QueueViewFake, LoadsWaitingPacketsAndDeletesEveryId) {
     EXPECT_EQ(Ids{1}, listed());
     EXPECT_EQ((Ids{3, 5, 9}), store.deleted);
     const std::string open = "initialize(/users/u1/SQu.dll,Quenp19990812)";
-    EXPECT_EQ((Texts{open, "loadAllQueue", "close", open, "delQueue", "close"}), store.calls);
+    EXPECT_EQ((std::vector<std::string>{open, "loadAllQueue", "close", open, "delQueue", "close"}),
+              store.calls);
     Dmg::QueueData untouched = packet(42);
     EXPECT_EQ(0, view.getSendQueue(3, untouched));
     EXPECT_EQ(42, untouched.recordId);
@@ -113,11 +93,9 @@ TEST_F(QueueViewRegression, DeletedPacketsDuringASend) {
     ASSERT_TRUE(waitIdle(*service));
     EXPECT_EQ((Ids{ids[0], ids[1]}), gateway->sent());
     EXPECT_EQ(1, log.count("发送队列: 数据包 " + std::to_string(ids[0]) + " 已在发送中, 未删除"));
-    std::vector<Dmg::QueueData> left;
-    queue.initialize(dir.file("SQu.dll"), kPassword);
-    queue.loadAllQueue(left);
-    queue.close();
-    EXPECT_TRUE(left.empty());
+    SMS::CSmsSendQueueMag left;
+    left.loadSendMsg();
+    EXPECT_EQ(0, left.getMsgNum());
     std::vector<Dmg::CHistoryMsg> history;
     static_cast<Dmg::CHistoryLogSerialize*>(data.getDataSerialize("historylog"))->getAllLog(history);
     EXPECT_EQ(2u, history.size());
