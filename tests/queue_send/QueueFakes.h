@@ -82,7 +82,8 @@ struct QueueModel {
     int failedStatusCalls = 0;
     std::map<int, Dmg::QueueData> finishedRows;  // waiting to be moved
     Ids history;                                 // moved record ids
-    bool historyFails = false;
+    enum { kRefused = 1, kLost = 2 };  // writeLog fails / succeeds and keeps nothing
+    int historyFails = 0;
     int writeLogCalls = 0;
     std::atomic<int> opens{0}, closes{0};
     // Called by getAllSendData with its answer, outside the model's lock.
@@ -134,7 +135,7 @@ public:
     int writeLog(const std::vector<Dmg::QueueData>& records) override {
         const std::lock_guard<std::mutex> g(m_.mutex);
         ++m_.writeLogCalls;
-        if (m_.historyFails) return 0;
+        if (m_.historyFails != 0) return m_.historyFails == QueueModel::kLost ? 1 : 0;
         for (const auto& r : records) m_.history.push_back(r.recordId);
         return 1;
     }

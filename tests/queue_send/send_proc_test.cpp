@@ -64,29 +64,34 @@ TEST_F(QueueTest, StopCutsThePauseShortAndSendQueueDataResumes) {
     EXPECT_EQ(range(1, 51), sorted(model.history));
 }
 
-// A status that cannot be written is kept, never shown as waiting, and
-// written once the store takes it again; the packet is sent once.
+// A status that cannot be written is kept, never shown as waiting, tried
+// again before the next packet and at the end of the queue, and written once
+// the store takes it again; the packet is sent once.
 TEST_F(QueueTest, UnwritableStatusIsKeptAndWrittenLater) {
-    auto gateway = useGateway();
-    model.failStatus = {2};
+    auto gateway = useGateway({}, 3);
+    model.failStatus = {2, 5};
     RecordingQueue viewStore;
     viewStore.stored = {packet(2)};
     const fakes::ScopedStore viewReg("sendqueuemodify", &viewStore);
-    addSendQueue(packets(1, 3));
-    ASSERT_TRUE(allDone(3));
-    ASSERT_TRUE(waitUntil([&] { return model.get(model.failedStatusCalls) >= 5; }));
+    addSendQueue(packets(1, 5));
+    ASSERT_TRUE(gateway->hold.reached());
     SMS::CSmsSendQueueMag view;
     view.loadSendMsg();
     EXPECT_EQ(0, view.getMsgNum());
-    EXPECT_EQ(1, service->isSendThreadActive());  // still trying
-    {
+    const auto heal = [this](int id) {
         const std::lock_guard<std::mutex> g(model.mutex);
-        model.failStatus.clear();
-    }
+        model.failStatus.erase(id);
+    };
+    heal(2);
+    gateway->hold.open();
+    // 4 + 1 failures for 2, 4 for 5, then it is tried at the end of the queue.
+    ASSERT_TRUE(waitUntil([&] { return model.get(model.failedStatusCalls) >= 11; }));
+    EXPECT_EQ(1, service->isSendThreadActive());  // still trying
+    heal(5);
     ASSERT_TRUE(waitIdle(*service));
-    EXPECT_EQ((Calls{{1, 1}, {3, 1}, {2, 1}}), model.statusCalls);
-    EXPECT_EQ((Ids{1, 2, 3}), sorted(model.history));
-    EXPECT_EQ((Ids{1, 2, 3}), gateway->sent());
+    EXPECT_EQ((Calls{{1, 1}, {3, 1}, {2, 1}, {4, 1}, {5, 1}}), model.statusCalls);
+    EXPECT_EQ(range(1, 5), sorted(model.history));
+    EXPECT_EQ(range(1, 5), gateway->sent());
     EXPECT_TRUE(SMS::CSmsSendLoadMag::instance()->unstoredIds().empty());
 }
 
