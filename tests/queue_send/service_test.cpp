@@ -146,6 +146,8 @@ TEST_F(QueueTest, LogThreadBacksOffWhileTheHistoryFails) {
         model.writeLogCalls = 0;
         addSendQueue(packets(c.first, c.last));
         ASSERT_TRUE(allDone(c.last));
+        ASSERT_TRUE(waitUntil([&] { return !service->isSendThreadActive(); }));
+        EXPECT_EQ(1, service->isActive());  // the log thread alone
         std::this_thread::sleep_for(std::chrono::milliseconds(1500));
         {
             const std::lock_guard<std::mutex> g(model.mutex);
