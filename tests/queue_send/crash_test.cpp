@@ -74,7 +74,9 @@ bool writePackets(const std::string& dir, int round) {
 // label written so far is once in the queue or the history.
 bool drainAndCheck(const std::string& dir, CSendQueueService& service, int labels) {
     SMS::CSmsSendLoadMag::instance()->setFinished();  // no sender: the log thread ends when done
-    if (service.WriteSendLog() != 1 || !waitIdle(service)) return false;
+    const bool moved = service.WriteSendLog() == 1 && waitIdle(service);
+    service.stop();  // joins the log thread before the child exits
+    if (!moved) return false;
     std::vector<Dmg::QueueData> queued;
     std::vector<Dmg::CHistoryMsg> history;
     withQueue(dir, [&](auto& q) { return q.loadAllQueue(queued), true; });
