@@ -1,6 +1,6 @@
 // A recording model of SQu.dll and HLog.dll behind the two stores of the
-// background threads, a scripted gateway that can hold a packet, and a
-// fixture that owns the service, works in a folder of its own and restores
+// background threads, a scripted gateway that can hold a packet, and
+// fixtures that own the service, work in a folder of their own and restore
 // the shared singletons afterwards.
 #pragma once
 
@@ -9,8 +9,8 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <functional>
+#include <future>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -39,6 +39,12 @@ inline Ids sorted(Ids ids) {
     return ids;
 }
 
+inline Ids idsOf(const std::vector<Dmg::QueueData>& records) {
+    Ids ids;
+    for (const auto& r : records) ids.push_back(r.recordId);
+    return ids;
+}
+
 inline Ids range(int first, int last) {
     Ids ids;
     for (int id = first; id <= last; ++id) ids.push_back(id);
@@ -56,29 +62,16 @@ bool waitUntil(Done done, std::chrono::milliseconds limit = std::chrono::seconds
     return true;
 }
 
-// A gate one thread waits at until another opens it.
+// A gate one thread passes once, waiting there until another opens it.
 class Gate {
 public:
-    void open() {
-        const std::lock_guard<std::mutex> g(mutex_);
-        open_ = true;
-        changed_.notify_all();
-    }
-    void pass() {
-        std::unique_lock<std::mutex> g(mutex_);
-        reached_ = true;
-        changed_.notify_all();
-        changed_.wait(g, [this] { return open_; });
-    }
-    bool reached(std::chrono::milliseconds limit = std::chrono::seconds(30)) {
-        std::unique_lock<std::mutex> g(mutex_);
-        return changed_.wait_for(g, limit, [this] { return reached_; });
-    }
+    void pass() { reached_.set_value(), opened_.wait(); }
+    void open() { open_.set_value(); }
+    bool reached() { return arrived_.wait_for(std::chrono::seconds(30)) == std::future_status::ready; }
 
 private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    bool open_ = false, reached_ = false;
+    std::promise<void> reached_, open_;
+    std::future<void> arrived_ = reached_.get_future(), opened_ = open_.get_future();
 };
 
 // Packet statuses stored by the sender and the rows the log thread moved.
@@ -89,9 +82,10 @@ struct QueueModel {
     int failedStatusCalls = 0;
     std::map<int, Dmg::QueueData> finishedRows;  // waiting to be moved
     Ids history;                                 // moved record ids
-    bool historyFails = false;
+    enum { kRefused = 1, kLost = 2 };  // writeLog fails / succeeds and keeps nothing
+    int historyFails = 0;
     int writeLogCalls = 0;
-    int opens = 0, closes = 0;
+    std::atomic<int> opens{0}, closes{0};
     // Called by getAllSendData with its answer, outside the model's lock.
     std::function<void(const Ids&)> onRead;
 
@@ -105,24 +99,19 @@ struct QueueModel {
 class FakeSendQueue : public Dmg::CSendQueueSerialize {
 public:
     explicit FakeSendQueue(QueueModel& m) : m_(m) {}
-    int initialize(const std::string&, const std::string&) override { return count(m_.opens); }
-    int close() override { return count(m_.closes); }
+    int initialize(const std::string&, const std::string&) override { return ++m_.opens, 1; }
+    int close() override { return ++m_.closes, 1; }
     int modifyStatus(const int& id, const int& status) override {
         const std::lock_guard<std::mutex> g(m_.mutex);
         if (m_.failStatus.count(id) != 0) return ++m_.failedStatusCalls, 0;
         m_.statusCalls.emplace_back(id, status);
-        Dmg::QueueData row;
+        Dmg::QueueData& row = m_.finishedRows[id];
         row.recordId = id;
         row.state = status == 1 ? Dmg::QueueData::kAccepted : Dmg::QueueData::kFailed;
-        m_.finishedRows[id] = row;
         return 1;
     }
 
 private:
-    int count(int& n) {
-        const std::lock_guard<std::mutex> g(m_.mutex);
-        return ++n, 1;
-    }
     QueueModel& m_;
 };
 
@@ -136,50 +125,59 @@ public:
     int closeSendQueueDB() override { return 1; }
     int closeMainDB() override { return 1; }
     int getAllSendData(std::vector<Dmg::QueueData>& records, Ids& ids) override {
-        Ids found;
-        std::function<void(const Ids&)> onRead;
-        {
-            const std::lock_guard<std::mutex> g(m_.mutex);
-            for (const auto& [id, row] : m_.finishedRows) records.push_back(row), found.push_back(id);
-            onRead = m_.onRead;
-        }
-        if (onRead) onRead(found);
-        ids.insert(ids.end(), found.begin(), found.end());
+        std::unique_lock<std::mutex> g(m_.mutex);
+        for (const auto& [id, row] : m_.finishedRows) records.push_back(row), ids.push_back(id);
+        const auto onRead = m_.onRead;
+        g.unlock();
+        if (onRead) onRead(ids);
         return 1;
     }
     int writeLog(const std::vector<Dmg::QueueData>& records) override {
         const std::lock_guard<std::mutex> g(m_.mutex);
         ++m_.writeLogCalls;
-        if (m_.historyFails) return 0;
-        for (const auto& r : records) written_.insert(r.recordId), m_.history.push_back(r.recordId);
+        if (m_.historyFails != 0) return m_.historyFails == QueueModel::kLost ? 1 : 0;
+        for (const auto& r : records) m_.history.push_back(r.recordId);
         return 1;
     }
     // Deletes only rows whose history row was written, as the real store does.
     int deleteSendData(const Ids& ids) override {
         const std::lock_guard<std::mutex> g(m_.mutex);
         for (int id : ids) {
-            if (written_.count(id) != 0) m_.finishedRows.erase(id);
+            if (std::count(m_.history.begin(), m_.history.end(), id) != 0) m_.finishedRows.erase(id);
         }
         return 1;
     }
 
 private:
     QueueModel& m_;
-    std::set<int> written_;
+};
+
+// A store of the caller's queue view: records its calls, loads `stored`.
+struct RecordingQueue : Dmg::CSendQueueSerialize {
+    std::vector<std::string> calls;
+    std::vector<Dmg::QueueData> stored;
+    Ids deleted;
+    int initialize(const std::string& path, const std::string& password) override {
+        return calls.push_back("initialize(" + path + "," + password + ")"), 1;
+    }
+    int close() override { return calls.push_back("close"), 1; }
+    int loadAllQueue(std::vector<Dmg::QueueData>& out) override {
+        out.insert(out.end(), stored.begin(), stored.end());
+        return calls.push_back("loadAllQueue"), 1;
+    }
+    int delQueue(const Ids& ids) override { return deleted = ids, calls.push_back("delQueue"), 1; }
 };
 
 // Refuses the record ids in `refused` (error text "refused <id>"); holds the
-// packet `holdId` at `hold` until the gate is opened.
+// packet `holdId` at `hold` until the gate is opened. Set up before use.
 class ScriptedGateway : public SMS::NET::IGateway {
 public:
-    explicit ScriptedGateway(std::set<int> refused = {}, int holdId = 0)
-        : refused_(std::move(refused)), holdId_(holdId) {}
     SMS::NET::CNetSendResultB send(const Dmg::QueueData& p) override {
-        if (p.recordId == holdId_) hold.pass();
+        if (p.recordId == holdId) hold.pass();
         const std::lock_guard<std::mutex> g(mutex_);
         sent_.push_back(p.recordId);
         SMS::NET::CNetSendResultB r;
-        if (refused_.count(p.recordId)) r.code = 3, r.errorText = "refused " + std::to_string(p.recordId);
+        if (refused.count(p.recordId)) r.code = 3, r.errorText = "refused " + std::to_string(p.recordId);
         return r;
     }
     SMS::NET::CNetLogResult login(const std::string&, const std::string&) override { return {}; }
@@ -187,14 +185,22 @@ public:
         const std::lock_guard<std::mutex> g(mutex_);
         return sent_;
     }
+    std::set<int> refused;
+    int holdId = -1;
     Gate hold;
 
 private:
     std::mutex mutex_;
-    std::set<int> refused_;
-    int holdId_;
     Ids sent_;
 };
+
+// Holds the first worker thread that reaches `point` at `gate`.
+inline void holdFirst(SMS::QueuePoint point, Gate& gate) {
+    auto passes = std::make_shared<std::atomic<int>>(0);
+    SMS::setQueueHook([point, &gate, passes](SMS::QueuePoint p) {
+        if (p == point && (*passes)++ == 0) gate.pass();
+    });
+}
 
 inline Dmg::QueueData packet(int recordId, int recipients = 1, int timer = 0, int rejected = 0) {
     Dmg::QueueData p;
@@ -223,9 +229,11 @@ inline bool waitIdle(CSendQueueService& service, std::chrono::seconds limit = st
     return waitUntil([&] { return !service.isSendThreadActive() && !service.logThreadRunning(); }, limit);
 }
 
-class QueueTest : public ::testing::Test {
+// Owns the service, works in a folder of its own, records the callbacks of
+// the sending thread and restores the shared singletons afterwards.
+class QueueBase : public ::testing::Test {
 protected:
-    QueueTest() {
+    QueueBase() {
         SMS::CUserInfo::instance()->userDir = dir.path();
         settings.packetPauseMs = 0;
         settings.sendFinished = false;
@@ -241,7 +249,7 @@ protected:
         };
         settings.onSendAborted = [this] { ++aborted; };
     }
-    ~QueueTest() override {
+    ~QueueBase() override {
         service.reset();
         SMS::setQueueHook(nullptr);
         SMS::CSmsSendLoadMag::instance()->ClearAll();
@@ -252,8 +260,9 @@ protected:
         const std::lock_guard<std::mutex> g(doneMutex);
         return done;
     }
-    std::shared_ptr<ScriptedGateway> useGateway(std::set<int> refused = {}, int holdId = 0) {
-        auto g = std::make_shared<ScriptedGateway>(std::move(refused), holdId);
+    std::shared_ptr<ScriptedGateway> useGateway(std::set<int> refused = {}, int holdId = -1) {
+        auto g = std::make_shared<ScriptedGateway>();
+        g->refused = std::move(refused), g->holdId = holdId;
         SMS::NET::CNetInterfaceMag::instance()->setGateway(g);
         return g;
     }
@@ -264,11 +273,6 @@ protected:
     fakes::TempDir dir;
     SMS::CSmsSendStartInstance& settings = *SMS::CSmsSendStartInstance::Instance();
     const SMS::CSmsSendStartInstance saved = settings;
-    QueueModel model;
-    FakeSendQueue sendStore{model};
-    FakeLogQueue logStore{model};
-    fakes::ScopedStore sendReg{"sendqueuemodifyW", &sendStore};
-    fakes::ScopedStore logReg{"logsendqueue", &logStore};
     fakes::LogCapture log;
     std::unique_ptr<CSendQueueService> service = std::make_unique<CSendQueueService>();
     std::mutex doneMutex;
@@ -277,6 +281,18 @@ protected:
     std::vector<std::string> questions;
     std::atomic<int> aborted{0};
     int stopOnFailure = 0;
+};
+
+// The same with the recording model behind the stores of both threads.
+class QueueTest : public QueueBase {
+protected:
+    ~QueueTest() override { service.reset(); }  // its threads use the stores
+
+    QueueModel model;
+    FakeSendQueue sendStore{model};
+    FakeLogQueue logStore{model};
+    fakes::ScopedStore sendReg{"sendqueuemodifyW", &sendStore};
+    fakes::ScopedStore logReg{"logsendqueue", &logStore};
 };
 
 }  // namespace queuetest
