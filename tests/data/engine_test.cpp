@@ -92,8 +92,7 @@ TEST(Engine, SchemaUpgradesOnceAndRefusesNewerFiles) {
     Database db;
     EXPECT_FALSE(db.open(path, kPassword, kNotes));  // written by a newer version
     Schema broken = v2;
-    broken.steps.push_back("ALTER TABLE notes ADD COLUMN x BLOB");
-    broken.steps.push_back("THIS IS NOT SQL");
+    broken.steps.insert(broken.steps.end(), {"ALTER TABLE notes ADD COLUMN x BLOB", "NOT SQL"});
     EXPECT_FALSE(db.open(path, kPassword, broken));
     // The failed upgrade left nothing half done.
     ASSERT_TRUE(db.open(path, kPassword, v2));
@@ -139,10 +138,8 @@ TEST(Engine, ThreadsCreatingOneFileAgreeOnItsKey) {
         fakes::TempDir dir;
         const std::string path = dir.file("SQu.dll");
         std::atomic<int> opened{0};  // added to by each thread, read once all are joined
-        std::vector<std::thread> threads;
-        for (int t = 0; t < 3; ++t) {
-            threads.emplace_back([&] { opened += Database().open(path, kPassword, kNotes); });
-        }
+        const auto open = [&] { opened += Database().open(path, kPassword, kNotes); };
+        std::thread threads[] = {std::thread(open), std::thread(open), std::thread(open)};
         for (auto& t : threads) t.join();
         ASSERT_EQ(opened, 3) << "round " << round;
     }

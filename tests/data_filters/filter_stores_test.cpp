@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,10 +27,12 @@ void dropPooledConnections() { Dmg::CDataManager::getSingleton().closeUserData()
 // Sets `list` on a store, after trying to on the store never opened and
 // closed, which must fail (logged) and change nothing. Regression: a list set
 // on a closed store was kept in memory only and reported as stored; the next
-// initialize loaded the stored list over it.
+// initialize loaded the stored list over it. Returns the check that a new
+// store object appends the list from `path` to what it is given.
 template <class Store>
-void setThroughClosedStore(const char* name, const std::string& path, const Strings& list,
-                           int (Store::*set)(const Strings&), int (Store::*get)(Strings&)) {
+std::function<void()> setThroughClosedStore(const char* name, const std::string& path,
+                                            const Strings& list, int (Store::*set)(const Strings&),
+                                            int (Store::*get)(Strings&)) {
     SCOPED_TRACE(name);
     Store s;
     for (const bool opened : {false, true}) {  // never opened, then closed
@@ -38,19 +41,16 @@ void setThroughClosedStore(const char* name, const std::string& path, const Stri
         EXPECT_EQ((s.*set)({"lost"}), 0);
         EXPECT_EQ(log.texts(2).size(), 1u);
         EXPECT_EQ(((s.*get)(got), got), opened ? list : Strings{});
-        ASSERT_EQ(s.initialize(path, kPassword) + (s.*set)(list) + s.close(), 3);
+        EXPECT_TRUE(s.initialize(path, kPassword) == 1 && (s.*set)(list) == 1 && s.close() == 1);
     }
-}
-
-// The list a new store object reads from `path`, appended to "kept".
-template <class Store>
-Strings reopened(const std::string& path, int (Store::*get)(Strings&)) {
-    Store s;
-    Strings out{"kept"};
-    EXPECT_EQ(s.initialize(path, kPassword), 1);
-    (s.*get)(out);
-    EXPECT_EQ(out.at(0), "kept");
-    return Strings(out.begin() + 1, out.end());
+    return [=] {
+        SCOPED_TRACE(name);
+        Store reopened;
+        Strings got{"kept"}, expected{"kept"};
+        expected.insert(expected.end(), list.begin(), list.end());
+        EXPECT_EQ(reopened.initialize(path, kPassword), 1);
+        EXPECT_EQ(((reopened.*get)(got), got), expected);
+    };
 }
 
 // Lists are stored exactly (duplicates, empty entries, NUL bytes, invalid
@@ -65,16 +65,15 @@ TEST(ListStores, StoredExactlyApartAndNeverWhileClosed) {
     const Strings words = {"发票", std::string("a\0b", 3), "", "\xff\x81", "'; DROP--", "发票"};
     const Strings phones = {"13800138000", " 13900139000\r\n"}, tests = {"13300133000"},
                   prefixes = {"175", "1709"};
-    setThroughClosedStore("reject words", path, words, &W::setRejectWords, &W::getRejectWords);
-    setThroughClosedStore("reject phones", path, phones, &P::setRejectPhones, &P::getRejectPhones);
-    setThroughClosedStore("test numbers", path, tests, &T::setTestPhones, &T::getTestPhones);
-    setThroughClosedStore("prefixes", path, prefixes, &C::setChinaUnicomNumHeader,
-                          &C::getChinaUnicomNumHeader);
+    const std::function<void()> reopened[] = {
+        setThroughClosedStore("reject words", path, words, &W::setRejectWords, &W::getRejectWords),
+        setThroughClosedStore("reject phones", path, phones, &P::setRejectPhones,
+                              &P::getRejectPhones),
+        setThroughClosedStore("test numbers", path, tests, &T::setTestPhones, &T::getTestPhones),
+        setThroughClosedStore("prefixes", path, prefixes, &C::setChinaUnicomNumHeader,
+                              &C::getChinaUnicomNumHeader)};
     dropPooledConnections();
-    EXPECT_EQ(reopened(path, &W::getRejectWords), words);
-    EXPECT_EQ(reopened(path, &P::getRejectPhones), phones);
-    EXPECT_EQ(reopened(path, &T::getTestPhones), tests);
-    EXPECT_EQ(reopened(path, &C::getChinaUnicomNumHeader), prefixes);
+    for (const auto& check : reopened) check();
 }
 
 // Regression: a filter whose list was never loaded passed every text without
@@ -105,13 +104,12 @@ TEST(FilterStores, FailedReplacementKeepsTheOldList) {
     fakes::TempDir dir;
     const std::string path = dir.file("Main.dll");
     Dmg::CRejectWordsDataSerialize store;
-    ASSERT_EQ(store.initialize(path, kPassword), 1);
-    ASSERT_EQ(store.setRejectWords({"old"}), 1);
+    ASSERT_TRUE(store.initialize(path, kPassword) == 1 && store.setRejectWords({"old"}) == 1);
     {
         Dmg::engine::Database raw;  // our own connection, outside the store's pool
-        ASSERT_TRUE(raw.open(path, kPassword, {"faults", {}}));
-        ASSERT_TRUE(raw.connection().exec("CREATE TRIGGER fault BEFORE INSERT ON reject_words "
-                                          "WHEN NEW.pos = 1 BEGIN SELECT RAISE(ABORT, 'x'); END"));
+        ASSERT_TRUE(raw.open(path, kPassword, {"faults", {}}) &&
+                    raw.connection().exec("CREATE TRIGGER fault BEFORE INSERT ON reject_words WHEN "
+                                          "NEW.pos = 1 BEGIN SELECT RAISE(ABORT, 'x'); END"));
     }
     fakes::LogCapture log;
     std::string word;
@@ -135,9 +133,7 @@ TEST(FilterStores, RejectPhonesMatchBetweenBlanksUntilAStoredListIsLoaded) {
     ASSERT_EQ(store.setRejectPhones({" 13800138000\t", "13900139000\r\n", "", "  ", nul}), 1);
     const Strings phones = {"13800138000", " 13800138000  ", "13900139000", nul,  // listed
                             "1380013800",  "+8613800138000", "138 00138",   "139", "", " "};
-    for (std::size_t i = 0; i < phones.size(); ++i) {
-        EXPECT_EQ(store.testPhone(phones[i]), i < 4 ? 0 : 1) << phones[i];
-    }
+    for (std::size_t i = 0; i < phones.size(); ++i) EXPECT_EQ(store.testPhone(phones[i]), i >= 4);
     std::ofstream(dir.file("damaged.dll"), std::ios::binary) << std::string(8192, '\x5a');
     fakes::LogCapture log;
     EXPECT_EQ(store.initialize(dir.file("damaged.dll"), kPassword), 0);

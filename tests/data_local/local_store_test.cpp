@@ -5,6 +5,7 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "contracts/dmg/CLocalDataSerialize.h"
@@ -54,7 +55,7 @@ Dmg::CSmsData now() {
 TEST(LocalStore, EverythingIsReadBackFromTheFile) {
     const struct {
         const char* name;
-        std::string text, senderId, senderExtra;
+        std::string text, id, extra;  // the sender's id and extra field
     } entries[] = {
         {"GBK text", "发送3条信息,信息含有12个字(不含个性信息)", "用户01", "附加"},
         {"empty", "", "", ""},
@@ -70,9 +71,7 @@ TEST(LocalStore, EverythingIsReadBackFromTheFile) {
         CLocalDataSerialize store;
         UserConfigSerialize config;
         ASSERT_TRUE(store.initialize(path, kPassword) == 1 && store.setSetting(chosen) == 1);
-        for (const auto& e : entries) {
-            ASSERT_EQ(store.writeSendLog(e.senderId, e.senderExtra, e.text), 1);
-        }
+        for (const auto& e : entries) ASSERT_EQ(store.writeSendLog(e.id, e.extra, e.text), 1);
         ASSERT_TRUE(config.initialize(path, kPassword) == 1 &&
                     config.setChinaMobileNumHeader({"147", "1349"}) &&
                     config.setChinaUnicomNumHeader({"175"}) && config.setChinaUnicomNumHeader({}) &&
@@ -88,9 +87,8 @@ TEST(LocalStore, EverythingIsReadBackFromTheFile) {
     for (std::size_t i = 0; i < std::size(entries); ++i) {
         SCOPED_TRACE(entries[i].name);
         const auto& e = log.at(i + 1);
-        EXPECT_EQ(e.firstText, entries[i].text);
-        EXPECT_EQ(e.secondText, entries[i].senderId);
-        EXPECT_EQ(e.thirdText, entries[i].senderExtra);
+        EXPECT_EQ(std::tie(e.firstText, e.secondText, e.thirdText),
+                  std::tie(entries[i].text, entries[i].id, entries[i].extra));
         EXPECT_FALSE(e.time < before || after < e.time) << e.time.getString();
         EXPECT_GT(e.number, log[i].number);  // the first follows the placeholder 0
     }

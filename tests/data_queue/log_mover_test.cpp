@@ -157,7 +157,8 @@ TEST(QueueThreads, WriterMoverAndReaderShareTheQueue) {
     std::thread writer([&] {
         Dmg::CSendQueueSerialize q;
         for (const int id : ids) {
-            failures += q.initialize(f.squ, kPassword) + q.modifyStatus(id, id % 3 ? 1 : 0) != 2;
+            failures += q.initialize(f.squ, kPassword) != 1 ||
+                        q.modifyStatus(id, id % 3 ? 1 : 0) != 1;
             q.close();
             std::this_thread::sleep_for(std::chrono::milliseconds(1));  // the packet pause
         }
