@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "contracts/dmg/CHistoryLogSerialize.h"
 #include "contracts/dmg/CLogSendQueueSerialize.h"
 #include "contracts/dmg/CSendQueueSerialize.h"
 #include "contracts/net/CNetInterfaceMag.h"
@@ -33,11 +34,12 @@
 namespace queuetest {
 
 using Ids = std::vector<int>;
+using Texts = std::vector<std::string>;
+using Clock = std::chrono::steady_clock;
 
-inline Ids sorted(Ids ids) {
-    std::sort(ids.begin(), ids.end());
-    return ids;
-}
+const char* const kPassword = "Quenp19990812";
+
+inline Ids sorted(Ids ids) { return std::sort(ids.begin(), ids.end()), ids; }
 
 inline Ids idsOf(const std::vector<Dmg::QueueData>& records) {
     Ids ids;
@@ -49,6 +51,24 @@ inline Ids range(int first, int last) {
     Ids ids;
     for (int id = first; id <= last; ++id) ids.push_back(id);
     return ids;
+}
+
+// Opens SQu.dll of `dir` in the open user data for `use` and closes it again.
+template <typename Use>
+bool withQueue(const std::string& dir, Use use) {
+    auto& queue = *static_cast<Dmg::CSendQueueSerialize*>(
+        Dmg::CDataManager::getSingleton().getDataSerialize("sendqueuemodify"));
+    const bool ok = queue.initialize(dir + "/SQu.dll", kPassword) == 1 && use(queue);
+    queue.close();
+    return ok;
+}
+
+// The history rows of the open user data.
+inline std::vector<Dmg::CHistoryMsg> allHistory() {
+    std::vector<Dmg::CHistoryMsg> rows;
+    static_cast<Dmg::CHistoryLogSerialize*>(
+        Dmg::CDataManager::getSingleton().getDataSerialize("historylog"))->getAllLog(rows);
+    return rows;
 }
 
 // Polls `done` for up to `limit`: waits for an outcome, never for luck.
@@ -121,9 +141,6 @@ public:
     int initializeHistroyDB(const std::string&, const std::string&) override { return 1; }
     int initializeSendQueueDB(const std::string&, const std::string&) override { return 1; }
     int initializeMainDB(const std::string&, const std::string&) override { return 1; }
-    int closeHistoryDB() override { return 1; }
-    int closeSendQueueDB() override { return 1; }
-    int closeMainDB() override { return 1; }
     int getAllSendData(std::vector<Dmg::QueueData>& records, Ids& ids) override {
         std::unique_lock<std::mutex> g(m_.mutex);
         for (const auto& [id, row] : m_.finishedRows) records.push_back(row), ids.push_back(id);
@@ -142,9 +159,8 @@ public:
     // Deletes only rows whose history row was written, as the real store does.
     int deleteSendData(const Ids& ids) override {
         const std::lock_guard<std::mutex> g(m_.mutex);
-        for (int id : ids) {
+        for (int id : ids)
             if (std::count(m_.history.begin(), m_.history.end(), id) != 0) m_.finishedRows.erase(id);
-        }
         return 1;
     }
 

@@ -7,14 +7,12 @@
 
 #include <random>
 
-#include "contracts/dmg/CHistoryLogSerialize.h"
 #include "contracts/net/CNetSendASend.h"
 #include "tests/queue_send/QueueFakes.h"
 
 namespace queuetest {
 namespace {
 
-const char* const kPassword = "Quenp19990812";
 constexpr int kRounds = 30;
 constexpr int kPackets = 500;
 
@@ -33,15 +31,6 @@ bool succeeded(pid_t pid) {
     int status = 0;
     ::waitpid(pid, &status, 0);
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
-// Opens SQu.dll of `dir` for `use` and closes it again.
-template <typename Use>
-bool withQueue(const std::string& dir, Use use) {
-    auto& queue = *static_cast<Dmg::CSendQueueSerialize*>(data().getDataSerialize("sendqueuemodify"));
-    const bool ok = queue.initialize(dir + "/SQu.dll", kPassword) == 1 && use(queue);
-    queue.close();
-    return ok;
 }
 
 bool writePackets(const std::string& dir, int round) {
@@ -78,12 +67,10 @@ bool drainAndCheck(const std::string& dir, CSendQueueService& service, int label
     service.stop();  // joins the log thread before the child exits
     if (!moved) return false;
     std::vector<Dmg::QueueData> queued;
-    std::vector<Dmg::CHistoryMsg> history;
     withQueue(dir, [&](auto& q) { return q.loadAllQueue(queued), true; });
-    static_cast<Dmg::CHistoryLogSerialize*>(data().getDataSerialize("historylog"))->getAllLog(history);
     std::map<std::string, int> seen;
     for (const auto& p : queued) ++seen[p.displayText];
-    for (const auto& h : history) ++seen[h.firstText];
+    for (const auto& h : allHistory()) ++seen[h.firstText];
     return static_cast<int>(seen.size()) == labels &&
            std::all_of(seen.begin(), seen.end(), [](const auto& s) { return s.second == 1; });
 }

@@ -59,11 +59,9 @@ TEST_F(QueueTest, GetHeadClearAllAndRemoveByRecordIds) {
     EXPECT_EQ(1, local.ClearAll());
     EXPECT_TRUE(local.isEmpty());
     // The sending thread started by addSendQueue may log on its own meanwhile.
-    std::vector<std::string> lines = log.texts(0);
-    lines.erase(std::remove_if(lines.begin(), lines.end(),
-                               [](const std::string& l) { return l.rfind("ClearAll", 0) != 0; }),
-                lines.end());
-    EXPECT_EQ((std::vector<std::string>{"ClearAll 1", "ClearAll 2", "ClearAll 3", "ClearAll 4"}), lines);
+    Texts clears;
+    for (const auto& l : log.texts(0)) if (l.rfind("ClearAll", 0) == 0) clears.push_back(l);
+    EXPECT_EQ((Texts{"ClearAll 1", "ClearAll 2", "ClearAll 3", "ClearAll 4"}), clears);
 }
 
 }  // namespace

@@ -8,9 +8,6 @@
 namespace queuetest {
 namespace {
 
-using Texts = std::vector<std::string>;
-using Clock = std::chrono::steady_clock;
-
 // The library reaches the caller's own service; stop without threads does
 // nothing; the event starts signalled and later waits last 300 ms; the
 // birthday callback runs once, a call that threw does not count.
@@ -49,8 +46,7 @@ TEST_F(QueueTest, RunningThreadsAreNotReplacedAndEndedOnesAre) {
     Texts lines = log.texts(0);
     lines.resize(5);
     EXPECT_EQ((Texts{"WriteSendLog 0", "isWriteThreadActive 0", "isWriteThreadActive 1",
-                     "isWriteThreadActive 2", "WriteSendLog 4"}),
-              lines);
+                     "isWriteThreadActive 2", "WriteSendLog 4"}), lines);
     EXPECT_EQ(1, service->sendQueueData());  // the ended sender is replaced
     ASSERT_TRUE(waitIdle(*service));
 }
@@ -137,9 +133,8 @@ TEST_F(QueueTest, LogThreadMovesTheLastStatusBeforeEnding) {
 TEST_F(QueueTest, LogThreadBacksOffWhileTheHistoryFails) {
     useGateway();
     // One lost packet: a growing set of rows is not the same rows found again.
-    const struct {
-        int fails, first, last;
-    } cases[] = {{QueueModel::kRefused, 1, 5}, {QueueModel::kLost, 6, 6}};
+    const struct { int fails, first, last; } cases[] = {{QueueModel::kRefused, 1, 5},
+                                                         {QueueModel::kLost, 6, 6}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.fails);
         model.historyFails = c.fails;  // no thread runs

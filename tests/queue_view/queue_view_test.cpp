@@ -2,14 +2,11 @@
 // a real send.
 #include <climits>
 
-#include "contracts/dmg/CHistoryLogSerialize.h"
 #include "queue/CSmsSendQueueMag.h"
 #include "tests/queue_send/QueueFakes.h"
 
 namespace queuetest {
 namespace {
-
-const char* const kPassword = "Quenp19990812";
 
 // Loading keeps the waiting packets in store order; deleting counts the
 // recipients of the listed packets and passes every id to the store.
@@ -45,10 +42,7 @@ TEST(QueueViewFake, LoadsWaitingPacketsAndDeletesEveryId) {
 TEST(QueueViewLogs, PagesWithoutWrappingRound) {
     SMS::CSmsSendQueueMag view;
     for (int i = 0; i < 15; ++i) view.addLog(packet(i));
-    const struct {
-        int page, pageSize, result;
-        Ids appended;
-    } cases[] = {
+    const struct { int page, pageSize, result; Ids appended; } cases[] = {
         {0, 10, 1, range(0, 9)},  // a full page that is not the last
         {1, 10, 1, range(10, 14)},
         {2, 10, 0, {}},
@@ -79,10 +73,7 @@ TEST_F(QueueViewRegression, DeletedPacketsDuringASend) {
     const std::shared_ptr<void> closeData(nullptr, [&data](void*) { data.closeUserData(); });
     std::vector<Dmg::QueueData> packets = {packet(0), packet(0), packet(0)};
     Ids ids;
-    Dmg::CSendQueueSerialize queue;
-    ASSERT_EQ(1, queue.initialize(dir.file("SQu.dll"), kPassword));
-    ASSERT_EQ(1, queue.writeQueue(packets, ids));
-    queue.close();
+    ASSERT_TRUE(withQueue(dir.path(), [&](auto& q) { return q.writeQueue(packets, ids) == 1; }));
     ASSERT_EQ(3u, ids.size());
     for (std::size_t i = 0; i < ids.size(); ++i) packets[i].recordId = ids[i];
     auto gateway = useGateway({}, ids[0]);
@@ -96,9 +87,7 @@ TEST_F(QueueViewRegression, DeletedPacketsDuringASend) {
     SMS::CSmsSendQueueMag left;
     left.loadSendMsg();
     EXPECT_EQ(0, left.getMsgNum());
-    std::vector<Dmg::CHistoryMsg> history;
-    static_cast<Dmg::CHistoryLogSerialize*>(data.getDataSerialize("historylog"))->getAllLog(history);
-    EXPECT_EQ(2u, history.size());
+    EXPECT_EQ(2u, allHistory().size());
 }
 
 }  // namespace
