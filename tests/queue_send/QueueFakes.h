@@ -53,6 +53,17 @@ inline Ids range(int first, int last) {
     return ids;
 }
 
+// A copy of `field`, taken under the lock that guards it.
+template <typename T>
+T copyUnder(std::mutex& mutex, const T& field) {
+    const std::lock_guard<std::mutex> g(mutex);
+    return field;
+}
+
+// How long `f` takes.
+template <typename F>
+Clock::duration timed(F f) { const auto t0 = Clock::now(); return f(), Clock::now() - t0; }
+
 // Opens SQu.dll of `dir` in the open user data for `use` and closes it again.
 template <typename Use>
 bool withQueue(const std::string& dir, Use use) {
@@ -110,10 +121,7 @@ struct QueueModel {
     std::function<void(const Ids&)> onRead;
 
     template <typename T>
-    T get(const T& field) {
-        const std::lock_guard<std::mutex> g(mutex);
-        return field;
-    }
+    T get(const T& field) { return copyUnder(mutex, field); }
 };
 
 class FakeSendQueue : public Dmg::CSendQueueSerialize {
@@ -197,10 +205,7 @@ public:
         return r;
     }
     SMS::NET::CNetLogResult login(const std::string&, const std::string&) override { return {}; }
-    Ids sent() {
-        const std::lock_guard<std::mutex> g(mutex_);
-        return sent_;
-    }
+    Ids sent() { return copyUnder(mutex_, sent_); }
     std::set<int> refused;
     int holdId = -1;
     Gate hold;
@@ -272,19 +277,14 @@ protected:
         settings = saved;
         SMS::NET::CNetInterfaceMag::instance()->setGateway(nullptr);
     }
-    Ids doneIds() {
-        const std::lock_guard<std::mutex> g(doneMutex);
-        return done;
-    }
+    Ids doneIds() { return copyUnder(doneMutex, done); }
     std::shared_ptr<ScriptedGateway> useGateway(std::set<int> refused = {}, int holdId = -1) {
         auto g = std::make_shared<ScriptedGateway>();
         g->refused = std::move(refused), g->holdId = holdId;
         SMS::NET::CNetInterfaceMag::instance()->setGateway(g);
         return g;
     }
-    bool allDone(std::size_t n) {
-        return waitUntil([&] { return doneIds().size() >= n; });
-    }
+    bool allDone(std::size_t n) { return waitUntil([&] { return doneIds().size() >= n; }); }
 
     fakes::TempDir dir;
     SMS::CSmsSendStartInstance& settings = *SMS::CSmsSendStartInstance::Instance();

@@ -32,8 +32,7 @@ TEST(QueueViewFake, LoadsWaitingPacketsAndDeletesEveryId) {
     EXPECT_EQ(Ids{1}, listed());
     EXPECT_EQ((Ids{3, 5, 9}), store.deleted);
     const std::string open = "initialize(/users/u1/SQu.dll,Quenp19990812)";
-    EXPECT_EQ((std::vector<std::string>{open, "loadAllQueue", "close", open, "delQueue", "close"}),
-              store.calls);
+    EXPECT_EQ((Texts{open, "loadAllQueue", "close", open, "delQueue", "close"}), store.calls);
     Dmg::QueueData untouched = packet(42);
     EXPECT_EQ(0, view.getSendQueue(3, untouched));
     EXPECT_EQ(42, untouched.recordId);
