@@ -34,6 +34,7 @@
 namespace queuetest {
 
 using Ids = std::vector<int>;
+using Packets = std::vector<Dmg::QueueData>;
 using Texts = std::vector<std::string>;
 using Clock = std::chrono::steady_clock;
 
@@ -41,7 +42,7 @@ const char* const kPassword = "Quenp19990812";
 
 inline Ids sorted(Ids ids) { return std::sort(ids.begin(), ids.end()), ids; }
 
-inline Ids idsOf(const std::vector<Dmg::QueueData>& records) {
+inline Ids idsOf(const Packets& records) {
     Ids ids;
     for (const auto& r : records) ids.push_back(r.recordId);
     return ids;
@@ -149,7 +150,7 @@ public:
     int initializeHistroyDB(const std::string&, const std::string&) override { return 1; }
     int initializeSendQueueDB(const std::string&, const std::string&) override { return 1; }
     int initializeMainDB(const std::string&, const std::string&) override { return 1; }
-    int getAllSendData(std::vector<Dmg::QueueData>& records, Ids& ids) override {
+    int getAllSendData(Packets& records, Ids& ids) override {
         std::unique_lock<std::mutex> g(m_.mutex);
         for (const auto& [id, row] : m_.finishedRows) records.push_back(row), ids.push_back(id);
         const auto onRead = m_.onRead;
@@ -157,7 +158,7 @@ public:
         if (onRead) onRead(ids);
         return 1;
     }
-    int writeLog(const std::vector<Dmg::QueueData>& records) override {
+    int writeLog(const Packets& records) override {
         const std::lock_guard<std::mutex> g(m_.mutex);
         ++m_.writeLogCalls;
         if (m_.historyFails != 0) return m_.historyFails == QueueModel::kLost ? 1 : 0;
@@ -179,13 +180,13 @@ private:
 // A store of the caller's queue view: records its calls, loads `stored`.
 struct RecordingQueue : Dmg::CSendQueueSerialize {
     std::vector<std::string> calls;
-    std::vector<Dmg::QueueData> stored;
+    Packets stored;
     Ids deleted;
     int initialize(const std::string& path, const std::string& password) override {
         return calls.push_back("initialize(" + path + "," + password + ")"), 1;
     }
     int close() override { return calls.push_back("close"), 1; }
-    int loadAllQueue(std::vector<Dmg::QueueData>& out) override {
+    int loadAllQueue(Packets& out) override {
         out.insert(out.end(), stored.begin(), stored.end());
         return calls.push_back("loadAllQueue"), 1;
     }
@@ -225,23 +226,19 @@ inline void holdFirst(SMS::QueuePoint point, Gate& gate) {
 
 inline Dmg::QueueData packet(int recordId, int recipients = 1, int timer = 0, int rejected = 0) {
     Dmg::QueueData p;
-    p.recordId = recordId;
-    p.packetId = 1000 + recordId;
-    p.recipientCount = recipients;
-    p.segmentCount = recipients * 2;
-    p.timerFlag = timer;
-    p.rejected = rejected;
-    p.displayText = "text";
+    p.recordId = recordId, p.packetId = 1000 + recordId;
+    p.recipientCount = recipients, p.segmentCount = recipients * 2;
+    p.timerFlag = timer, p.rejected = rejected, p.displayText = "text";
     return p;
 }
 
-inline std::vector<Dmg::QueueData> packets(int first, int last) {
-    std::vector<Dmg::QueueData> out;
+inline Packets packets(int first, int last) {
+    Packets out;
     for (int id = first; id <= last; ++id) out.push_back(packet(id));
     return out;
 }
 
-inline int addSendQueue(const std::vector<Dmg::QueueData>& p) {
+inline int addSendQueue(const Packets& p) {
     return SMS::CSmsSendLoadMag::instance()->addSendQueue(p);
 }
 
@@ -256,8 +253,7 @@ class QueueBase : public ::testing::Test {
 protected:
     QueueBase() {
         SMS::CUserInfo::instance()->userDir = dir.path();
-        settings.packetPauseMs = 0;
-        settings.sendFinished = false;
+        settings.packetPauseMs = 0, settings.sendFinished = false;
         settings.onPacketDone = [this](int& id, int&) {
             const std::lock_guard<std::mutex> g(doneMutex);
             done.push_back(id);

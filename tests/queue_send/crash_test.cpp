@@ -34,7 +34,7 @@ bool succeeded(pid_t pid) {
 }
 
 bool writePackets(const std::string& dir, int round) {
-    std::vector<Dmg::QueueData> packets(kPackets);
+    Packets packets(kPackets);
     SMS::NET::CNetSendASend text;
     text.phones = {"13800138000"};
     text.commonText = "crash";
@@ -53,7 +53,7 @@ bool writePackets(const std::string& dir, int round) {
 
 // Sends everything waiting in the queue until killed.
 [[noreturn]] void sendUntilKilled(const std::string& dir) {
-    std::vector<Dmg::QueueData> waiting;
+    Packets waiting;
     withQueue(dir, [&](auto& q) { return q.loadAllQueue(waiting), true; });
     addSendQueue(waiting);
     for (;;) ::pause();
@@ -66,7 +66,7 @@ bool drainAndCheck(const std::string& dir, CSendQueueService& service, int label
     const bool moved = service.WriteSendLog() == 1 && waitIdle(service);
     service.stop();  // joins the log thread before the child exits
     if (!moved) return false;
-    std::vector<Dmg::QueueData> queued;
+    Packets queued;
     withQueue(dir, [&](auto& q) { return q.loadAllQueue(queued), true; });
     std::map<std::string, int> seen;
     for (const auto& p : queued) ++seen[p.displayText];

@@ -16,7 +16,7 @@ TEST(QueueViewFake, LoadsWaitingPacketsAndDeletesEveryId) {
     const fakes::ScopedStore scoped("sendqueuemodify", &store);
     SMS::CSmsSendQueueMag view;
     const auto listed = [&view] {
-        std::vector<Dmg::QueueData> out;
+        Packets out;
         view.getAllSendQueue(out);
         return idsOf(out);
     };
@@ -53,7 +53,7 @@ TEST(QueueViewLogs, PagesWithoutWrappingRound) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE("page " + std::to_string(c.page) + " size " + std::to_string(c.pageSize));
-        std::vector<Dmg::QueueData> out = {packet(-7)};  // kept: the page is appended
+        Packets out = {packet(-7)};  // kept: the page is appended
         EXPECT_EQ(c.result, view.getLogs(c.page, c.pageSize, out));
         Ids expected = {-7};
         expected.insert(expected.end(), c.appended.begin(), c.appended.end());
@@ -70,7 +70,7 @@ TEST_F(QueueViewRegression, DeletedPacketsDuringASend) {
     Dmg::CDataManager& data = Dmg::CDataManager::getSingleton();
     ASSERT_EQ(1, data.openUserData(dir.path()));
     const std::shared_ptr<void> closeData(nullptr, [&data](void*) { data.closeUserData(); });
-    std::vector<Dmg::QueueData> packets = {packet(0), packet(0), packet(0)};
+    Packets packets = {packet(0), packet(0), packet(0)};
     Ids ids;
     ASSERT_TRUE(withQueue(dir.path(), [&](auto& q) { return q.writeQueue(packets, ids) == 1; }));
     ASSERT_EQ(3u, ids.size());
