@@ -114,9 +114,8 @@ struct QueueModel {
     int failedStatusCalls = 0;
     std::map<int, Dmg::QueueData> finishedRows;  // waiting to be moved
     Ids history;                                 // moved record ids
-    enum { kRefused = 1, kLost = 2 };  // writeLog fails / succeeds and keeps nothing
-    int historyFails = 0;
-    int writeLogCalls = 0;
+    enum { kRefused = 1, kLost = 2 };  // historyFails: writeLog fails / succeeds, keeps nothing
+    int historyFails = 0, writeLogCalls = 0;
     std::atomic<int> opens{0}, closes{0};
     // Called by getAllSendData with its answer, outside the model's lock.
     std::function<void(const Ids&)> onRead;
