@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "contracts/dmg/CHistoryLogSerialize.h"
 #include "contracts/dmg/CLogSendQueueSerialize.h"
 #include "contracts/dmg/CSendQueueSerialize.h"
 #include "contracts/net/CNetInterfaceMag.h"
@@ -33,13 +34,15 @@
 namespace queuetest {
 
 using Ids = std::vector<int>;
+using Packets = std::vector<Dmg::QueueData>;
+using Texts = std::vector<std::string>;
+using Clock = std::chrono::steady_clock;
 
-inline Ids sorted(Ids ids) {
-    std::sort(ids.begin(), ids.end());
-    return ids;
-}
+const char* const kPassword = "Quenp19990812";
 
-inline Ids idsOf(const std::vector<Dmg::QueueData>& records) {
+inline Ids sorted(Ids ids) { return std::sort(ids.begin(), ids.end()), ids; }
+
+inline Ids idsOf(const Packets& records) {
     Ids ids;
     for (const auto& r : records) ids.push_back(r.recordId);
     return ids;
@@ -49,6 +52,35 @@ inline Ids range(int first, int last) {
     Ids ids;
     for (int id = first; id <= last; ++id) ids.push_back(id);
     return ids;
+}
+
+// A copy of `field`, taken under the lock that guards it.
+template <typename T>
+T copyUnder(std::mutex& mutex, const T& field) {
+    const std::lock_guard<std::mutex> g(mutex);
+    return field;
+}
+
+// How long `f` takes.
+template <typename F>
+Clock::duration timed(F f) { const auto t0 = Clock::now(); return f(), Clock::now() - t0; }
+
+// Opens SQu.dll of `dir` in the open user data for `use` and closes it again.
+template <typename Use>
+bool withQueue(const std::string& dir, Use use) {
+    auto& queue = *static_cast<Dmg::CSendQueueSerialize*>(
+        Dmg::CDataManager::getSingleton().getDataSerialize("sendqueuemodify"));
+    const bool ok = queue.initialize(dir + "/SQu.dll", kPassword) == 1 && use(queue);
+    queue.close();
+    return ok;
+}
+
+// The history rows of the open user data.
+inline std::vector<Dmg::CHistoryMsg> allHistory() {
+    std::vector<Dmg::CHistoryMsg> rows;
+    static_cast<Dmg::CHistoryLogSerialize*>(
+        Dmg::CDataManager::getSingleton().getDataSerialize("historylog"))->getAllLog(rows);
+    return rows;
 }
 
 // Polls `done` for up to `limit`: waits for an outcome, never for luck.
@@ -82,18 +114,14 @@ struct QueueModel {
     int failedStatusCalls = 0;
     std::map<int, Dmg::QueueData> finishedRows;  // waiting to be moved
     Ids history;                                 // moved record ids
-    enum { kRefused = 1, kLost = 2 };  // writeLog fails / succeeds and keeps nothing
-    int historyFails = 0;
-    int writeLogCalls = 0;
+    enum { kRefused = 1, kLost = 2 };  // historyFails: writeLog fails / succeeds, keeps nothing
+    int historyFails = 0, writeLogCalls = 0;
     std::atomic<int> opens{0}, closes{0};
     // Called by getAllSendData with its answer, outside the model's lock.
     std::function<void(const Ids&)> onRead;
 
     template <typename T>
-    T get(const T& field) {
-        const std::lock_guard<std::mutex> g(mutex);
-        return field;
-    }
+    T get(const T& field) { return copyUnder(mutex, field); }
 };
 
 class FakeSendQueue : public Dmg::CSendQueueSerialize {
@@ -121,10 +149,7 @@ public:
     int initializeHistroyDB(const std::string&, const std::string&) override { return 1; }
     int initializeSendQueueDB(const std::string&, const std::string&) override { return 1; }
     int initializeMainDB(const std::string&, const std::string&) override { return 1; }
-    int closeHistoryDB() override { return 1; }
-    int closeSendQueueDB() override { return 1; }
-    int closeMainDB() override { return 1; }
-    int getAllSendData(std::vector<Dmg::QueueData>& records, Ids& ids) override {
+    int getAllSendData(Packets& records, Ids& ids) override {
         std::unique_lock<std::mutex> g(m_.mutex);
         for (const auto& [id, row] : m_.finishedRows) records.push_back(row), ids.push_back(id);
         const auto onRead = m_.onRead;
@@ -132,7 +157,7 @@ public:
         if (onRead) onRead(ids);
         return 1;
     }
-    int writeLog(const std::vector<Dmg::QueueData>& records) override {
+    int writeLog(const Packets& records) override {
         const std::lock_guard<std::mutex> g(m_.mutex);
         ++m_.writeLogCalls;
         if (m_.historyFails != 0) return m_.historyFails == QueueModel::kLost ? 1 : 0;
@@ -142,9 +167,8 @@ public:
     // Deletes only rows whose history row was written, as the real store does.
     int deleteSendData(const Ids& ids) override {
         const std::lock_guard<std::mutex> g(m_.mutex);
-        for (int id : ids) {
+        for (int id : ids)
             if (std::count(m_.history.begin(), m_.history.end(), id) != 0) m_.finishedRows.erase(id);
-        }
         return 1;
     }
 
@@ -155,13 +179,13 @@ private:
 // A store of the caller's queue view: records its calls, loads `stored`.
 struct RecordingQueue : Dmg::CSendQueueSerialize {
     std::vector<std::string> calls;
-    std::vector<Dmg::QueueData> stored;
+    Packets stored;
     Ids deleted;
     int initialize(const std::string& path, const std::string& password) override {
         return calls.push_back("initialize(" + path + "," + password + ")"), 1;
     }
     int close() override { return calls.push_back("close"), 1; }
-    int loadAllQueue(std::vector<Dmg::QueueData>& out) override {
+    int loadAllQueue(Packets& out) override {
         out.insert(out.end(), stored.begin(), stored.end());
         return calls.push_back("loadAllQueue"), 1;
     }
@@ -181,10 +205,7 @@ public:
         return r;
     }
     SMS::NET::CNetLogResult login(const std::string&, const std::string&) override { return {}; }
-    Ids sent() {
-        const std::lock_guard<std::mutex> g(mutex_);
-        return sent_;
-    }
+    Ids sent() { return copyUnder(mutex_, sent_); }
     std::set<int> refused;
     int holdId = -1;
     Gate hold;
@@ -204,23 +225,19 @@ inline void holdFirst(SMS::QueuePoint point, Gate& gate) {
 
 inline Dmg::QueueData packet(int recordId, int recipients = 1, int timer = 0, int rejected = 0) {
     Dmg::QueueData p;
-    p.recordId = recordId;
-    p.packetId = 1000 + recordId;
-    p.recipientCount = recipients;
-    p.segmentCount = recipients * 2;
-    p.timerFlag = timer;
-    p.rejected = rejected;
-    p.displayText = "text";
+    p.recordId = recordId, p.packetId = 1000 + recordId;
+    p.recipientCount = recipients, p.segmentCount = recipients * 2;
+    p.timerFlag = timer, p.rejected = rejected, p.displayText = "text";
     return p;
 }
 
-inline std::vector<Dmg::QueueData> packets(int first, int last) {
-    std::vector<Dmg::QueueData> out;
+inline Packets packets(int first, int last) {
+    Packets out;
     for (int id = first; id <= last; ++id) out.push_back(packet(id));
     return out;
 }
 
-inline int addSendQueue(const std::vector<Dmg::QueueData>& p) {
+inline int addSendQueue(const Packets& p) {
     return SMS::CSmsSendLoadMag::instance()->addSendQueue(p);
 }
 
@@ -235,8 +252,7 @@ class QueueBase : public ::testing::Test {
 protected:
     QueueBase() {
         SMS::CUserInfo::instance()->userDir = dir.path();
-        settings.packetPauseMs = 0;
-        settings.sendFinished = false;
+        settings.packetPauseMs = 0, settings.sendFinished = false;
         settings.onPacketDone = [this](int& id, int&) {
             const std::lock_guard<std::mutex> g(doneMutex);
             done.push_back(id);
@@ -256,19 +272,14 @@ protected:
         settings = saved;
         SMS::NET::CNetInterfaceMag::instance()->setGateway(nullptr);
     }
-    Ids doneIds() {
-        const std::lock_guard<std::mutex> g(doneMutex);
-        return done;
-    }
+    Ids doneIds() { return copyUnder(doneMutex, done); }
     std::shared_ptr<ScriptedGateway> useGateway(std::set<int> refused = {}, int holdId = -1) {
         auto g = std::make_shared<ScriptedGateway>();
         g->refused = std::move(refused), g->holdId = holdId;
         SMS::NET::CNetInterfaceMag::instance()->setGateway(g);
         return g;
     }
-    bool allDone(std::size_t n) {
-        return waitUntil([&] { return doneIds().size() >= n; });
-    }
+    bool allDone(std::size_t n) { return waitUntil([&] { return doneIds().size() >= n; }); }
 
     fakes::TempDir dir;
     SMS::CSmsSendStartInstance& settings = *SMS::CSmsSendStartInstance::Instance();

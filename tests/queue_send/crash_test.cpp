@@ -7,14 +7,12 @@
 
 #include <random>
 
-#include "contracts/dmg/CHistoryLogSerialize.h"
 #include "contracts/net/CNetSendASend.h"
 #include "tests/queue_send/QueueFakes.h"
 
 namespace queuetest {
 namespace {
 
-const char* const kPassword = "Quenp19990812";
 constexpr int kRounds = 30;
 constexpr int kPackets = 500;
 
@@ -35,17 +33,8 @@ bool succeeded(pid_t pid) {
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-// Opens SQu.dll of `dir` for `use` and closes it again.
-template <typename Use>
-bool withQueue(const std::string& dir, Use use) {
-    auto& queue = *static_cast<Dmg::CSendQueueSerialize*>(data().getDataSerialize("sendqueuemodify"));
-    const bool ok = queue.initialize(dir + "/SQu.dll", kPassword) == 1 && use(queue);
-    queue.close();
-    return ok;
-}
-
 bool writePackets(const std::string& dir, int round) {
-    std::vector<Dmg::QueueData> packets(kPackets);
+    Packets packets(kPackets);
     SMS::NET::CNetSendASend text;
     text.phones = {"13800138000"};
     text.commonText = "crash";
@@ -64,7 +53,7 @@ bool writePackets(const std::string& dir, int round) {
 
 // Sends everything waiting in the queue until killed.
 [[noreturn]] void sendUntilKilled(const std::string& dir) {
-    std::vector<Dmg::QueueData> waiting;
+    Packets waiting;
     withQueue(dir, [&](auto& q) { return q.loadAllQueue(waiting), true; });
     addSendQueue(waiting);
     for (;;) ::pause();
@@ -77,13 +66,11 @@ bool drainAndCheck(const std::string& dir, CSendQueueService& service, int label
     const bool moved = service.WriteSendLog() == 1 && waitIdle(service);
     service.stop();  // joins the log thread before the child exits
     if (!moved) return false;
-    std::vector<Dmg::QueueData> queued;
-    std::vector<Dmg::CHistoryMsg> history;
+    Packets queued;
     withQueue(dir, [&](auto& q) { return q.loadAllQueue(queued), true; });
-    static_cast<Dmg::CHistoryLogSerialize*>(data().getDataSerialize("historylog"))->getAllLog(history);
     std::map<std::string, int> seen;
     for (const auto& p : queued) ++seen[p.displayText];
-    for (const auto& h : history) ++seen[h.firstText];
+    for (const auto& h : allHistory()) ++seen[h.firstText];
     return static_cast<int>(seen.size()) == labels &&
            std::all_of(seen.begin(), seen.end(), [](const auto& s) { return s.second == 1; });
 }

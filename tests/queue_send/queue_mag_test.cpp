@@ -6,8 +6,8 @@
 namespace queuetest {
 namespace {
 
-std::vector<Dmg::QueueData> drain(SMS::CSmsSendLoadMag& q) {
-    std::vector<Dmg::QueueData> out;
+Packets drain(SMS::CSmsSendLoadMag& q) {
+    Packets out;
     Dmg::QueueData r;
     while (q.getHead(r)) out.push_back(r);
     return out;
@@ -15,11 +15,7 @@ std::vector<Dmg::QueueData> drain(SMS::CSmsSendLoadMag& q) {
 
 TEST_F(QueueTest, AddSendQueuePutsTheSendTotalsAtTheSummaryPosition) {
     using Row = std::array<int, 5>;  // skip flag, recipients, segments, packet count, packet id
-    const struct {
-        const char* name;
-        std::vector<Dmg::QueueData> packets;
-        std::vector<Row> queued;
-    } cases[] = {
+    const struct { const char* name; Packets packets; std::vector<Row> queued; } cases[] = {
         {"immediate",
          {packet(1, 70), packet(2, 70), packet(3, 10)},
          {{1, 150, 300, 3, 1001}, {0, 70, 140, 0, 1001}, {0, 70, 140, 0, 1002}, {0, 10, 20, 0, 1003}}},
@@ -59,11 +55,9 @@ TEST_F(QueueTest, GetHeadClearAllAndRemoveByRecordIds) {
     EXPECT_EQ(1, local.ClearAll());
     EXPECT_TRUE(local.isEmpty());
     // The sending thread started by addSendQueue may log on its own meanwhile.
-    std::vector<std::string> lines = log.texts(0);
-    lines.erase(std::remove_if(lines.begin(), lines.end(),
-                               [](const std::string& l) { return l.rfind("ClearAll", 0) != 0; }),
-                lines.end());
-    EXPECT_EQ((std::vector<std::string>{"ClearAll 1", "ClearAll 2", "ClearAll 3", "ClearAll 4"}), lines);
+    Texts clears;
+    for (const auto& l : log.texts(0)) if (l.rfind("ClearAll", 0) == 0) clears.push_back(l);
+    EXPECT_EQ((Texts{"ClearAll 1", "ClearAll 2", "ClearAll 3", "ClearAll 4"}), clears);
 }
 
 }  // namespace

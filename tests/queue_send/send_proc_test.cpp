@@ -6,7 +6,6 @@ namespace queuetest {
 namespace {
 
 using Calls = std::vector<std::pair<int, int>>;
-using Clock = std::chrono::steady_clock;
 
 // Sent, refused and rejected packets are recorded and moved; the caller is
 // asked about the first refusal of each run, and may stop the send there.
@@ -45,9 +44,7 @@ TEST_F(QueueTest, StopCutsThePauseShortAndSendQueueDataResumes) {
     settings.packetPauseMs = 60000;
     addSendQueue(packets(1, 50));
     ASSERT_TRUE(waitUntil([&] { return log.count("getHead 4") == 1; }));  // the summary, then the pause
-    const auto t0 = Clock::now();
-    service->stop();
-    EXPECT_LT(Clock::now() - t0, std::chrono::seconds(20));
+    EXPECT_LT(timed([&] { service->stop(); }), std::chrono::seconds(20));
     EXPECT_EQ(0, service->isActive());
     EXPECT_TRUE(doneIds().empty());
 
@@ -102,14 +99,13 @@ TEST_F(QueueTest, UnwritableStatusIsKeptAndWrittenLater) {
 TEST_F(QueueTest, CallbacksMayStopOrDestroyTheService) {
     enum class Via { Done, Question, Aborted, DestroyInDone };
     for (const Via via : {Via::Done, Via::Question, Via::Aborted, Via::DestroyInDone}) {
-        SCOPED_TRACE(static_cast<int>(via));
-        if (!service) service = std::make_unique<CSendQueueService>();
+        SCOPED_TRACE(static_cast<int>(via));  // the service exists: the end of the loop remakes it
         std::atomic<int> left{0};
         SMS::setQueueHook([&left](SMS::QueuePoint p) { left += p == SMS::QueuePoint::SenderReturning; });
         auto gateway = useGateway({1});
         stopOnFailure = via == Via::Aborted ? 1 : 0;
-        std::atomic<bool> once{false};
-        std::atomic<bool> added{false};  // the caller has left addSendQueue, and the service with it
+        // added: the caller has left addSendQueue, and the service with it
+        std::atomic<bool> once{false}, added{false};
         const auto stopHere = [&] {
             if (once.exchange(true)) return;
             if (via != Via::DestroyInDone) return static_cast<void>(service->stop());

@@ -8,9 +8,6 @@
 namespace queuetest {
 namespace {
 
-using Texts = std::vector<std::string>;
-using Clock = std::chrono::steady_clock;
-
 // The library reaches the caller's own service; stop without threads does
 // nothing; the event starts signalled and later waits last 300 ms; the
 // birthday callback runs once, a call that threw does not count.
@@ -18,12 +15,9 @@ TEST_F(QueueTest, ServiceSingletonEventAndBirthdayCallback) {
     EXPECT_EQ(service.get(), CSendQueueService::getSingletonPtr());
     EXPECT_EQ(1, service->stop());
     EXPECT_EQ(Texts{}, log.texts());
-    auto t0 = Clock::now();
-    service->waitforSendQueue();  // takes the initial signal
-    EXPECT_LT(Clock::now() - t0, std::chrono::milliseconds(250));
-    t0 = Clock::now();
-    service->waitforSendQueue();
-    EXPECT_GE(Clock::now() - t0, std::chrono::milliseconds(290));
+    const auto wait = [&] { service->waitforSendQueue(); };
+    EXPECT_LT(timed(wait), std::chrono::milliseconds(250));  // takes the initial signal
+    EXPECT_GE(timed(wait), std::chrono::milliseconds(290));
     EXPECT_THROW(service->callBirthdayFun(), boost::bad_function_call);
     int calls = 0;
     service->birthdayFun = [&calls] { ++calls; };
@@ -49,8 +43,7 @@ TEST_F(QueueTest, RunningThreadsAreNotReplacedAndEndedOnesAre) {
     Texts lines = log.texts(0);
     lines.resize(5);
     EXPECT_EQ((Texts{"WriteSendLog 0", "isWriteThreadActive 0", "isWriteThreadActive 1",
-                     "isWriteThreadActive 2", "WriteSendLog 4"}),
-              lines);
+                     "isWriteThreadActive 2", "WriteSendLog 4"}), lines);
     EXPECT_EQ(1, service->sendQueueData());  // the ended sender is replaced
     ASSERT_TRUE(waitIdle(*service));
 }
@@ -61,11 +54,9 @@ TEST_F(QueueTest, AddSendQueueReturnsAtOnceWhileALongSendRuns) {
     settings.packetPauseMs = 20;
     addSendQueue(packets(1, 1000));
     ASSERT_TRUE(allDone(2));
-    for (int id = 1001; id <= 1003; ++id) {
-        const auto t0 = Clock::now();
-        addSendQueue({packet(id)});
-        EXPECT_LT(Clock::now() - t0, std::chrono::seconds(2));  // the send itself takes 20 s
-    }
+    // The send itself takes 20 s.
+    for (int id = 1001; id <= 1003; ++id)
+        EXPECT_LT(timed([id] { addSendQueue({packet(id)}); }), std::chrono::seconds(2));
     EXPECT_EQ(1, service->isSendThreadActive());
 }
 
@@ -137,9 +128,8 @@ TEST_F(QueueTest, LogThreadMovesTheLastStatusBeforeEnding) {
 TEST_F(QueueTest, LogThreadBacksOffWhileTheHistoryFails) {
     useGateway();
     // One lost packet: a growing set of rows is not the same rows found again.
-    const struct {
-        int fails, first, last;
-    } cases[] = {{QueueModel::kRefused, 1, 5}, {QueueModel::kLost, 6, 6}};
+    const struct { int fails, first, last; } cases[] = {{QueueModel::kRefused, 1, 5},
+                                                         {QueueModel::kLost, 6, 6}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.fails);
         model.historyFails = c.fails;  // no thread runs

@@ -2,14 +2,11 @@
 // a real send.
 #include <climits>
 
-#include "contracts/dmg/CHistoryLogSerialize.h"
 #include "queue/CSmsSendQueueMag.h"
 #include "tests/queue_send/QueueFakes.h"
 
 namespace queuetest {
 namespace {
-
-const char* const kPassword = "Quenp19990812";
 
 // Loading keeps the waiting packets in store order; deleting counts the
 // recipients of the listed packets and passes every id to the store.
@@ -19,7 +16,7 @@ TEST(QueueViewFake, LoadsWaitingPacketsAndDeletesEveryId) {
     const fakes::ScopedStore scoped("sendqueuemodify", &store);
     SMS::CSmsSendQueueMag view;
     const auto listed = [&view] {
-        std::vector<Dmg::QueueData> out;
+        Packets out;
         view.getAllSendQueue(out);
         return idsOf(out);
     };
@@ -35,8 +32,7 @@ TEST(QueueViewFake, LoadsWaitingPacketsAndDeletesEveryId) {
     EXPECT_EQ(Ids{1}, listed());
     EXPECT_EQ((Ids{3, 5, 9}), store.deleted);
     const std::string open = "initialize(/users/u1/SQu.dll,Quenp19990812)";
-    EXPECT_EQ((std::vector<std::string>{open, "loadAllQueue", "close", open, "delQueue", "close"}),
-              store.calls);
+    EXPECT_EQ((Texts{open, "loadAllQueue", "close", open, "delQueue", "close"}), store.calls);
     Dmg::QueueData untouched = packet(42);
     EXPECT_EQ(0, view.getSendQueue(3, untouched));
     EXPECT_EQ(42, untouched.recordId);
@@ -45,10 +41,7 @@ TEST(QueueViewFake, LoadsWaitingPacketsAndDeletesEveryId) {
 TEST(QueueViewLogs, PagesWithoutWrappingRound) {
     SMS::CSmsSendQueueMag view;
     for (int i = 0; i < 15; ++i) view.addLog(packet(i));
-    const struct {
-        int page, pageSize, result;
-        Ids appended;
-    } cases[] = {
+    const struct { int page, pageSize, result; Ids appended; } cases[] = {
         {0, 10, 1, range(0, 9)},  // a full page that is not the last
         {1, 10, 1, range(10, 14)},
         {2, 10, 0, {}},
@@ -60,7 +53,7 @@ TEST(QueueViewLogs, PagesWithoutWrappingRound) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE("page " + std::to_string(c.page) + " size " + std::to_string(c.pageSize));
-        std::vector<Dmg::QueueData> out = {packet(-7)};  // kept: the page is appended
+        Packets out = {packet(-7)};  // kept: the page is appended
         EXPECT_EQ(c.result, view.getLogs(c.page, c.pageSize, out));
         Ids expected = {-7};
         expected.insert(expected.end(), c.appended.begin(), c.appended.end());
@@ -77,12 +70,9 @@ TEST_F(QueueViewRegression, DeletedPacketsDuringASend) {
     Dmg::CDataManager& data = Dmg::CDataManager::getSingleton();
     ASSERT_EQ(1, data.openUserData(dir.path()));
     const std::shared_ptr<void> closeData(nullptr, [&data](void*) { data.closeUserData(); });
-    std::vector<Dmg::QueueData> packets = {packet(0), packet(0), packet(0)};
+    Packets packets = {packet(0), packet(0), packet(0)};
     Ids ids;
-    Dmg::CSendQueueSerialize queue;
-    ASSERT_EQ(1, queue.initialize(dir.file("SQu.dll"), kPassword));
-    ASSERT_EQ(1, queue.writeQueue(packets, ids));
-    queue.close();
+    ASSERT_TRUE(withQueue(dir.path(), [&](auto& q) { return q.writeQueue(packets, ids) == 1; }));
     ASSERT_EQ(3u, ids.size());
     for (std::size_t i = 0; i < ids.size(); ++i) packets[i].recordId = ids[i];
     auto gateway = useGateway({}, ids[0]);
@@ -96,9 +86,7 @@ TEST_F(QueueViewRegression, DeletedPacketsDuringASend) {
     SMS::CSmsSendQueueMag left;
     left.loadSendMsg();
     EXPECT_EQ(0, left.getMsgNum());
-    std::vector<Dmg::CHistoryMsg> history;
-    static_cast<Dmg::CHistoryLogSerialize*>(data.getDataSerialize("historylog"))->getAllLog(history);
-    EXPECT_EQ(2u, history.size());
+    EXPECT_EQ(2u, allHistory().size());
 }
 
 }  // namespace
