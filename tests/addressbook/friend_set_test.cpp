@@ -87,17 +87,16 @@ TEST_F(FriendSetTest, ReadsOncePerObjectAndSeesEarlierChanges) {
     EXPECT_EQ(listsOf(set)[1], Strings{"姓名"});
 }
 
-// One instance for test and library; every label leads to a contact property.
-TEST(FriendSet, LabelTableLeadsToContactProperties) {
+// One instance for test and library; every label leads to a contact property;
+// the main store keeps the choice.
+TEST(FriendSet, LabelsLeadToPropertiesAndTheMainStoreKeepsTheChoice) {
     const CFriendSet* const set = CFriendSet::inistance();
     ASSERT_EQ(set, CFriendSet::ms_pInstance);
     std::string value;
     for (const std::string& label : kAll) {
         EXPECT_EQ(Dmg::CFriend().getValue(set->m_labelToProperty.at(label), value), 1) << label;
     }
-}
-
-TEST(FriendSet, RealMainStoreKeepsTheChoice) {
+    // The real main store keeps the choice.
     const fakes::TempDir dir;
     Dmg::CDataManager& data = Dmg::CDataManager::getSingleton();
     ASSERT_EQ(data.openUserData(dir.path()), 1);

@@ -13,7 +13,7 @@ std::string valueOf(const CFriend& c, const std::string& property) {
     return c.getValue(property, value) == 1 ? value : "refused, " + value;
 }
 
-TEST(Friend, EveryTextPropertyHasAFieldOfItsOwn) {
+TEST(Friend, TextPropertiesHaveFieldsOthersAreConvertedUnknownOnesRefused) {
     const char* const names[] = {"名字", "手机", "电话", "邮箱",  "公司",  "职业",
                                  "地址", "邮编", "尊称", "注释",  "备用1", "备用2",
                                  "备用3", "备用4", "备用5", "备用6", "生日短语内容"};
@@ -24,11 +24,9 @@ TEST(Friend, EveryTextPropertyHasAFieldOfItsOwn) {
     const CFriend::FriendData& d = c.getFirendStrut();
     EXPECT_EQ(d.name + d.mobile + d.career, text("名字") + text("手机") + text("职业"));
     EXPECT_EQ(d.title + d.comment + d.spare6, text("尊称") + text("注释") + text("备用6"));
-}
 
-// Written and read back as text; the text read back sets the same value.
-// An unknown property changes nothing.
-TEST(Friend, ConvertedAndUnknownProperties) {
+    // Converted properties are written and read back as text; the text read
+    // back sets the same value. An unknown property changes nothing.
     const struct {
         const char *property, *written, *readBack;
     } cases[] = {
@@ -40,19 +38,19 @@ TEST(Friend, ConvertedAndUnknownProperties) {
         {"ID", "-7", "-7"},     {"所属组ID", "12abc", "12"}, {"所属组ID", "abc", "0"},
         {"姓名", "x", "refused, untouched"}, {"名字 ", "x", "refused, untouched"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.property) + " <- \"" + c.written + "\"");
+    for (const auto& row : cases) {
+        SCOPED_TRACE(std::string(row.property) + " <- \"" + row.written + "\"");
         CFriend contact, again;
-        EXPECT_EQ(contact.addPropetyAndValue(c.property, c.written), c.readBack[0] != 'r');
-        EXPECT_EQ(valueOf(contact, c.property), c.readBack);
-        again.addPropetyAndValue(c.property, valueOf(contact, c.property));
-        EXPECT_EQ(valueOf(again, c.property), c.readBack);
+        EXPECT_EQ(contact.addPropetyAndValue(row.property, row.written), row.readBack[0] != 'r');
+        EXPECT_EQ(valueOf(contact, row.property), row.readBack);
+        again.addPropetyAndValue(row.property, valueOf(contact, row.property));
+        EXPECT_EQ(valueOf(again, row.property), row.readBack);
     }
-    CFriend c;  // the upload reads the fields themselves
-    c.addPropetyAndValue("性别", "男");
-    c.addPropetyAndValue("生日", "1980-5-17");
-    EXPECT_TRUE(c.getFirendStrut().sex);
-    EXPECT_EQ(c.getFirendStrut().birthday, Dmg::CSmsData(1980, 5, 17, 0, 0));
+    CFriend read;  // the upload reads the fields themselves
+    read.addPropetyAndValue("性别", "男");
+    read.addPropetyAndValue("生日", "1980-5-17");
+    EXPECT_TRUE(read.getFirendStrut().sex);
+    EXPECT_EQ(read.getFirendStrut().birthday, Dmg::CSmsData(1980, 5, 17, 0, 0));
     EXPECT_TRUE(CFriend().getFirendStrut().birthday.isUnset());
 }
 
