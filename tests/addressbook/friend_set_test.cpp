@@ -48,8 +48,7 @@ struct RecordingStore : Dmg::CLocalDataSerialize {
     int reads = 0;
 };
 
-class FriendSetTest : public ::testing::Test {
-protected:
+struct FriendSetTest : ::testing::Test {
     RecordingStore store;
     fakes::ScopedStore scope{"database", &store};
 };

@@ -19,9 +19,7 @@ using Base::CLogCapture;
 using Lines = std::vector<CLogCapture::Line>;
 
 namespace Base {
-void PrintTo(const CLogCapture::Line& line, std::ostream* os) {
-    *os << line.level << ":" << line.text;
-}
+void PrintTo(const CLogCapture::Line& l, std::ostream* os) { *os << l.level << ":" << l.text; }
 }  // namespace Base
 
 namespace {

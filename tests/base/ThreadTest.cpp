@@ -88,7 +88,6 @@ TEST(BaseNativeThread, OutsideStopWaitsForAThreadThatStoppedItself) {
     ASSERT_TRUE(waitFor([&] { return selfStopped.load(); }));
     w->stop();
     EXPECT_TRUE(w->done);
-    w.reset();
 }
 
 // stop() cuts a long pause short; the pause tells that the flag was cleared.
@@ -107,8 +106,7 @@ TEST(BaseNativeThread, StopCutsAPauseShort) {
 // destroyed by its thread after threadProc_, never while it runs.
 TEST(BaseNativeThread, DisownedThreadOutlivesItsProcedure) {
     std::atomic<bool> destroyed{false};
-    std::unique_ptr<Base::BaseNativeThread> owner;
-    owner = std::make_unique<Worker>(
+    std::unique_ptr<Base::BaseNativeThread> owner = std::make_unique<Worker>(
         [&owner](Worker& self) {
             Base::BaseNativeThread::disown(std::move(owner));
             EXPECT_FALSE(self.running());

@@ -71,15 +71,11 @@ std::optional<CSendQueueService> g_service;
 
 // Registered before main, so it runs after the statics made since are gone:
 // releases the sending thread and waits until it has finished one more packet.
-const struct HoldExit {
-    HoldExit() {
-        std::atexit([] {
-            if (g_mode != Mode::Exit || g_done == 0) return;
-            g_exiting = true;
-            waitUntil([] { return g_done > kHeldPacket; });
-        });
-    }
-} g_holdExit;
+const int g_holdExit = std::atexit([] {
+    if (g_mode != Mode::Exit || g_done == 0) return;
+    g_exiting = true;
+    waitUntil([] { return g_done > kHeldPacket; });
+});
 
 // Stores the packets in SQu.dll and sends them on the embedded gateway; true
 // once the send is under way.
