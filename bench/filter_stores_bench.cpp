@@ -8,10 +8,8 @@
 // - replacing a stored list of 5,000 words (one transaction plus compiling),
 //   baseline compiling the matcher alone.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -20,6 +18,7 @@
 #include "contracts/dmg/CRejectPhonesDataSerialize.h"
 #include "contracts/dmg/CRejectWordsDataSerialize.h"
 #include "contracts/dmg/CTestPhonesSerialize.h"
+#include "tests/fakes/TempDir.h"
 
 namespace {
 
@@ -73,27 +72,14 @@ const Strings& texts() {
 
 // A folder of its own for Main.dll, removed afterwards: a store keeps a list
 // only while it is open.
-class BenchFolder {
-public:
-    BenchFolder() : dir_(std::filesystem::temp_directory_path() / ("bench-filter-stores-" + std::to_string(::getpid()))) {
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
-    }
-    ~BenchFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
-    }
-    BenchFolder(const BenchFolder&) = delete;
-    BenchFolder& operator=(const BenchFolder&) = delete;
+struct BenchFolder {
     template <typename Store>
     bool open(Store& store, benchmark::State& state) const {
-        if (store.initialize((dir_ / "Main.dll").string(), "Quenp19990812") == 1) return true;
+        if (store.initialize(dir.file("Main.dll"), "Quenp19990812") == 1) return true;
         state.SkipWithError("open");
         return false;
     }
-
-private:
-    std::filesystem::path dir_;
+    fakes::TempDir dir;
 };
 
 void BM_TestPhone(benchmark::State& state) {

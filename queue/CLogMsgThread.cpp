@@ -8,6 +8,7 @@
 #include "contracts/dmg/CDataManager.h"
 #include "contracts/dmg/CLogSendQueueSerialize.h"
 #include "queue/CSmsSendLoadMag.h"
+#include "queue/ScopeExit.h"
 #include "send/CUserInfo.h"
 
 namespace {
@@ -132,19 +133,6 @@ void LogRun::trouble(bool now) {
     }
 }
 
-// The log thread's place is given up however its run ends.
-class EndOfLogRun {
-public:
-    EndOfLogRun(SMS::CSmsSendLoadMag& queue, SMS::RunControl& control) : queue_(queue), control_(control) {}
-    ~EndOfLogRun() { queue_.loggerGone(control_); }
-    EndOfLogRun(const EndOfLogRun&) = delete;
-    EndOfLogRun& operator=(const EndOfLogRun&) = delete;
-
-private:
-    SMS::CSmsSendLoadMag& queue_;
-    SMS::RunControl& control_;
-};
-
 }  // namespace
 
 CLogMsgThread::CLogMsgThread() = default;
@@ -158,7 +146,9 @@ int CLogMsgThread::threadProc_() {
     auto& store = *static_cast<Dmg::CLogSendQueueSerialize*>(
         Dmg::CDataManager::getSingleton().getDataSerialize("logsendqueue"));
     SMS::ThreadControl<CLogMsgThread> control(*this);
-    const EndOfLogRun end(*SMS::CSmsSendLoadMag::instance(), control);
+    // The log thread's place is given up however its run ends.
+    SMS::CSmsSendLoadMag& queue = *SMS::CSmsSendLoadMag::instance();
+    const SMS::ScopeExit end([&queue, &control] { queue.loggerGone(control); });
     LogRun run(store, control);
     while (m_bRun) {
         if (!run.pass()) m_bRun = false;

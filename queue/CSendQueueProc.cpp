@@ -10,6 +10,7 @@
 #include "contracts/platform/Time.h"
 #include "queue/CSmsSendLoadMag.h"
 #include "queue/QueueHooks.h"
+#include "queue/ScopeExit.h"
 #include "send/CSmsSendStartInstance.h"
 #include "send/CUserInfo.h"
 
@@ -167,25 +168,6 @@ void SendRun::settleUnstored() {
     writeLog("发送结果仍未能写入, 下次发送时再写", 2);
 }
 
-// Records the end of the run once: either takeNext found the queue empty
-// (recorded there, in the same step), or the run ends any other way.
-class EndOfRun {
-public:
-    EndOfRun(CSmsSendLoadMag& queue, RunControl& control) : queue_(queue), control_(control) {}
-    ~EndOfRun() {
-        queueHook(QueuePoint::SenderReturning);
-        if (!recorded_) queue_.senderGone(control_);
-    }
-    EndOfRun(const EndOfRun&) = delete;
-    EndOfRun& operator=(const EndOfRun&) = delete;
-    void recorded() { recorded_ = true; }
-
-private:
-    CSmsSendLoadMag& queue_;
-    RunControl& control_;
-    bool recorded_ = false;
-};
-
 }  // namespace
 
 void sendQueueProc(RunControl* control) {
@@ -193,7 +175,13 @@ void sendQueueProc(RunControl* control) {
     RunControl& runControl = control != nullptr ? *control : unstoppable;
     SendRun run(runControl);
     CSmsSendLoadMag& queue = *CSmsSendLoadMag::instance();
-    EndOfRun end(queue, runControl);
+    // The end of the run is recorded once: by takeNext when it finds the
+    // queue empty, in the same step; here when the run ends any other way.
+    bool recorded = false;
+    const ScopeExit end([&] {
+        queueHook(QueuePoint::SenderReturning);
+        if (!recorded) queue.senderGone(runControl);
+    });
     writeLog("SendSmsStart", 0);
     bool settled = false;
     for (;;) {
@@ -211,7 +199,7 @@ void sendQueueProc(RunControl* control) {
             settled = true;
             continue;
         case CSmsSendLoadMag::Take::Finished:
-            end.recorded();
+            recorded = true;
             run.close();
             CSmsSendStartInstance::Instance()->sendFinished = true;
             return;

@@ -20,14 +20,14 @@ void finish(std::unique_ptr<Base::BaseNativeThread> thread) {
     thread->stop();
 }
 
-// Starts `thread` in the place just claimed; gives the claim back when no
-// thread can be started.
-template <typename T, typename Unclaim>
-int launch(std::unique_ptr<T>& slot, Unclaim unclaim) {
+// Starts a thread in the place just claimed for `worker`; gives the claim
+// back when no thread can be started.
+template <typename T>
+int launch(std::unique_ptr<T>& slot, SMS::CSmsSendLoadMag::Worker worker) {
     slot = std::make_unique<T>();
     if (slot->start()) return 1;
     Base::CLog::getSingleton().writeMessage("CSendQueueService: cannot start a thread", 2);
-    unclaim();
+    SMS::CSmsSendLoadMag::instance()->unclaim(worker);
     return 0;
 }
 
@@ -56,27 +56,25 @@ void CSendQueueService::retire(Thread thread) {
 int CSendQueueService::sendQueueData() {
     trace("WriteSendLog 0");
     const std::lock_guard<std::recursive_mutex> lock(threadsMutex);
-    SMS::CSmsSendLoadMag& queue = *SMS::CSmsSendLoadMag::instance();
-    if (!queue.claimSender()) {
+    if (!SMS::CSmsSendLoadMag::instance()->claim(SMS::CSmsSendLoadMag::Worker::Sender)) {
         trace("WriteSendLog 0");
         return 0;
     }
     retire(std::move(sendThread));
-    return launch(sendThread, [&queue] { queue.unclaimSender(); });
+    return launch(sendThread, SMS::CSmsSendLoadMag::Worker::Sender);
 }
 
 int CSendQueueService::WriteSendLog() {
     trace("WriteSendLog 0");
     const std::lock_guard<std::recursive_mutex> lock(threadsMutex);
-    SMS::CSmsSendLoadMag& queue = *SMS::CSmsSendLoadMag::instance();
     isWriteThreadActive();
-    if (!queue.claimLogger()) {
+    if (!SMS::CSmsSendLoadMag::instance()->claim(SMS::CSmsSendLoadMag::Worker::Logger)) {
         trace("WriteSendLog 1");
         return 0;
     }
     trace("WriteSendLog 4");
     retire(std::move(logThread));
-    return launch(logThread, [&queue] { queue.unclaimLogger(); });
+    return launch(logThread, SMS::CSmsSendLoadMag::Worker::Logger);
 }
 
 int CSendQueueService::isSendThreadActive() {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <mutex>
 #include <set>
+#include <utility>
 
 #include "contracts/base/CLog.h"
 #include "queue/CSendQueueService.h"
@@ -138,28 +139,14 @@ void CSmsSendLoadMag::setFinished() {
     finished = true;
 }
 
-bool CSmsSendLoadMag::claimSender() {
+bool CSmsSendLoadMag::claim(Worker worker) {
     const Platform::CriticalSection::Guard guard(queueLock);
-    if (senderPresent) return false;
-    senderPresent = true;
-    return true;
+    return !std::exchange(present(worker), true);
 }
 
-bool CSmsSendLoadMag::claimLogger() {
+void CSmsSendLoadMag::unclaim(Worker worker) {
     const Platform::CriticalSection::Guard guard(queueLock);
-    if (loggerPresent) return false;
-    loggerPresent = true;
-    return true;
-}
-
-void CSmsSendLoadMag::unclaimSender() {
-    const Platform::CriticalSection::Guard guard(queueLock);
-    senderPresent = false;
-}
-
-void CSmsSendLoadMag::unclaimLogger() {
-    const Platform::CriticalSection::Guard guard(queueLock);
-    loggerPresent = false;
+    present(worker) = false;
 }
 
 void CSmsSendLoadMag::setSenderEnded() {

@@ -46,13 +46,12 @@ public:
 
     // --- The hand-over with the worker threads (the queue's own code). ---
 
-    // Claims the sender's (logger's) place for a thread about to start:
-    // false when one is there already.
-    bool claimSender();
-    bool claimLogger();
+    enum class Worker { Sender, Logger };
+    // Claims the worker's place for a thread about to start: false when one
+    // is there already.
+    bool claim(Worker worker);
     // Gives a claim back when the thread could not be started.
-    void unclaimSender();
-    void unclaimLogger();
+    void unclaim(Worker worker);
     // Service stop(): under the queue lock, both places are given up,
     // `finished` is set and `stopFlags` clears the threads' run flags, so a
     // stopped thread never records an end over a newer thread's start.
@@ -106,6 +105,7 @@ public:
 
 private:
     void setSenderEnded();
+    bool& present(Worker worker) { return worker == Worker::Sender ? senderPresent : loggerPresent; }
 
     std::vector<Dmg::QueueData> queue;
     // Guards `queue`, the hand-over state below, and the writes of `finished`

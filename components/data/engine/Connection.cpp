@@ -7,10 +7,10 @@
 #include <utility>
 
 #include "components/data/engine/Key.h"
-#include "contracts/base/NeverDestroyed.h"
 #include "components/data/engine/Statement.h"
 #include "components/data/engine/WriteTransaction.h"
 #include "contracts/base/CLog.h"
+#include "contracts/base/NeverDestroyed.h"
 
 namespace Dmg::engine {
 namespace {

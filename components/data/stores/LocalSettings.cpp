@@ -5,10 +5,10 @@
 #include <iterator>
 #include <map>
 
-#include "contracts/base/NeverDestroyed.h"
 #include "components/data/engine/Statement.h"
 #include "components/data/engine/WriteTransaction.h"
 #include "contracts/base/CLog.h"
+#include "contracts/base/NeverDestroyed.h"
 
 namespace Dmg::local {
 namespace {

@@ -7,12 +7,12 @@
 #include "contracts/dmg/CLogSendQueueSerialize.h"
 
 #include "components/data/engine/Database.h"
-#include "contracts/base/NeverDestroyed.h"
 #include "components/data/engine/WriteTransaction.h"
 #include "components/data/stores/HistoryTable.h"
 #include "components/data/stores/HistoryTime.h"
 #include "components/data/stores/QueueLog.h"
 #include "components/data/stores/QueueTable.h"
+#include "contracts/base/NeverDestroyed.h"
 
 namespace Dmg {
 namespace {
