@@ -9,6 +9,7 @@
 
 #include "contracts/base/BaseNativeThread.h"
 #include "contracts/base/CLogCapture.h"
+#include "tests/fakes/WaitUntil.h"
 
 namespace {
 
@@ -35,14 +36,6 @@ struct Worker : Base::BaseNativeThread {
     std::atomic<bool>* destroyed;
 };
 
-// Generous: only a hang should fail it.
-template <typename Condition>
-bool waitFor(Condition condition) {
-    for (int i = 0; i < 20000 && !condition(); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    return condition();
-}
-
 }  // namespace
 
 // Run 1 loops until stopped; the later ones return, stop themselves or throw.
@@ -63,7 +56,7 @@ TEST(BaseNativeThread, StopsLoopAndRestartsAfterEachWayOfEnding) {
     for (int run = 2; run <= 5; ++run) {
         SCOPED_TRACE(run);
         ASSERT_TRUE(w.start());
-        ASSERT_TRUE(waitFor([&] { return !w.isActive(); }));
+        ASSERT_TRUE(fakes::waitUntil([&] { return !w.isActive(); }));
         EXPECT_EQ(w.runs, run);
     }
     const auto lines = capture.lines();
@@ -85,7 +78,7 @@ TEST(BaseNativeThread, OutsideStopWaitsForAThreadThatStoppedItself) {
         self.done = true;
     });
     ASSERT_TRUE(w->start());
-    ASSERT_TRUE(waitFor([&] { return selfStopped.load(); }));
+    ASSERT_TRUE(fakes::waitUntil([&] { return selfStopped.load(); }));
     w->stop();
     EXPECT_TRUE(w->done);
 }
@@ -115,7 +108,7 @@ TEST(BaseNativeThread, DisownedThreadOutlivesItsProcedure) {
         },
         &destroyed);
     ASSERT_TRUE(owner->start());
-    ASSERT_TRUE(waitFor([&] { return destroyed.load(); }));
+    ASSERT_TRUE(fakes::waitUntil([&] { return destroyed.load(); }));
     // An idle object handed over is destroyed at once.
     std::atomic<bool> idleGone{false};
     Base::BaseNativeThread::disown(std::make_unique<Worker>([](Worker&) {}, &idleGone));

@@ -1,7 +1,6 @@
 #include <gmock/gmock.h>
 #include <sqlite3.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <chrono>

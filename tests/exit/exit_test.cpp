@@ -10,7 +10,6 @@
 #include <sys/wait.h>
 
 #include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -18,7 +17,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "contracts/base/CLog.h"
@@ -32,6 +30,7 @@
 #include "send/CSmsSendStartInstance.h"
 #include "send/CUserInfo.h"
 #include "tests/fakes/TempDir.h"
+#include "tests/fakes/WaitUntil.h"
 
 namespace {
 
@@ -45,13 +44,6 @@ void writeLog(const std::string& text) { Base::CLog::getSingleton().writeMessage
 bool convertsBack() {
     std::string utf8, gbk;
     return Platform::gbkToUtf8("再见", utf8) && Platform::utf8ToGbk(utf8, gbk) && gbk == "再见";
-}
-
-template <typename Done>
-void waitUntil(Done done) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!done() && std::chrono::steady_clock::now() < end)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 // Built before main, so destroyed after anything main makes, the log
@@ -74,7 +66,7 @@ std::optional<CSendQueueService> g_service;
 const int g_holdExit = std::atexit([] {
     if (g_mode != Mode::Exit || g_done == 0) return;
     g_exiting = true;
-    waitUntil([] { return g_done > kHeldPacket; });
+    fakes::waitUntil([] { return g_done > kHeldPacket; });
 });
 
 // Stores the packets in SQu.dll and sends them on the embedded gateway; true
@@ -86,7 +78,7 @@ bool startSend(const std::string& dir) {
     settings.packetPauseMs = 20;
     settings.onPacketDone = [](int&, int&) {
         if (++g_done == kHeldPacket && g_mode == Mode::Exit)
-            waitUntil([] { return g_exiting.load(); });
+            fakes::waitUntil([] { return g_exiting.load(); });
     };
     settings.onFirstSendFailure = [](std::string&) { return 0; };
     settings.onSendAborted = [] {};
@@ -106,7 +98,7 @@ bool startSend(const std::string& dir) {
     store.close();
     for (int n = 0; stored && n < kPackets; ++n) packets[n].recordId = ids[n];
     if (!stored || SMS::CSmsSendLoadMag::instance()->addSendQueue(packets) != 1) return false;
-    waitUntil([] { return g_done >= kHeldPacket; });
+    fakes::waitUntil([] { return g_done >= kHeldPacket; });
     return g_done >= kHeldPacket;
 }
 

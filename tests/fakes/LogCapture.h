@@ -12,7 +12,6 @@ namespace fakes {
 
 class LogCapture {
 public:
-    std::vector<Base::CLogCapture::Line> lines() const { return capture_.lines(); }
     // The texts of the lines at `level`, or of all lines when level < 0.
     std::vector<std::string> texts(int level = -1) const {
         std::vector<std::string> out;

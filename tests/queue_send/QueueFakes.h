@@ -30,6 +30,7 @@
 #include "tests/fakes/LogCapture.h"
 #include "tests/fakes/ScopedStore.h"
 #include "tests/fakes/TempDir.h"
+#include "tests/fakes/WaitUntil.h"
 
 namespace queuetest {
 
@@ -83,16 +84,7 @@ inline std::vector<Dmg::CHistoryMsg> allHistory() {
     return rows;
 }
 
-// Polls `done` for up to `limit`: waits for an outcome, never for luck.
-template <typename Done>
-bool waitUntil(Done done, std::chrono::milliseconds limit = std::chrono::seconds(30)) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
-}
+using fakes::waitUntil;
 
 // A gate one thread passes once, waiting there until another opens it.
 class Gate {
@@ -242,8 +234,9 @@ inline int addSendQueue(const Packets& p) {
 }
 
 // True once the service's threads have ended by themselves.
-inline bool waitIdle(CSendQueueService& service, std::chrono::seconds limit = std::chrono::seconds(60)) {
-    return waitUntil([&] { return !service.isSendThreadActive() && !service.logThreadRunning(); }, limit);
+inline bool waitIdle(CSendQueueService& service) {
+    const auto idle = [&] { return !service.isSendThreadActive() && !service.logThreadRunning(); };
+    return waitUntil(idle, std::chrono::seconds(60));
 }
 
 // Owns the service, works in a folder of its own, records the callbacks of
