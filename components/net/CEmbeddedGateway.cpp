@@ -150,6 +150,11 @@ CNetLogResult CEmbeddedGateway::login(const std::string& /*user*/, const std::st
     return m_loginResult;
 }
 
+void CEmbeddedGateway::sendFriendInfo(const CNetFriendInfo& info) {
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    m_uploaded.push_back(info);
+}
+
 void CEmbeddedGateway::setRefuseEveryNth(int n) {
     const std::lock_guard<std::mutex> lock(m_mutex);
     m_refuseEveryNth = n > 0 ? n : 0;
@@ -207,9 +212,15 @@ std::size_t CEmbeddedGateway::refusedPackets() const {
     return m_refused;
 }
 
+std::vector<CNetFriendInfo> CEmbeddedGateway::uploadedContacts() const {
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    return m_uploaded;
+}
+
 void CEmbeddedGateway::clear() {
     const std::lock_guard<std::mutex> lock(m_mutex);
     m_delivered.clear();
+    m_uploaded.clear();
     m_scheduled.clear();
     m_accepted = 0;
     m_refused = 0;

@@ -27,6 +27,8 @@ CNetLogResult CNetInterfaceMag::login(const std::string& user, const std::string
     return gateway()->login(user, password);
 }
 
+void CNetInterfaceMag::sendFriendInfo(CNetFriendInfo& info) { gateway()->sendFriendInfo(info); }
+
 void CNetInterfaceMag::setGateway(std::shared_ptr<IGateway> gateway) {
     if (!gateway) {
         gateway = std::make_shared<CEmbeddedGateway>();

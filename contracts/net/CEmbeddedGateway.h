@@ -1,7 +1,8 @@
 // An in-process simulated SMS service, so the whole system runs offline. It
 // reads each packet with its packet class, keeps what it accepted (immediate
 // messages as delivered, timed packets as scheduled under a key of its own),
-// and refuses by rules that tests and the command-line client set at any time.
+// keeps uploaded contacts, and refuses by rules that tests and the command-line
+// client set at any time.
 #pragma once
 
 #include <chrono>
@@ -13,6 +14,7 @@
 
 #include "contracts/dmg/QueueData.h"
 #include "contracts/export.h"
+#include "contracts/net/CNetFriendInfo.h"
 #include "contracts/net/CNetLogResult.h"
 #include "contracts/net/CNetSendResultB.h"
 #include "contracts/net/IGateway.h"
@@ -43,6 +45,7 @@ public:
 
     CNetSendResultB send(const Dmg::QueueData& packet) override;
     CNetLogResult login(const std::string& user, const std::string& password) override;
+    void sendFriendInfo(const CNetFriendInfo& info) override;
 
     // Rules. Refuse every n-th packet handed in (0 = never; restarts the count).
     void setRefuseEveryNth(int n);
@@ -62,6 +65,8 @@ public:
     std::size_t scheduledCount() const;
     std::size_t acceptedPackets() const;
     std::size_t refusedPackets() const;
+    // Uploaded contacts, in the order they came.
+    std::vector<CNetFriendInfo> uploadedContacts() const;
     // Forgets what was taken and the packet counts; the rules stay.
     void clear();
 
@@ -80,6 +85,7 @@ private:
     CNetLogResult m_loginResult;
     std::vector<DeliveredMessage> m_delivered;
     std::vector<ScheduledPacket> m_scheduled;
+    std::vector<CNetFriendInfo> m_uploaded;
     std::size_t m_accepted = 0;
     std::size_t m_refused = 0;
     std::uint64_t m_nextKey = 1;

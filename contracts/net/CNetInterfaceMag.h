@@ -10,6 +10,7 @@
 
 #include "contracts/dmg/QueueData.h"
 #include "contracts/export.h"
+#include "contracts/net/CNetFriendInfo.h"
 #include "contracts/net/CNetLogResult.h"
 #include "contracts/net/CNetSendResultB.h"
 #include "contracts/net/IGateway.h"
@@ -28,6 +29,8 @@ public:
     CNetSendResultB SendPack(Dmg::QueueData& packet);
     // Logs the user in at the current gateway and returns its terms.
     CNetLogResult login(const std::string& user, const std::string& password);
+    // Uploads one contact; the service gives no answer.
+    void sendFriendInfo(CNetFriendInfo& info);
 
     // Replaces the gateway; a null pointer puts a fresh embedded service back.
     // Requests already under way finish on the gateway they started on.

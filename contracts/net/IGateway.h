@@ -1,12 +1,14 @@
 // What the interface object needs of an SMS service: send one stored packet,
-// log a user in. The embedded simulated service is one such gateway; a real
-// network gateway plugs in through CNetInterfaceMag::setGateway.
+// log a user in, take an uploaded contact. The embedded simulated service is
+// one such gateway; a real network gateway plugs in through
+// CNetInterfaceMag::setGateway.
 #pragma once
 
 #include <string>
 
 #include "contracts/dmg/QueueData.h"
 #include "contracts/export.h"
+#include "contracts/net/CNetFriendInfo.h"
 #include "contracts/net/CNetLogResult.h"
 #include "contracts/net/CNetSendResultB.h"
 
@@ -22,6 +24,8 @@ public:
     // Must be safe to call from several threads at once.
     virtual CNetSendResultB send(const Dmg::QueueData& packet) = 0;
     virtual CNetLogResult login(const std::string& user, const std::string& password) = 0;
+    // Uploads one contact of the user's address book.
+    virtual void sendFriendInfo(const CNetFriendInfo& info) = 0;
 };
 
 }  // namespace SMS::NET

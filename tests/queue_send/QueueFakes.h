@@ -197,6 +197,7 @@ public:
         return r;
     }
     SMS::NET::CNetLogResult login(const std::string&, const std::string&) override { return {}; }
+    void sendFriendInfo(const SMS::NET::CNetFriendInfo&) override {}
     Ids sent() { return copyUnder(mutex_, sent_); }
     std::set<int> refused;
     int holdId = -1;
