@@ -1,12 +1,24 @@
-// The main store on Main.dll ("database", "database1"): contact field
-// settings and the send log (further operations arrive with their features).
+// The main store on Main.dll ("database", "database1"): the address book
+// (contacts, the group tree, contact-group relations, upload status), contact
+// field settings and the send log (further operations arrive with their
+// features).
+//
+// Address book results: 1 success, 0 failure (logged) unless said otherwise.
+// Contacts come back in id order. Operations that fill a vector append to it.
+// Text columns of selectFriend: "Mobile", "Teliphone" and "Post" match the
+// contacts whose field starts with the value; the other text columns those
+// whose field contains it, at a character boundary. Other columns match
+// exactly; "Birthday" compares all five fields.
 #pragma once
 
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "contracts/dmg/CFriend.h"
+#include "contracts/dmg/CFriendGroup.h"
 #include "contracts/dmg/CFriendSetMsg.h"
+#include "contracts/dmg/CSmsData.h"
 #include "contracts/dmg/CSendLosgMsg.h"
 #include "contracts/dmg/IDataSerialize.h"
 #include "contracts/export.h"
@@ -26,6 +38,70 @@ public:
     virtual int writeSendLog(const std::string& senderId, const std::string& senderExtra,
                              const std::string& text);
     virtual int readAllSendLog(std::vector<CSendLosgMsg>& out);
+
+    // Contacts. The id of the record passed in is ignored: an add gives a new
+    // id (set in `newId`), a modify keeps `id` and marks the contact as not
+    // uploaded. addFriend without a group files the contact under group 1
+    // (mind the overloads: a non-const int lvalue is taken as `newId`).
+    // getFriendInfo: 1, or 0 when there is no such contact. delFriend: 2 when
+    // the contact and its relations are gone, 1 when there was no such
+    // contact, 0 on failure.
+    virtual int addFriend(CFriend& contact, int& newId);
+    virtual int addFriend(CFriend& contact, const int& groupId);
+    virtual int addFriend(CFriend& contact, const int& groupId, int& newId);
+    virtual int modifyFriend(const int& id, CFriend& contact);
+    virtual int getFriendInfo(const int& id, CFriend& contact);
+    virtual int getFriendInfo(const int& id, CFriend& contact, std::vector<CFriendGroup>& groups);
+    virtual int delFriend(const int& id);
+    // Every contact, relation and upload status; groups stay.
+    virtual int delAllFriend();
+    // Adds every contact to every group of `groups` (group 1 when empty), as
+    // addFriend would, in one transaction: 1 when all are stored (their new
+    // ids set in `contacts`), 0 when none is.
+    virtual int importFriends(std::vector<CFriend>& contacts, const std::vector<int>& groups);
+
+    // Relations. Adding one that exists is a success; removing one that
+    // does not exist is 0.
+    virtual int addFriGroupRelation(const int& contactId, const int& groupId);
+    virtual int delFriGroupRelation(const int& contactId, const int& groupId);
+
+    // The group tree. Group 1 always exists (the default group; it can be
+    // renamed, not deleted). A group's id is never handed out again. Deleting
+    // a group deletes its subgroups and their relations; the contacts stay.
+    // Adding to a group that does not exist is 0, with nothing stored.
+    virtual int addRootFriendGroup(const std::string& name);
+    virtual int addRootFriendGroup(const std::string& name, int& newId);
+    virtual int addSubFriendGroup(const int& parentId, const std::string& name);
+    virtual int addSubFriendGroup(const int& parentId, const std::string& name, int& newId);
+    virtual int renameFriendGroup(const int& groupId, const std::string& name);
+    virtual int delFriendGroup(const int& groupId);
+    virtual int getRootFriendGroup(std::vector<CFriendGroup>& groups);
+    virtual int getSubFriendGroup(const int& parentId, std::vector<CFriendGroup>& groups);
+
+    // Contacts filed directly under one group (not its subgroups): the
+    // number (0 also on failure), the first `count` of them, all of them.
+    // delGroupFriends takes every contact out of the group; the contacts stay.
+    virtual int getGroupFriendNum(const int& groupId);
+    virtual int getTopXGroupFriendNum(const int& groupId, const int& count, std::vector<CFriend>& out);
+    virtual int getGroupFriend(const int& groupId, std::vector<CFriend>& out);
+    virtual int delGroupFriends(const int& groupId);
+
+    // Search by one column (names fixed: "ID", "Name", "Mobile", ...). 1 also
+    // when nothing matches; 0 for an unknown column or a column of another
+    // type, and on failure.
+    virtual int selectFriend(const std::string& column, const int& value, std::vector<CFriend>& out);
+    virtual int selectFriend(const std::string& column, const std::string& value,
+                             std::vector<CFriend>& out);
+    virtual int selectFriend(const std::string& column, const bool& value, std::vector<CFriend>& out);
+    virtual int selectFriend(const std::string& column, const CSmsData& value,
+                             std::vector<CFriend>& out);
+    // A text literal would otherwise pick the bool overload.
+    int selectFriend(const std::string& column, const char* value, std::vector<CFriend>& out) = delete;
+
+    // Upload status: the first `count` contacts not yet marked 1, in id
+    // order; the mark itself (0 when there is no such contact).
+    virtual int getTopXFriend(const int& count, std::vector<CFriend>& out);
+    virtual int modifyCommitStatus(const int& id, const int& status);
 
     struct Impl;
 
