@@ -145,10 +145,7 @@ int CFileManager::importFromFile(const std::string& path,
         if (!readFile(path, bytes, why)) return failed("CSV import", path, why);
         if (bytes.find('\0') != std::string::npos)
             return failed("CSV import", path, "not a text file (NUL byte)");
-        if (!toGbk(bytes, why) || !readCsv(bytes, rows, why)) {
-            rows.clear();
-            return failed("CSV import", path, why);
-        }
+        if (!toGbk(bytes, why) || !readCsv(bytes, rows, why)) return failed("CSV import", path, why);
     } catch (const std::bad_alloc&) {
         rows.clear();
         return failed("CSV import", path, "out of memory");
