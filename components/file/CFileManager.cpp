@@ -1,12 +1,11 @@
 #include "contracts/file/CFileManager.h"
 
-#include <unistd.h>
-
 #include <atomic>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <new>
+#include <random>
 #include <system_error>
 
 #include "components/file/CsvReader.h"
@@ -44,7 +43,7 @@ bool readFile(const std::string& path, std::string& bytes, std::string& why) {
     }
     std::ifstream in(path, std::ios::binary);
     bytes.resize(static_cast<std::size_t>(size));
-    if (!in || !in.read(&bytes[0], static_cast<std::streamsize>(size)) || in.peek() != EOF) {
+    if (!in || !in.read(&bytes[0], static_cast<std::streamsize>(size)) || in.peek() != std::ifstream::traits_type::eof()) {
         why = "cannot be read whole";
         return false;
     }
@@ -83,11 +82,23 @@ bool fileBytes(std::string& csv, std::string& why) {
     return true;
 }
 
-// A name for a temporary file beside `path`, unique within this machine.
+// A process-wide random token, so that two processes exporting the same
+// file pick different temporary names (a clash only fails the export).
+unsigned processToken() {
+    try {
+        return std::random_device{}();
+    } catch (...) {
+        return 0;
+    }
+}
+
+// A name for a temporary file beside `path`.
 std::string temporaryPath(const std::string& path) {
-    // Incremented by every exporting thread; only uniqueness matters.
+    static const unsigned token = processToken();
+    // Incremented by every exporting thread, without a lock; only
+    // uniqueness matters.
     static std::atomic<unsigned> counter{0};
-    return path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
+    return path + ".tmp-" + std::to_string(token) + "-" + std::to_string(++counter);
 }
 
 // Writes `bytes` to a new temporary file beside `path` and renames it over
@@ -127,9 +138,10 @@ int CFileManager::exportToFile(const std::string& path,
     std::string why;
     try {
         std::string bytes = writeCsv(rows);
+        if (!fileBytes(bytes, why)) return failed("CSV export", path, why);
+        // Nothing is written that import would refuse.
         if (bytes.size() > kMaxFileBytes) return failed("CSV export", path, "larger than 256 MB");
-        if (!fileBytes(bytes, why) || !replaceFile(path, bytes, why))
-            return failed("CSV export", path, why);
+        if (!replaceFile(path, bytes, why)) return failed("CSV export", path, why);
     } catch (const std::bad_alloc&) {
         return failed("CSV export", path, "out of memory");
     }
