@@ -1,4 +1,4 @@
-#include "contracts/file/CFileManager.h"
+#include "contracts/fileserialize/CFileManager.h"
 
 #include <atomic>
 #include <cstdio>
@@ -7,6 +7,8 @@
 #include <new>
 #include <random>
 #include <system_error>
+
+#include <unistd.h>
 
 #include "components/file/CsvReader.h"
 #include "components/file/CsvWriter.h"
@@ -43,7 +45,9 @@ bool readFile(const std::string& path, std::string& bytes, std::string& why) {
     }
     std::ifstream in(path, std::ios::binary);
     bytes.resize(static_cast<std::size_t>(size));
-    if (!in || !in.read(&bytes[0], static_cast<std::streamsize>(size)) || in.peek() != std::ifstream::traits_type::eof()) {
+    const bool whole = in && in.read(&bytes[0], static_cast<std::streamsize>(size)) &&
+                       in.peek() == std::ifstream::traits_type::eof();
+    if (!whole) {
         why = "cannot be read whole";
         return false;
     }
@@ -110,7 +114,10 @@ bool replaceFile(const std::string& path, const std::string& bytes, std::string&
         why = "cannot create a file in its folder";
         return false;
     }
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    // On disk before the rename, so that a crash leaves the old file or the
+    // whole new one, never an empty one under the old name.
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() &&
+                         std::fflush(file) == 0 && ::fsync(::fileno(file)) == 0;
     const bool closed = std::fclose(file) == 0;
     std::error_code ec;
     if (written && closed) fs::rename(temporary, path, ec);
@@ -157,7 +164,8 @@ int CFileManager::importFromFile(const std::string& path,
         if (!readFile(path, bytes, why)) return failed("CSV import", path, why);
         if (bytes.find('\0') != std::string::npos)
             return failed("CSV import", path, "not a text file (NUL byte)");
-        if (!toGbk(bytes, why) || !readCsv(bytes, rows, why)) return failed("CSV import", path, why);
+        if (!toGbk(bytes, why) || !readCsv(bytes, rows, why))
+            return failed("CSV import", path, why);
     } catch (const std::bad_alloc&) {
         rows.clear();
         return failed("CSV import", path, "out of memory");

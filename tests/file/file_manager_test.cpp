@@ -1,6 +1,6 @@
 // The CSV file library through its public manager, on real files in a
 // temporary folder of each test's own.
-#include "contracts/file/CFileManager.h"
+#include "contracts/fileserialize/CFileManager.h"
 
 #include <iconv.h>
 #include <sys/resource.h>
