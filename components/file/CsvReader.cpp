@@ -1,0 +1,100 @@
+#include "components/file/CsvReader.h"
+
+#include <cstddef>
+
+#include "components/file/Limits.h"
+
+namespace FileSerialize {
+namespace {
+
+bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
+
+class Parser {
+public:
+    explicit Parser(const std::string& text) : text_(text) {}
+
+    bool run(std::map<int, std::vector<std::string>>& rows, std::string& why) {
+        int index = 0;
+        while (pos_ < text_.size()) {
+            std::vector<std::string> cells;
+            if (!readRow(cells) || !count()) {
+                why = why_;
+                rows.clear();
+                return false;
+            }
+            rows.emplace(index++, std::move(cells));
+        }
+        return true;
+    }
+
+private:
+    // One row and its line end.
+    bool readRow(std::vector<std::string>& cells) {
+        if (!isLineEnd(text_[pos_])) {
+            for (;;) {
+                if (cells.size() == kMaxColumns) return fail("more than 65536 cells in a row");
+                if (!count()) return false;
+                cells.emplace_back();
+                if (!readCell(cells.back())) return false;
+                if (pos_ < text_.size() && text_[pos_] == ',') {
+                    ++pos_;
+                    continue;
+                }
+                break;
+            }
+        }
+        if (pos_ < text_.size() && text_[pos_] == '\r') ++pos_;
+        if (pos_ < text_.size() && text_[pos_] == '\n') ++pos_;
+        return true;
+    }
+
+    // One cell; leaves pos_ on the comma or line end after it, or at the end.
+    bool readCell(std::string& cell) {
+        if (pos_ < text_.size() && text_[pos_] == '"') return readQuoted(cell);
+        const std::size_t end = text_.find_first_of(",\r\n", pos_);
+        const std::size_t stop = end == std::string::npos ? text_.size() : end;
+        cell.assign(text_, pos_, stop - pos_);
+        pos_ = stop;
+        return true;
+    }
+
+    bool readQuoted(std::string& cell) {
+        ++pos_;
+        for (;;) {
+            const std::size_t quote = text_.find('"', pos_);
+            if (quote == std::string::npos) return fail("unbalanced quote at the end of the file");
+            cell.append(text_, pos_, quote - pos_);
+            pos_ = quote + 1;
+            if (pos_ < text_.size() && text_[pos_] == '"') {
+                cell += '"';
+                ++pos_;
+                continue;
+            }
+            if (pos_ == text_.size() || text_[pos_] == ',' || isLineEnd(text_[pos_])) return true;
+            return fail("a character other than a comma or a line end after a closing quote");
+        }
+    }
+
+    // Counts one more cell or row against the file's limit.
+    bool count() { return ++items_ <= kMaxItems || fail("more than 4194304 cells and rows"); }
+
+    bool fail(const char* why) {
+        why_ = why;
+        return false;
+    }
+
+    const std::string& text_;
+    std::size_t pos_ = 0;
+    std::size_t items_ = 0;
+    std::string why_;
+};
+
+}  // namespace
+
+bool readCsv(const std::string& text, std::map<int, std::vector<std::string>>& rows,
+             std::string& why) {
+    rows.clear();
+    return Parser(text).run(rows, why);
+}
+
+}  // namespace FileSerialize
