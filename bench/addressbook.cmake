@@ -1,2 +1,5 @@
 add_executable(bench_addressbook friend_set_bench.cpp)
 target_link_libraries(bench_addressbook PRIVATE smslogic benchmark::benchmark)
+add_executable(bench_friend_mag friend_mag_bench.cpp)
+target_link_libraries(bench_friend_mag PRIVATE smslogic benchmark::benchmark)
+target_include_directories(bench_friend_mag PRIVATE ${PROJECT_SOURCE_DIR})

@@ -1,0 +1,133 @@
+// The address book on the real main store and real files: export, parse and
+// import of contact files, and the upload marking contacts as uploaded.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "addressbook/CFriendMag.h"
+#include "addressbook/CNetFriendUpload.h"
+#include "contracts/dmg/CDataManager.h"
+#include "contracts/dmg/CLocalDataSerialize.h"
+#include "contracts/net/CEmbeddedGateway.h"
+#include "contracts/net/CNetInterfaceMag.h"
+#include "send/CUserInfo.h"
+#include "tests/fakes/LogCapture.h"
+#include "tests/fakes/TempDir.h"
+
+namespace {
+
+using Dmg::CFriend;
+using Strings = std::vector<std::string>;
+using Rows = std::vector<Strings>;
+using Table = std::map<int, Strings>;
+
+class FriendFileTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(Dmg::CDataManager::getSingleton().openUserData(dir.path()), 1); }
+    void TearDown() override { Dmg::CDataManager::getSingleton().closeUserData(); }
+
+    // "name mobile email" of each contact of `group`, in store order.
+    Strings groupContacts(int group) {
+        std::vector<CFriend> out;
+        mag.getGroupFriendNum(group);
+        mag.getAllFriend(out);
+        Strings shown;
+        for (const CFriend& c : out) {
+            const CFriend::FriendData& d = c.getFirendStrut();
+            shown.push_back(d.name + " " + d.mobile + " " + d.email);
+        }
+        return shown;
+    }
+
+    fakes::TempDir dir;
+    SMS::CFriendMag mag;
+};
+
+TEST_F(FriendFileTest, ExportedContactsReadBackAndImportAgain) {
+    CFriend a, b;
+    a.addPropetyAndValue("名字", "张,\"三\"\r\n");
+    a.addPropetyAndValue("手机", "13800138000");
+    a.addPropetyAndValue("生日", "1980-5-17");
+    b.addPropetyAndValue("手机", "13912345678");
+    b.addPropetyAndValue("电话", "010");  // no e-mail: the fourth cell stays empty
+    const std::string path = dir.file("contacts.csv");
+    ASSERT_EQ(mag.exportFriend(path, {a, b}), 1);
+    Table table;
+    ASSERT_EQ(mag.parseFile(path, table), 1);
+    ASSERT_EQ(table.size(), 3u);
+    EXPECT_EQ(Strings(table[0].begin(), table[0].begin() + 3), (Strings{"号码", "姓名", "电话"}));
+    EXPECT_EQ(table[1].size() + table[2].size(), 38u);
+    EXPECT_EQ(table[2][2] + "|" + table[2][3], "010|");
+
+    Rows rows{table[1], table[2]};
+    const Strings columns{"手机", "名字", "电话", "邮箱", "", "", "生日"};
+    ASSERT_EQ(mag.importFriend(rows, columns, {}), 1);
+    EXPECT_EQ(groupContacts(1), (Strings{"张,\"三\"\r\n 13800138000 ", " 13912345678 "}));
+    std::vector<CFriend> found;
+    mag.selectFriendNum("生日", "1980-5-17");
+    mag.getAllFriend(found);
+    ASSERT_EQ(found.size(), 1u);
+
+    ASSERT_EQ(mag.exportFriend(path, {}), 1);
+    ASSERT_EQ(mag.parseFile(path, table), 1);
+    EXPECT_EQ(table.size(), 1u);
+}
+
+TEST_F(FriendFileTest, ImportStoresRowsWithASendableNumberInEveryGroupOrNone) {
+    int g1 = 0, g2 = 0;
+    ASSERT_EQ(mag.addRootGroup("A", g1) + mag.addRootGroup("B", g2), 2);
+    Rows rows{{"张三", "x", "13800138000", "a@b"}, {"李四", "y", "12345", "c@d"},
+              {"王五", "z", "13912345678"}, {"赵六"}};
+    const Strings columns{"名字", "", "手机", "邮箱"};
+    fakes::LogCapture log;
+    ASSERT_EQ(mag.importFriend(rows, columns, {g1, g2}), 1);
+    EXPECT_EQ(log.texts(0), Strings{"333333333333333333-------- stored 2, skipped 2"});
+    const Strings stored{"张三 13800138000 a@b", "王五 13912345678 "};
+    EXPECT_EQ(groupContacts(g1), stored);
+    EXPECT_EQ(groupContacts(g2), stored);
+
+    // No number column, or a group that is not there: nothing stored.
+    log.clear();
+    EXPECT_EQ(mag.importFriend(rows, {"名字", "", "电话"}, {}), 0);
+    EXPECT_TRUE(log.texts(0).empty());
+    EXPECT_EQ(mag.importFriend(rows, columns, {g1, 999}), 0);
+    EXPECT_EQ(groupContacts(g1), stored);
+    EXPECT_TRUE(groupContacts(1).empty());
+}
+
+TEST_F(FriendFileTest, Utf8FileWithByteOrderMarkImportsAsGbk) {
+    const std::string path = dir.file("utf8.csv");
+    std::ofstream(path, std::ios::binary) << "\xEF\xBB\xBF" << u8"姓名,手机\r\n张三,13800138000\r\n";
+    Table table;
+    ASSERT_EQ(mag.parseFile(path, table), 1);
+    Rows rows{table.at(1)};
+    ASSERT_EQ(mag.importFriend(rows, {"名字", "手机"}, {}), 1);
+    EXPECT_EQ(groupContacts(1), Strings{"张三 13800138000 "});
+}
+
+TEST_F(FriendFileTest, UploadSendsEachContactOnceUntilItChanges) {
+    auto gateway = std::make_shared<SMS::NET::CEmbeddedGateway>();
+    SMS::NET::CNetInterfaceMag::instance()->setGateway(gateway);
+    SMS::CUserInfo::instance()->userDir = dir.path();
+    std::vector<CFriend> contacts(120);
+    for (std::size_t i = 0; i < contacts.size(); ++i)
+        contacts[i].addPropetyAndValue("手机", "1380013" + std::to_string(8000 + i));
+    int id = 0;
+    for (CFriend& c : contacts) ASSERT_EQ(mag.addFriend(c, id), 1);
+    SMS::CNetFriendUpload().Upload();
+    ASSERT_EQ(gateway->uploadedContacts().size(), 120u);
+    EXPECT_EQ(gateway->uploadedContacts()[119].mobile, "13800138119");
+    gateway->clear();
+    contacts[5].addPropetyAndValue("名字", "new");
+    ASSERT_EQ(mag.modifyFriend(id, contacts[5]), 1);
+    SMS::CNetFriendUpload().Upload();
+    ASSERT_EQ(gateway->uploadedContacts().size(), 1u);
+    EXPECT_EQ(gateway->uploadedContacts()[0].name, "new");
+    SMS::NET::CNetInterfaceMag::instance()->setGateway(nullptr);
+}
+
+}  // namespace
