@@ -1,6 +1,8 @@
 #include "components/file/CsvReader.h"
 
 #include <cstddef>
+#include <string>
+#include <utility>
 
 #include "components/file/Limits.h"
 
@@ -11,7 +13,7 @@ bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
 
 class Parser {
 public:
-    explicit Parser(const std::string& text) : text_(text) {}
+    explicit Parser(const std::string& text) : text_(text), maxItems_(maxItems(text.size())) {}
 
     bool run(std::map<int, std::vector<std::string>>& rows, std::string& why) {
         int index = 0;
@@ -76,15 +78,19 @@ private:
     }
 
     // Counts one more cell or row against the file's limit.
-    bool count() { return ++items_ <= kMaxItems || fail("more than 4194304 cells and rows"); }
+    bool count() {
+        return ++items_ <= maxItems_ ||
+               fail("more than " + std::to_string(maxItems_) + " cells and rows for its size");
+    }
 
-    bool fail(const char* why) {
-        why_ = why;
+    bool fail(std::string why) {
+        why_ = std::move(why);
         return false;
     }
 
     const std::string& text_;
     std::size_t pos_ = 0;
+    const std::size_t maxItems_;
     std::size_t items_ = 0;
     std::string why_;
 };
