@@ -1,7 +1,6 @@
 #include "components/file/CsvReader.h"
 
 #include <cstddef>
-#include <string>
 #include <utility>
 
 #include "components/file/Limits.h"
@@ -11,20 +10,25 @@ namespace {
 
 bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
 
+// Parses the text; with `keep` false it only checks it, keeping no text and
+// no rows, so that a file over the limits costs no memory.
 class Parser {
 public:
-    explicit Parser(const std::string& text) : text_(text), maxItems_(maxItems(text.size())) {}
+    Parser(const std::string& text, bool keep) : text_(text), keep_(keep) {}
 
     bool run(std::map<int, std::vector<std::string>>& rows, std::string& why) {
         int index = 0;
+        std::vector<std::string> scratch;  // a checked row's empty cells
         while (pos_ < text_.size()) {
-            std::vector<std::string> cells;
-            if (!readRow(cells) || !count()) {
+            std::vector<std::string> kept;
+            std::vector<std::string>& cells = keep_ ? kept : scratch;
+            cells.clear();
+            if (!readRow(cells) || !count(kRowWeight)) {
                 why = why_;
                 rows.clear();
                 return false;
             }
-            rows.emplace(index++, std::move(cells));
+            if (keep_) rows.emplace(index++, std::move(cells));
         }
         return true;
     }
@@ -35,7 +39,7 @@ private:
         if (!isLineEnd(text_[pos_])) {
             for (;;) {
                 if (cells.size() == kMaxColumns) return fail("more than 65536 cells in a row");
-                if (!count()) return false;
+                if (!count(kCellWeight)) return false;
                 cells.emplace_back();
                 if (!readCell(cells.back())) return false;
                 if (pos_ < text_.size() && text_[pos_] == ',') {
@@ -55,7 +59,7 @@ private:
         if (pos_ < text_.size() && text_[pos_] == '"') return readQuoted(cell);
         const std::size_t end = text_.find_first_of(",\r\n", pos_);
         const std::size_t stop = end == std::string::npos ? text_.size() : end;
-        cell.assign(text_, pos_, stop - pos_);
+        if (keep_) cell.assign(text_, pos_, stop - pos_);
         pos_ = stop;
         return true;
     }
@@ -65,10 +69,10 @@ private:
         for (;;) {
             const std::size_t quote = text_.find('"', pos_);
             if (quote == std::string::npos) return fail("unbalanced quote at the end of the file");
-            cell.append(text_, pos_, quote - pos_);
+            if (keep_) cell.append(text_, pos_, quote - pos_);
             pos_ = quote + 1;
             if (pos_ < text_.size() && text_[pos_] == '"') {
-                cell += '"';
+                if (keep_) cell += '"';
                 ++pos_;
                 continue;
             }
@@ -77,21 +81,24 @@ private:
         }
     }
 
-    // Counts one more cell or row against the file's limit.
-    bool count() {
-        return ++items_ <= maxItems_ ||
-               fail("more than " + std::to_string(maxItems_) + " cells and rows for its size");
+    // Counts one more cell or row against the file's limits.
+    bool count(std::size_t weight) {
+        weight_ += weight;
+        if (++items_ > kMaxItems) return fail("more than 4194304 cells and rows");
+        return weight_ <= maxWeight(text_.size()) ||
+               fail("more cells and rows than its size allows");
     }
 
-    bool fail(std::string why) {
-        why_ = std::move(why);
+    bool fail(const char* why) {
+        why_ = why;
         return false;
     }
 
     const std::string& text_;
     std::size_t pos_ = 0;
-    const std::size_t maxItems_;
+    const bool keep_;
     std::size_t items_ = 0;
+    std::size_t weight_ = 0;
     std::string why_;
 };
 
@@ -100,7 +107,7 @@ private:
 bool readCsv(const std::string& text, std::map<int, std::vector<std::string>>& rows,
              std::string& why) {
     rows.clear();
-    return Parser(text).run(rows, why);
+    return Parser(text, false).run(rows, why) && Parser(text, true).run(rows, why);
 }
 
 }  // namespace FileSerialize
