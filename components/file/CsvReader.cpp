@@ -18,11 +18,8 @@ public:
 
     bool run(std::map<int, std::vector<std::string>>& rows, std::string& why) {
         int index = 0;
-        std::vector<std::string> scratch;  // a checked row's empty cells
         while (pos_ < text_.size()) {
-            std::vector<std::string> kept;
-            std::vector<std::string>& cells = keep_ ? kept : scratch;
-            cells.clear();
+            std::vector<std::string> cells;
             if (!readRow(cells) || !count(kRowWeight)) {
                 why = why_;
                 rows.clear();
@@ -34,14 +31,15 @@ public:
     }
 
 private:
-    // One row and its line end.
+    // One row and its line end; the cells are added to `cells` when kept.
     bool readRow(std::vector<std::string>& cells) {
         if (!isLineEnd(text_[pos_])) {
-            for (;;) {
-                if (cells.size() == kMaxColumns) return fail("more than 65536 cells in a row");
+            std::string unkept;  // stays empty
+            for (std::size_t n = 0;; ++n) {
+                if (n == kMaxColumns) return fail("more than 65536 cells in a row");
                 if (!count(kCellWeight)) return false;
-                cells.emplace_back();
-                if (!readCell(cells.back())) return false;
+                if (keep_) cells.emplace_back();
+                if (!readCell(keep_ ? cells.back() : unkept)) return false;
                 if (pos_ < text_.size() && text_[pos_] == ',') {
                     ++pos_;
                     continue;
