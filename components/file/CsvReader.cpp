@@ -1,6 +1,7 @@
 #include "components/file/CsvReader.h"
 
 #include <cstddef>
+#include <utility>
 
 #include "components/file/Limits.h"
 
@@ -9,33 +10,36 @@ namespace {
 
 bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
 
+// Parses the text; with `keep` false it only checks it, keeping no text and
+// no rows, so that a file over the limits costs no memory.
 class Parser {
 public:
-    explicit Parser(const std::string& text) : text_(text) {}
+    Parser(const std::string& text, bool keep) : text_(text), keep_(keep) {}
 
     bool run(std::map<int, std::vector<std::string>>& rows, std::string& why) {
         int index = 0;
         while (pos_ < text_.size()) {
             std::vector<std::string> cells;
-            if (!readRow(cells) || !count()) {
+            if (!readRow(cells) || !count(kRowWeight)) {
                 why = why_;
                 rows.clear();
                 return false;
             }
-            rows.emplace(index++, std::move(cells));
+            if (keep_) rows.emplace(index++, std::move(cells));
         }
         return true;
     }
 
 private:
-    // One row and its line end.
+    // One row and its line end; the cells are added to `cells` when kept.
     bool readRow(std::vector<std::string>& cells) {
         if (!isLineEnd(text_[pos_])) {
-            for (;;) {
-                if (cells.size() == kMaxColumns) return fail("more than 65536 cells in a row");
-                if (!count()) return false;
-                cells.emplace_back();
-                if (!readCell(cells.back())) return false;
+            std::string unkept;  // stays empty
+            for (std::size_t n = 0;; ++n) {
+                if (n == kMaxColumns) return fail("more than 65536 cells in a row");
+                if (!count(kCellWeight)) return false;
+                if (keep_) cells.emplace_back();
+                if (!readCell(keep_ ? cells.back() : unkept)) return false;
                 if (pos_ < text_.size() && text_[pos_] == ',') {
                     ++pos_;
                     continue;
@@ -53,7 +57,7 @@ private:
         if (pos_ < text_.size() && text_[pos_] == '"') return readQuoted(cell);
         const std::size_t end = text_.find_first_of(",\r\n", pos_);
         const std::size_t stop = end == std::string::npos ? text_.size() : end;
-        cell.assign(text_, pos_, stop - pos_);
+        if (keep_) cell.assign(text_, pos_, stop - pos_);
         pos_ = stop;
         return true;
     }
@@ -63,10 +67,10 @@ private:
         for (;;) {
             const std::size_t quote = text_.find('"', pos_);
             if (quote == std::string::npos) return fail("unbalanced quote at the end of the file");
-            cell.append(text_, pos_, quote - pos_);
+            if (keep_) cell.append(text_, pos_, quote - pos_);
             pos_ = quote + 1;
             if (pos_ < text_.size() && text_[pos_] == '"') {
-                cell += '"';
+                if (keep_) cell += '"';
                 ++pos_;
                 continue;
             }
@@ -75,8 +79,13 @@ private:
         }
     }
 
-    // Counts one more cell or row against the file's limit.
-    bool count() { return ++items_ <= kMaxItems || fail("more than 4194304 cells and rows"); }
+    // Counts one more cell or row against the file's limits.
+    bool count(std::size_t weight) {
+        weight_ += weight;
+        if (++items_ > kMaxItems) return fail("more than 4194304 cells and rows");
+        return weight_ <= maxWeight(text_.size()) ||
+               fail("more cells and rows than its size allows");
+    }
 
     bool fail(const char* why) {
         why_ = why;
@@ -85,7 +94,9 @@ private:
 
     const std::string& text_;
     std::size_t pos_ = 0;
+    const bool keep_;
     std::size_t items_ = 0;
+    std::size_t weight_ = 0;
     std::string why_;
 };
 
@@ -94,7 +105,7 @@ private:
 bool readCsv(const std::string& text, std::map<int, std::vector<std::string>>& rows,
              std::string& why) {
     rows.clear();
-    return Parser(text).run(rows, why);
+    return Parser(text, false).run(rows, why) && Parser(text, true).run(rows, why);
 }
 
 }  // namespace FileSerialize
