@@ -56,15 +56,16 @@ CFriend named(const std::string& name, const std::string& mobile = "") {
 std::string dump(const CFriend& c) {
     const auto& d = c.getFirendStrut();
     std::string out;
-    for (const std::string* s : {&d.name, &d.mobile, &d.telephone, &d.email, &d.company, &d.career,
-                                 &d.address, &d.postcode, &d.messageContent, &d.title, &d.comment,
-                                 &d.spare1, &d.spare2, &d.spare3, &d.spare4, &d.spare5, &d.spare6}) {
+    for (const std::string* s :
+         {&d.name, &d.mobile, &d.telephone, &d.email, &d.company, &d.career, &d.address,
+          &d.postcode, &d.messageContent, &d.title, &d.comment, &d.spare1, &d.spare2, &d.spare3,
+          &d.spare4, &d.spare5, &d.spare6}) {
         out += std::to_string(s->size()) + ":" + *s + "|";
     }
-    for (const int i : {int{d.sex}, d.birthday.year, d.birthday.month, d.birthday.day,
-                        d.birthday.hour, d.birthday.minute, int{d.marriage},
-                        int{d.sendBirthdayAlert}, d.groupIdsCode, int{d.birthdayAlert},
-                        int{d.personalMessage}}) {
+    for (const int i :
+         {int{d.sex}, d.birthday.year, d.birthday.month, d.birthday.day, d.birthday.hour,
+          d.birthday.minute, int{d.marriage}, int{d.sendBirthdayAlert}, d.groupIdsCode,
+          int{d.birthdayAlert}, int{d.personalMessage}}) {
         out += std::to_string(i) + ",";
     }
     return out;
@@ -75,11 +76,31 @@ std::string dump(const CFriend& c) {
 CFriend everyField(const std::string& tag, unsigned bits, const CSmsData& birthday) {
     CFriend c;
     auto& d = c.getFirendStrut();
-    d = {0,          tag + "name",    tag + "mob",  tag + "tel", tag + "mail", (bits & 1) != 0,
-         birthday,   (bits & 2) != 0, tag + "co",   tag + "job", tag + "addr", tag + "post",
-         (bits & 4) != 0, static_cast<int>(bits), (bits & 8) != 0, (bits & 16) != 0,
-         tag + "msg", tag + "title",   tag + "note", tag + "s1", tag + "s2",   tag + "s3",
-         tag + "s4", tag + "s5",      tag + "s6"};
+    d = {0,
+         tag + "name",
+         tag + "mob",
+         tag + "tel",
+         tag + "mail",
+         (bits & 1) != 0,
+         birthday,
+         (bits & 2) != 0,
+         tag + "co",
+         tag + "job",
+         tag + "addr",
+         tag + "post",
+         (bits & 4) != 0,
+         static_cast<int>(bits),
+         (bits & 8) != 0,
+         (bits & 16) != 0,
+         tag + "msg",
+         tag + "title",
+         tag + "note",
+         tag + "s1",
+         tag + "s2",
+         tag + "s3",
+         tag + "s4",
+         tag + "s5",
+         tag + "s6"};
     return c;
 }
 

@@ -3,7 +3,6 @@
 #include <sqlite3.h>
 
 #include <cstdint>
-#include <iterator>
 
 #include "components/data/engine/WriteTransaction.h"
 #include "components/data/stores/FriendGroupTable.h"
@@ -189,7 +188,6 @@ const engine::Schema& contactSchema() {
          "spare4 BLOB NOT NULL, spare5 BLOB NOT NULL, spare6 BLOB NOT NULL, "
          "upload_status INTEGER NOT NULL DEFAULT 0);"
          "CREATE INDEX contacts_mobile ON contacts (mobile);"
-         "CREATE INDEX contacts_name ON contacts (name);"
          "CREATE INDEX contacts_not_uploaded ON contacts (id) WHERE upload_status <> 1;"}}};
     return schema.get();
 }
@@ -226,12 +224,12 @@ CFriend contactAt(const engine::Statement& row) {
 }
 
 bool readContacts(engine::Statement& select, std::vector<CFriend>& out) {
-    std::vector<CFriend> rows;
+    const std::size_t before = out.size();
     engine::Statement::Step step;
-    while ((step = select.step()) == engine::Statement::Step::Row) rows.push_back(contactAt(select));
-    if (step != engine::Statement::Step::Done) return false;
-    out.insert(out.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
-    return true;
+    while ((step = select.step()) == engine::Statement::Step::Row) out.push_back(contactAt(select));
+    if (step == engine::Statement::Step::Done) return true;
+    out.erase(out.begin() + static_cast<std::ptrdiff_t>(before), out.end());
+    return false;
 }
 
 int addContacts(engine::Connection& db, std::vector<CFriend>& contacts,
@@ -297,9 +295,9 @@ int modifyContact(engine::Connection& db, int id, const CFriend& contact) {
 
 int readContact(engine::Connection& db, int id, CFriend& contact,
                 std::vector<CFriendGroup>* groups) {
-    engine::Statement select(db.db(), (std::string("SELECT ") + kContactColumns +
-                                       " FROM contacts c WHERE c.id = ?")
-                                          .c_str());
+    engine::Statement select(
+        db.db(),
+        (std::string("SELECT ") + kContactColumns + " FROM contacts c WHERE c.id = ?").c_str());
     select.bind(1, std::int64_t{id});
     switch (select.step()) {
         case engine::Statement::Step::Done:

@@ -44,7 +44,8 @@ bool readGroupRows(engine::Statement& select, std::vector<CFriendGroup>& out) {
         rows.push_back(std::move(g));
     }
     if (step != engine::Statement::Step::Done) return false;
-    out.insert(out.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
+    out.insert(out.end(), std::make_move_iterator(rows.begin()),
+               std::make_move_iterator(rows.end()));
     return true;
 }
 
@@ -251,6 +252,9 @@ int readGroupContacts(engine::Connection& db, int groupId, int limit, std::vecto
     const std::string sql = std::string("SELECT ") + kContactColumns +
                             " FROM friend_relations r JOIN contacts c ON c.id = r.contact_id "
                             "WHERE r.group_id = ? ORDER BY r.contact_id LIMIT ?";
+    // Room for a whole group first: a contact is a large record to move.
+    if (limit < 0)
+        out.reserve(out.size() + static_cast<std::size_t>(countGroupContacts(db, groupId)));
     engine::Statement select(db.db(), sql.c_str());
     select.bind(1, std::int64_t{groupId}).bind(2, std::int64_t{limit < 0 ? -1 : limit});
     if (!readContacts(select, out)) {

@@ -48,7 +48,10 @@ struct CLocalDataSerialize::Impl {
         return db.open(path, password, local::settingsSchema()) &&
                db.connection().ensure(local::sendLogSchema()) &&
                db.connection().ensure(local::contactSchema()) &&
-               db.connection().ensure(local::friendGroupSchema());
+               db.connection().ensure(local::friendGroupSchema()) &&
+               // 32 MiB of pages: a large import or group listing then
+               // encrypts and decrypts each page once.
+               db.connection().exec("PRAGMA cache_size = -32768");
     }
 
     // Runs `op` on the open connection; 0, logged, when the store is closed.
@@ -175,8 +178,9 @@ int CLocalDataSerialize::addFriend(CFriend& contact, const int& groupId, int& ne
 }
 
 int CLocalDataSerialize::modifyFriend(const int& id, CFriend& contact) {
-    return impl_->with("modifyFriend",
-                       [&](engine::Connection& db) { return local::modifyContact(db, id, contact); });
+    return impl_->with("modifyFriend", [&](engine::Connection& db) {
+        return local::modifyContact(db, id, contact);
+    });
 }
 
 int CLocalDataSerialize::getFriendInfo(const int& id, CFriend& contact) {
@@ -222,13 +226,15 @@ int CLocalDataSerialize::delFriGroupRelation(const int& contactId, const int& gr
 }
 
 int CLocalDataSerialize::addRootFriendGroup(const std::string& name) {
-    return impl_->with("addRootFriendGroup",
-                       [&](engine::Connection& db) { return local::addGroup(db, 0, name, nullptr); });
+    return impl_->with("addRootFriendGroup", [&](engine::Connection& db) {
+        return local::addGroup(db, 0, name, nullptr);
+    });
 }
 
 int CLocalDataSerialize::addRootFriendGroup(const std::string& name, int& newId) {
-    return impl_->with("addRootFriendGroup",
-                       [&](engine::Connection& db) { return local::addGroup(db, 0, name, &newId); });
+    return impl_->with("addRootFriendGroup", [&](engine::Connection& db) {
+        return local::addGroup(db, 0, name, &newId);
+    });
 }
 
 int CLocalDataSerialize::addSubFriendGroup(const int& parentId, const std::string& name) {
