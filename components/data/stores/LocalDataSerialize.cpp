@@ -275,9 +275,8 @@ int CLocalDataSerialize::getGroupFriendNum(const int& groupId) {
 
 int CLocalDataSerialize::getTopXGroupFriendNum(const int& groupId, const int& count,
                                                std::vector<CFriend>& out) {
-    if (count <= 0) return impl_->connection() != nullptr ? 1 : 0;
     return impl_->with("getTopXGroupFriendNum", [&](engine::Connection& db) {
-        return local::readGroupContacts(db, groupId, count, out);
+        return count <= 0 ? 1 : local::readGroupContacts(db, groupId, count, out);
     });
 }
 
