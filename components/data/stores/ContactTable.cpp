@@ -116,8 +116,9 @@ bool prefixEnd(std::string prefix, std::string& end) {
     return true;
 }
 
-// The WHERE clause for `column` and `value`, with its parameters bound
-// later by bindSearch; `end` is the upper bound of a prefix range.
+// The WHERE clause for `column` and `value` (bound later by bindSearch);
+// `hasEnd` when a prefix range has an upper bound. A prefix on an indexed
+// column must use its index.
 std::string whereClause(const SearchColumn& column, const SearchValue& value, bool hasEnd) {
     const std::string col = column.sql ? column.sql : "";
     switch (column.kind) {
