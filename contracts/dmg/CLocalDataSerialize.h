@@ -40,8 +40,8 @@ public:
     virtual int readAllSendLog(std::vector<CSendLosgMsg>& out);
 
     // Contacts. The id of the record passed in is ignored: an add gives a new
-    // id (set in `newId`), a modify keeps `id` and marks the contact as not
-    // uploaded. addFriend without a group files the contact under group 1
+    // id (set in `newId` and in the record), a modify keeps `id` and marks the
+    // contact as not uploaded (0 when there is no such contact). addFriend without a group files the contact under group 1
     // (mind the overloads: a non-const int lvalue is taken as `newId`).
     // getFriendInfo: 1, or 0 when there is no such contact. delFriend: 2 when
     // the contact and its relations are gone, 1 when there was no such
@@ -55,9 +55,10 @@ public:
     virtual int delFriend(const int& id);
     // Every contact, relation and upload status; groups stay.
     virtual int delAllFriend();
-    // Adds every contact to every group of `groups` (group 1 when empty), as
-    // addFriend would, in one transaction: 1 when all are stored (their new
-    // ids set in `contacts`), 0 when none is.
+    // Adds every contact, one record each, filed under every group of
+    // `groups` (group 1 when empty), in one transaction: 1 when all are
+    // stored (their new ids set in `contacts`), 0 when none is (a group that
+    // does not exist fails the whole import).
     virtual int importFriends(std::vector<CFriend>& contacts, const std::vector<int>& groups);
 
     // Relations. Adding one that exists is a success; removing one that
@@ -79,8 +80,9 @@ public:
     virtual int getSubFriendGroup(const int& parentId, std::vector<CFriendGroup>& groups);
 
     // Contacts filed directly under one group (not its subgroups): the
-    // number (0 also on failure), the first `count` of them, all of them.
-    // delGroupFriends takes every contact out of the group; the contacts stay.
+    // number (0 also on failure), the first `count` of them, all of them (a
+    // group that does not exist has none). delGroupFriends takes every
+    // contact out of the group; the contacts stay.
     virtual int getGroupFriendNum(const int& groupId);
     virtual int getTopXGroupFriendNum(const int& groupId, const int& count, std::vector<CFriend>& out);
     virtual int getGroupFriend(const int& groupId, std::vector<CFriend>& out);

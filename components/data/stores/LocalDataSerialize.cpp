@@ -4,6 +4,8 @@
 
 #include "components/data/engine/Database.h"
 #include "components/data/engine/Key.h"
+#include "components/data/stores/ContactTable.h"
+#include "components/data/stores/FriendGroupTable.h"
 #include "components/data/stores/LocalSendLog.h"
 #include "components/data/stores/LocalSettings.h"
 #include "contracts/base/CLog.h"
@@ -44,9 +46,48 @@ struct CLocalDataSerialize::Impl {
 
     bool open(const std::string& path, const std::string& password) {
         return db.open(path, password, local::settingsSchema()) &&
-               db.connection().ensure(local::sendLogSchema());
+               db.connection().ensure(local::sendLogSchema()) &&
+               db.connection().ensure(local::contactSchema()) &&
+               db.connection().ensure(local::friendGroupSchema()) &&
+               // 32 MiB of pages: a large import or group listing then
+               // encrypts and decrypts each page once.
+               db.connection().exec("PRAGMA cache_size = -32768");
+    }
+
+    // Runs `op` on the open connection; 0, logged, when the store is closed.
+    template <class Op>
+    int with(const char* what, Op op) {
+        engine::Connection* const c = connection();
+        if (c == nullptr) {
+            logFailure(std::string(what) + " while not open");
+            return 0;
+        }
+        return op(*c);
     }
 };
+
+namespace {
+
+// A subgroup needs a parent group; 0 would make a root group.
+int addSubGroup(CLocalDataSerialize::Impl& impl, int parentId, const std::string& name,
+                int* newId) {
+    return impl.with("addSubFriendGroup", [&](engine::Connection& db) {
+        if (parentId == 0) {
+            logFailure("addSubFriendGroup without a parent group");
+            return 0;
+        }
+        return local::addGroup(db, parentId, name, newId);
+    });
+}
+
+int search(CLocalDataSerialize::Impl& impl, const std::string& column,
+           const local::SearchValue& value, std::vector<CFriend>& out) {
+    return impl.with("selectFriend", [&](engine::Connection& db) {
+        return local::selectContacts(db, column, value, out);
+    });
+}
+
+}  // namespace
 
 CLocalDataSerialize::CLocalDataSerialize() : impl_(std::make_unique<Impl>()) {}
 CLocalDataSerialize::~CLocalDataSerialize() = default;
@@ -111,6 +152,175 @@ int CLocalDataSerialize::readAllSendLog(std::vector<CSendLosgMsg>& out) {
     // "at least one entry".
     const std::size_t appended = out.size() - before;
     return appended >= static_cast<std::size_t>(INT_MAX) ? INT_MAX : static_cast<int>(appended) + 1;
+}
+
+// The address book: each call forwards to its table module.
+
+int CLocalDataSerialize::addFriend(CFriend& contact, int& newId) {
+    return addFriend(contact, 1, newId);
+}
+
+int CLocalDataSerialize::addFriend(CFriend& contact, const int& groupId) {
+    int newId = 0;
+    return addFriend(contact, groupId, newId);
+}
+
+int CLocalDataSerialize::addFriend(CFriend& contact, const int& groupId, int& newId) {
+    std::vector<CFriend> one{contact};
+    const int result = impl_->with("addFriend", [&](engine::Connection& db) {
+        return local::addContacts(db, one, {groupId});
+    });
+    if (result == 1) {
+        newId = one.front().getFirendStrut().id;
+        contact.getFirendStrut().id = newId;
+    }
+    return result;
+}
+
+int CLocalDataSerialize::modifyFriend(const int& id, CFriend& contact) {
+    return impl_->with("modifyFriend", [&](engine::Connection& db) {
+        return local::modifyContact(db, id, contact);
+    });
+}
+
+int CLocalDataSerialize::getFriendInfo(const int& id, CFriend& contact) {
+    return impl_->with("getFriendInfo", [&](engine::Connection& db) {
+        return local::readContact(db, id, contact, nullptr);
+    });
+}
+
+int CLocalDataSerialize::getFriendInfo(const int& id, CFriend& contact,
+                                       std::vector<CFriendGroup>& groups) {
+    return impl_->with("getFriendInfo", [&](engine::Connection& db) {
+        return local::readContact(db, id, contact, &groups);
+    });
+}
+
+int CLocalDataSerialize::delFriend(const int& id) {
+    return impl_->with("delFriend",
+                       [&](engine::Connection& db) { return local::deleteContact(db, id); });
+}
+
+int CLocalDataSerialize::delAllFriend() {
+    return impl_->with("delAllFriend",
+                       [&](engine::Connection& db) { return local::deleteAllContacts(db); });
+}
+
+int CLocalDataSerialize::importFriends(std::vector<CFriend>& contacts,
+                                       const std::vector<int>& groups) {
+    return impl_->with("importFriends", [&](engine::Connection& db) {
+        return local::addContacts(db, contacts, groups.empty() ? std::vector<int>{1} : groups);
+    });
+}
+
+int CLocalDataSerialize::addFriGroupRelation(const int& contactId, const int& groupId) {
+    return impl_->with("addFriGroupRelation", [&](engine::Connection& db) {
+        return local::relate(db, contactId, groupId);
+    });
+}
+
+int CLocalDataSerialize::delFriGroupRelation(const int& contactId, const int& groupId) {
+    return impl_->with("delFriGroupRelation", [&](engine::Connection& db) {
+        return local::unrelate(db, contactId, groupId);
+    });
+}
+
+int CLocalDataSerialize::addRootFriendGroup(const std::string& name) {
+    return impl_->with("addRootFriendGroup", [&](engine::Connection& db) {
+        return local::addGroup(db, 0, name, nullptr);
+    });
+}
+
+int CLocalDataSerialize::addRootFriendGroup(const std::string& name, int& newId) {
+    return impl_->with("addRootFriendGroup", [&](engine::Connection& db) {
+        return local::addGroup(db, 0, name, &newId);
+    });
+}
+
+int CLocalDataSerialize::addSubFriendGroup(const int& parentId, const std::string& name) {
+    return addSubGroup(*impl_, parentId, name, nullptr);
+}
+
+int CLocalDataSerialize::addSubFriendGroup(const int& parentId, const std::string& name,
+                                           int& newId) {
+    return addSubGroup(*impl_, parentId, name, &newId);
+}
+
+int CLocalDataSerialize::renameFriendGroup(const int& groupId, const std::string& name) {
+    return impl_->with("renameFriendGroup", [&](engine::Connection& db) {
+        return local::renameGroup(db, groupId, name);
+    });
+}
+
+int CLocalDataSerialize::delFriendGroup(const int& groupId) {
+    return impl_->with("delFriendGroup",
+                       [&](engine::Connection& db) { return local::deleteGroupTree(db, groupId); });
+}
+
+int CLocalDataSerialize::getRootFriendGroup(std::vector<CFriendGroup>& groups) {
+    return getSubFriendGroup(0, groups);
+}
+
+int CLocalDataSerialize::getSubFriendGroup(const int& parentId, std::vector<CFriendGroup>& groups) {
+    return impl_->with("getSubFriendGroup", [&](engine::Connection& db) {
+        return local::readGroups(db, parentId, groups);
+    });
+}
+
+int CLocalDataSerialize::getGroupFriendNum(const int& groupId) {
+    return impl_->with("getGroupFriendNum", [&](engine::Connection& db) {
+        return local::countGroupContacts(db, groupId);
+    });
+}
+
+int CLocalDataSerialize::getTopXGroupFriendNum(const int& groupId, const int& count,
+                                               std::vector<CFriend>& out) {
+    return impl_->with("getTopXGroupFriendNum", [&](engine::Connection& db) {
+        return count <= 0 ? 1 : local::readGroupContacts(db, groupId, count, out);
+    });
+}
+
+int CLocalDataSerialize::getGroupFriend(const int& groupId, std::vector<CFriend>& out) {
+    return impl_->with("getGroupFriend", [&](engine::Connection& db) {
+        return local::readGroupContacts(db, groupId, -1, out);
+    });
+}
+
+int CLocalDataSerialize::delGroupFriends(const int& groupId) {
+    return impl_->with("delGroupFriends",
+                       [&](engine::Connection& db) { return local::emptyGroup(db, groupId); });
+}
+
+int CLocalDataSerialize::selectFriend(const std::string& column, const int& value,
+                                      std::vector<CFriend>& out) {
+    return search(*impl_, column, value, out);
+}
+
+int CLocalDataSerialize::selectFriend(const std::string& column, const std::string& value,
+                                      std::vector<CFriend>& out) {
+    return search(*impl_, column, value, out);
+}
+
+int CLocalDataSerialize::selectFriend(const std::string& column, const bool& value,
+                                      std::vector<CFriend>& out) {
+    return search(*impl_, column, value, out);
+}
+
+int CLocalDataSerialize::selectFriend(const std::string& column, const CSmsData& value,
+                                      std::vector<CFriend>& out) {
+    return search(*impl_, column, value, out);
+}
+
+int CLocalDataSerialize::getTopXFriend(const int& count, std::vector<CFriend>& out) {
+    return impl_->with("getTopXFriend", [&](engine::Connection& db) {
+        return local::readNotUploaded(db, count, out);
+    });
+}
+
+int CLocalDataSerialize::modifyCommitStatus(const int& id, const int& status) {
+    return impl_->with("modifyCommitStatus", [&](engine::Connection& db) {
+        return local::setUploadStatus(db, id, status);
+    });
 }
 
 }  // namespace Dmg

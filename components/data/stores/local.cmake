@@ -1,6 +1,8 @@
-# The main store on Main.dll ("database"): contact field settings and the
+# The main store on Main.dll ("database"): the address book, contact field settings and the
 # send log; and the carrier prefixes of "userconfigfile".
 target_sources(smsdata PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/ContactTable.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FriendGroupTable.cpp
   ${CMAKE_CURRENT_LIST_DIR}/LocalDataSerialize.cpp
   ${CMAKE_CURRENT_LIST_DIR}/LocalSendLog.cpp
   ${CMAKE_CURRENT_LIST_DIR}/LocalSettings.cpp
