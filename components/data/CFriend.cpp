@@ -1,5 +1,6 @@
 #include "contracts/dmg/CFriend.h"
 
+#include <string_view>
 #include <vector>
 
 #include "contracts/base/StringConverter.h"
@@ -11,19 +12,19 @@ namespace {
 using Data = CFriend::FriendData;
 
 struct TextField {
-    const char* property;
+    std::string_view property;  // compared by length first
     std::string Data::*field;
 };
 
 struct FlagField {
-    const char* property;
+    std::string_view property;  // compared by length first
     bool Data::*field;
     const char* trueText;
     const char* falseText;
 };
 
 struct IntField {
-    const char* property;
+    std::string_view property;  // compared by length first
     std::int32_t Data::*field;
 };
 
@@ -60,7 +61,7 @@ constexpr IntField kIntFields[] = {
     {"所属组ID", &Data::groupIdsCode},
 };
 
-constexpr const char* kBirthday = "生日";
+constexpr std::string_view kBirthday = "生日";
 // Other programs write a married contact this way.
 constexpr const char* kMarriedAlias = "已婚";
 
