@@ -16,6 +16,7 @@
 #include "contracts/net/CNetInterfaceMag.h"
 #include "send/CUserInfo.h"
 #include "tests/fakes/LogCapture.h"
+#include "tests/fakes/RecordingProgressDlg.h"
 #include "tests/fakes/TempDir.h"
 
 namespace {
@@ -97,6 +98,28 @@ TEST_F(FriendFileTest, ImportStoresRowsWithASendableNumberInEveryGroupOrNone) {
     EXPECT_EQ(mag.importFriend(rows, columns, {g1, 999}), 0);
     EXPECT_EQ(groupContacts(g1), stored);
     EXPECT_TRUE(groupContacts(1).empty());
+}
+
+TEST_F(FriendFileTest, GroupLoadsSearchesAndDeletionsOnTheRealStore) {
+    Rows rows;
+    for (int i = 0; i < 400; ++i) rows.push_back({"1380013" + std::to_string(8000 + i)});
+    int group = 0;
+    ASSERT_EQ(mag.addRootGroup("A", group), 1);
+    ASSERT_EQ(mag.importFriend(rows, {"手机"}, {group}), 1);
+    ASSERT_EQ(mag.getGroupFriendNum(group), 1);
+    EXPECT_EQ(mag.getCurFriendNum(), 340);
+    ASSERT_EQ(mag.getGroupFriendW(), 1);
+    EXPECT_EQ(mag.getCurFriendNum(), 400);
+    struct : fakes::RecordingProgressDlg {
+        int isCanceled() override { return calls.size() >= 4; }  // after two contacts
+    } progress;
+    EXPECT_EQ(mag.delCurGroup(group, &progress), 0);
+    EXPECT_EQ(groupContacts(group).size(), 398u);
+    // The two taken out of the group are still stored, and found.
+    ASSERT_EQ(mag.selectFriendNum("手机", "138001380"), 1);
+    EXPECT_EQ(mag.getCurFriendNum(), 100);
+    EXPECT_EQ(mag.delCurSelect(), 1);
+    EXPECT_EQ(groupContacts(group).size(), 300u);
 }
 
 TEST_F(FriendFileTest, Utf8FileWithByteOrderMarkImportsAsGbk) {
