@@ -2,7 +2,6 @@
 // import of contact files, and the upload marking contacts as uploaded.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <map>
 #include <memory>
 #include <string>
@@ -120,16 +119,6 @@ TEST_F(FriendFileTest, GroupLoadsSearchesAndDeletionsOnTheRealStore) {
     EXPECT_EQ(mag.getCurFriendNum(), 100);
     EXPECT_EQ(mag.delCurSelect(), 1);
     EXPECT_EQ(groupContacts(group).size(), 300u);
-}
-
-TEST_F(FriendFileTest, Utf8FileWithByteOrderMarkImportsAsGbk) {
-    const std::string path = dir.file("utf8.csv");
-    std::ofstream(path, std::ios::binary) << "\xEF\xBB\xBF" << u8"姓名,手机\r\n张三,13800138000\r\n";
-    Table table;
-    ASSERT_EQ(mag.parseFile(path, table), 1);
-    Rows rows{table.at(1)};
-    ASSERT_EQ(mag.importFriend(rows, {"名字", "手机"}, {}), 1);
-    EXPECT_EQ(groupContacts(1), Strings{"张三 13800138000 "});
 }
 
 TEST_F(FriendFileTest, UploadSendsEachContactOnceUntilItChanges) {
