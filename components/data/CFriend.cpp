@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "contracts/base/StringConverter.h"
-#include "contracts/base/StringUtil.h"
+#include "components/data/TimeText.h"
 
 namespace Dmg {
 namespace {
@@ -90,18 +90,6 @@ std::string formatBirthday(const CSmsData& d) {
     return text;
 }
 
-// Up to five numbers split at '-', '/', ':' or blanks; missing ones are 0,
-// a text without any piece is an unset birthday.
-CSmsData parseBirthday(const std::string& value) {
-    const std::vector<std::string> pieces = Base::StringUtil::split(value, "-/: \t");
-    if (pieces.empty()) return CSmsData();
-    std::int32_t parts[5] = {0, 0, 0, 0, 0};
-    for (std::size_t i = 0; i < pieces.size() && i < 5; ++i) {
-        parts[i] = Base::StringConverter::toInt(pieces[i]);
-    }
-    return CSmsData(parts[0], parts[1], parts[2], parts[3], parts[4]);
-}
-
 }  // namespace
 
 long CFriend::getValue(const std::string& property, std::string& value) const {
@@ -127,7 +115,7 @@ int CFriend::addPropetyAndValue(const std::string& property, const std::string& 
     } else if (const IntField* f = find(kIntFields, property)) {
         m_data.*(f->field) = Base::StringConverter::toInt(value);
     } else if (property == kBirthday) {
-        m_data.birthday = parseBirthday(value);
+        m_data.birthday = parseTimeText(value);
     } else {
         return 0;
     }

@@ -1,7 +1,7 @@
 // The main store on Main.dll ("database", "database1"): the address book
-// (contacts, the group tree, contact-group relations, upload status), contact
-// field settings and the send log (further operations arrive with their
-// features).
+// (contacts, the group tree, contact-group relations, upload status), the
+// phrase library, the reminders, saved messages, contact field settings and
+// the send log (further operations arrive with their features).
 //
 // Address book results: 1 success, 0 failure (logged) unless said otherwise.
 // Contacts come back in id order. Operations that fill a vector append to it.
@@ -15,11 +15,16 @@
 #include <string>
 #include <vector>
 
+#include "contracts/dmg/CAlertInfo.h"
+#include "contracts/dmg/CAlertInfoGroup.h"
 #include "contracts/dmg/CFriend.h"
 #include "contracts/dmg/CFriendGroup.h"
 #include "contracts/dmg/CFriendSetMsg.h"
-#include "contracts/dmg/CSmsData.h"
+#include "contracts/dmg/CSaveMsg.h"
 #include "contracts/dmg/CSendLosgMsg.h"
+#include "contracts/dmg/CSmsData.h"
+#include "contracts/dmg/CWord.h"
+#include "contracts/dmg/CWordGroup.h"
 #include "contracts/dmg/IDataSerialize.h"
 #include "contracts/export.h"
 
@@ -104,6 +109,76 @@ public:
     // order; the mark itself (0 when there is no such contact).
     virtual int getTopXFriend(const int& count, std::vector<CFriend>& out);
     virtual int modifyCommitStatus(const int& id, const int& status);
+
+    // Phrases and reminders: each in a group tree of its own, where group 1
+    // always exists (it can be renamed, not deleted). A record belongs to one
+    // group; deleting a group deletes its subgroups and every record in them.
+    // Records come back in record-number order. Adds return 2 on success (a
+    // caller adding to several groups goes on while the result is above 1)
+    // and 0 on failure; a record whose time added is unset gets the local
+    // time. Searches return 1 also when nothing matches, 0 for an unknown
+    // field or a value of another type. Text fields: the value as a part
+    // made of whole GBK characters; an empty value matches all. A time
+    // (CSmsData) matches from the year down to its last non-zero part, so
+    // 2011-3 finds all of March 2011; a year of 0 (a value that is not a
+    // date) finds nothing. Two-key searches: records whose text holds key 1
+    // and whose group name (reminders: owner name or number) holds key 2.
+    virtual int addRootWordGroup(const std::string& name, int& newId);
+    virtual int addSubWordGroup(const int& parentId, const std::string& name, int& newId);
+    virtual int renameWordGroup(const int& id, const std::string& name);
+    virtual int delWordGroup(const int& id);
+    virtual int getSubWordGroup(const int& parentId, std::vector<CWordGroup>& out);
+    virtual int getRootWordGroup(std::vector<CWordGroup>& out);
+    virtual int addWord(CWord& word, const int& groupId, int& newId);
+    virtual int addWord(CWord& word, const int& groupId);
+    // Every word into every group of `groups` (group 1 when empty) in one
+    // transaction: 1 when all are stored, 0 when none is.
+    virtual int importWords(std::vector<CWord>& words, const std::vector<int>& groups);
+    // modify keeps the record number and group; 1, or 0 when there is none.
+    virtual int modifyWord(const int& id, CWord& word);
+    virtual int getWordInfo(const int& id, CWord& word);
+    virtual int delWord(const int& id);
+    virtual int delAllWord();
+    virtual int getGroupWord(const int& groupId, std::vector<CWord>& out);
+    // Fields: "ID", "GroupID" (int), "Content" (text), "AddTime" (time).
+    virtual int selectWord(const std::string& field, const int& value, std::vector<CWord>& out);
+    virtual int selectWord(const std::string& field, const std::string& value,
+                           std::vector<CWord>& out);
+    virtual int selectWord(const std::string& field, const CSmsData& value, std::vector<CWord>& out);
+    virtual int selectWord2Key(const std::string& key1, const std::string& key2,
+                               std::vector<CWord>& out);
+
+    virtual int addRootAlertInfoGroup(const std::string& name, int& newId);
+    virtual int addSubAlertInfoGroup(const int& parentId, const std::string& name, int& newId);
+    virtual int renameAlertInfoGroup(const int& id, const std::string& name);
+    virtual int delAlertInfoGroup(const int& id);
+    virtual int getSubAlertInfoGroup(const int& parentId, std::vector<CAlertInfoGroup>& out);
+    virtual int getRootAlertInfoGroup(std::vector<CAlertInfoGroup>& out);
+    virtual int addAlertInfo(CAlertInfo& info, const int& groupId, int& newId);
+    virtual int modifyAlertInfo(const int& id, CAlertInfo& info);
+    virtual int getAlertInfoInfo(const int& id, CAlertInfo& info);
+    virtual int delAlertInfo(const int& id);
+    virtual int delAllAlertInfo();
+    virtual int getGroupAlertInfo(const int& groupId, std::vector<CAlertInfo>& out);
+    // Fields: "ID", "GroupID" (int); "AlertType" (text, exact), "PhoneOwerName",
+    // "PhoneNum" (from the start), "MsgContent" (text); "ActiveTime",
+    // "AddTime" (time).
+    virtual int selectAlertInfo(const std::string& field, const int& value,
+                                std::vector<CAlertInfo>& out);
+    virtual int selectAlertInfo(const std::string& field, const std::string& value,
+                                std::vector<CAlertInfo>& out);
+    virtual int selectAlertInfo(const std::string& field, const CSmsData& value,
+                                std::vector<CAlertInfo>& out);
+    virtual int selectAlertInfo2Key(const std::string& key1, const std::string& key2,
+                                    std::vector<CAlertInfo>& out);
+
+    // Saved messages, in record-number order. saveMsg stamps the local time.
+    // selectSaveMsg: the texts holding the key as whole GBK characters (an
+    // empty key matches all). delSaveMsg: 1, or 0 when there is none.
+    virtual int saveMsg(const std::string& text);
+    virtual int readAllSaveMsg(std::vector<CSaveMsg>& out);
+    virtual int selectSaveMsg(const std::string& key, std::vector<CSaveMsg>& out);
+    virtual int delSaveMsg(const int& id);
 
     struct Impl;
 

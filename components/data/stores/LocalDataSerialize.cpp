@@ -2,10 +2,10 @@
 #include <filesystem>
 #include <memory>
 
-#include "components/data/engine/Database.h"
 #include "components/data/engine/Key.h"
 #include "components/data/stores/ContactTable.h"
 #include "components/data/stores/FriendGroupTable.h"
+#include "components/data/stores/LocalImpl.h"
 #include "components/data/stores/LocalSendLog.h"
 #include "components/data/stores/LocalSettings.h"
 #include "contracts/base/CLog.h"
@@ -15,9 +15,7 @@
 namespace Dmg {
 namespace {
 
-void logFailure(const std::string& what) {
-    Base::CLog::getSingleton().writeMessage("data: main store: " + what, 2);
-}
+using local::logFailure;
 
 // Names one database file: its canonical path and the random salt written
 // when it was created, so a file replaced at the same path is a new file.
@@ -35,36 +33,6 @@ CSmsData localTimeNow() {
 }
 
 }  // namespace
-
-struct CLocalDataSerialize::Impl {
-    engine::Database db;
-    // Kept after close, so readers between close and the next open are
-    // still served.
-    std::shared_ptr<local::SettingsCache> settings;
-
-    engine::Connection* connection() { return db.isOpen() ? &db.connection() : nullptr; }
-
-    bool open(const std::string& path, const std::string& password) {
-        return db.open(path, password, local::settingsSchema()) &&
-               db.connection().ensure(local::sendLogSchema()) &&
-               db.connection().ensure(local::contactSchema()) &&
-               db.connection().ensure(local::friendGroupSchema()) &&
-               // 32 MiB of pages: a large import or group listing then
-               // encrypts and decrypts each page once.
-               db.connection().exec("PRAGMA cache_size = -32768");
-    }
-
-    // Runs `op` on the open connection; 0, logged, when the store is closed.
-    template <class Op>
-    int with(const char* what, Op op) {
-        engine::Connection* const c = connection();
-        if (c == nullptr) {
-            logFailure(std::string(what) + " while not open");
-            return 0;
-        }
-        return op(*c);
-    }
-};
 
 namespace {
 
