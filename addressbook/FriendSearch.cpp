@@ -1,7 +1,7 @@
 #include "addressbook/FriendSearch.h"
 
 #include "contracts/base/StringConverter.h"
-#include "contracts/base/StringUtil.h"
+#include "library/ManagerCache.h"
 
 namespace SMS::addressbook {
 namespace {
@@ -51,15 +51,6 @@ const Label* findLabel(const std::string& label) {
 
 }  // namespace
 
-Dmg::CSmsData birthdayValue(const std::string& value) {
-    int parts[5] = {0, 0, 0, 0, 0};
-    const std::vector<std::string> pieces = Base::StringUtil::split(value, "-");
-    for (std::size_t i = 0; i < pieces.size() && i < 5; ++i) {
-        parts[i] = Base::StringConverter::toInt(pieces[i]);
-    }
-    return Dmg::CSmsData(parts[0], parts[1], parts[2], parts[3], parts[4]);
-}
-
 int searchByLabel(Dmg::CLocalDataSerialize& store, const std::string& label,
                   const std::string& value, std::vector<Dmg::CFriend>& out) {
     const Label* const l = findLabel(label);
@@ -75,7 +66,7 @@ int searchByLabel(Dmg::CLocalDataSerialize& store, const std::string& label,
             return store.selectFriend(column, flag, out);
         }
         case Kind::Birthday:
-            return store.selectFriend(column, birthdayValue(value), out);
+            return store.selectFriend(column, library::dashTimeValue(value), out);
         case Kind::Text:
             break;
     }

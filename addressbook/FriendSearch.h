@@ -15,8 +15,4 @@ namespace SMS::addressbook {
 int searchByLabel(Dmg::CLocalDataSerialize& store, const std::string& label,
                   const std::string& value, std::vector<Dmg::CFriend>& out);
 
-// "1980-5-17" as year, month, day, hour, minute: pieces split at '-',
-// converted like atoi, missing ones 0.
-Dmg::CSmsData birthdayValue(const std::string& value);
-
 }  // namespace SMS::addressbook
