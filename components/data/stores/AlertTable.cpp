@@ -14,8 +14,7 @@ void bindAlert(engine::Statement& s, const CAlertInfo& info) {
     bindTime(s, 11, d.addTime);
 }
 
-CAlertInfo alertAt(const engine::Statement& row) {
-    CAlertInfo info;
+void readAlert(const engine::Statement& row, CAlertInfo& info) {
     Data& d = info.getAlertInfoStrut();
     d.id = row.int32(0);
     d.groupId = row.int32(1);
@@ -25,7 +24,6 @@ CAlertInfo alertAt(const engine::Statement& row) {
     d.content = row.bytes(5);
     d.activeTime = timeAt(row, 6);
     d.addTime = timeAt(row, 11);
-    return info;
 }
 
 void setAlertIds(CAlertInfo& info, int id, int group) {
@@ -72,7 +70,6 @@ const RecordTable<CAlertInfo>& alertTable() {
         "a.id, a.group_id, a.alert_type, a.owner_name, a.phone_num, a.content, a.active_year, "
         "a.active_month, a.active_day, a.active_hour, a.active_minute, a.add_year, a.add_month, "
         "a.add_day, a.add_hour, a.add_minute",
-        16,
         &kAlertGroups,
         "INSERT INTO alerts (group_id, alert_type, owner_name, phone_num, content, active_year, "
         "active_month, active_day, active_hour, active_minute, add_year, add_month, add_day, "
@@ -85,7 +82,7 @@ const RecordTable<CAlertInfo>& alertTable() {
         "DELETE FROM alerts WHERE id = ?1",
         "DELETE FROM alerts",
         bindAlert,
-        alertAt,
+        readAlert,
         setAlertIds};
     return table;
 }

@@ -13,6 +13,7 @@
 #include "components/data/stores/LocalSendLog.h"
 #include "components/data/stores/LocalSettings.h"
 #include "components/data/stores/SaveMsgTable.h"
+#include "components/data/stores/StoreSearch.h"
 #include "components/data/stores/WordTable.h"
 #include "contracts/base/CLog.h"
 #include "contracts/dmg/CLocalDataSerialize.h"
@@ -42,6 +43,7 @@ struct CLocalDataSerialize::Impl {
                db.connection().ensure(local::wordSchema()) &&
                db.connection().ensure(local::alertSchema()) &&
                db.connection().ensure(local::saveMsgSchema()) &&
+               local::addTextFunctions(db.connection()) &&
                // 32 MiB of pages: a large import or group listing then
                // encrypts and decrypts each page once.
                db.connection().exec("PRAGMA cache_size = -32768");

@@ -22,18 +22,17 @@ void logRecordFailure(const char* label, const std::string& what);
 
 template <class Record>
 struct RecordTable {
-    const char* label;     // names the records in log lines
-    const char* from;      // "<table> <alias>", for the columns below
-    const char* idColumn;  // "<alias>.id"
-    const char* columns;   // what `at` reads, id first
-    int columnCount;
+    const char* label;      // names the records in log lines
+    const char* from;       // "<table> <alias>", for the columns below
+    const char* idColumn;   // "<alias>.id"
+    const char* columns;    // what `at` reads, id first
     const GroupTree* tree;  // null when records have no group
     const char* insert;     // group as ?1 (when grouped), fields from ?2
     const char* update;     // id as ?1, fields from ?2; the group stays
     const char* remove;     // id as ?1
     const char* removeAll;
     void (*bind)(engine::Statement&, const Record&);  // fields from ?2
-    Record (*at)(const engine::Statement&);
+    void (*read)(const engine::Statement&, Record&);  // the columns into a record
     void (*setIds)(Record&, int id, int group);
 };
 
@@ -41,13 +40,14 @@ struct RecordTable {
 template <class Record>
 int findRecords(engine::Connection& db, const RecordTable<Record>& t, const std::string& from,
                 const Query& q, std::vector<Record>& out) {
-    std::vector<Record> found;
-    if (!runQuery(db, t.columns, t.columnCount, from, q, t.idColumn,
-                  [&](const engine::Statement& row) { found.push_back(t.at(row)); })) {
+    // Read in place: the records are copied, never moved, when `out` grows.
+    const std::size_t before = out.size();
+    if (!runQuery(db, t.columns, from, q, t.idColumn,
+                  [&](const engine::Statement& row) { t.read(row, out.emplace_back()); })) {
+        out.resize(before);
         logRecordFailure(t.label, "cannot search");
         return 0;
     }
-    out.insert(out.end(), found.begin(), found.end());
     return 1;
 }
 

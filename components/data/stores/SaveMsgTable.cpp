@@ -10,12 +10,10 @@ void bindSaveMsg(engine::Statement& s, const CSaveMsg& msg) {
     bindTime(s, 3, msg.time);
 }
 
-CSaveMsg saveMsgAt(const engine::Statement& row) {
-    CSaveMsg msg;
+void readSaveMsg(const engine::Statement& row, CSaveMsg& msg) {
     msg.number = row.int32(0);
     msg.text = row.bytes(1);
     msg.time = timeAt(row, 2);
-    return msg;
 }
 
 void setSaveMsgId(CSaveMsg& msg, int id, int /*group*/) { msg.number = id; }
@@ -38,7 +36,6 @@ const RecordTable<CSaveMsg>& saveMsgTable() {
         "saved_messages m",
         "m.id",
         "m.id, m.text, m.saved_year, m.saved_month, m.saved_day, m.saved_hour, m.saved_minute",
-        7,
         nullptr,
         "INSERT INTO saved_messages (text, saved_year, saved_month, saved_day, saved_hour, "
         "saved_minute) VALUES (?2, ?3, ?4, ?5, ?6, ?7)",
@@ -47,7 +44,7 @@ const RecordTable<CSaveMsg>& saveMsgTable() {
         "DELETE FROM saved_messages WHERE id = ?1",
         "DELETE FROM saved_messages",
         bindSaveMsg,
-        saveMsgAt,
+        readSaveMsg,
         setSaveMsgId};
     return table;
 }

@@ -1,5 +1,8 @@
 #include "components/data/stores/StoreSearch.h"
 
+#include <sqlite3.h>
+#include <string.h>
+
 #include <utility>
 
 #include "components/data/stores/HistoryText.h"
@@ -8,6 +11,21 @@ namespace Dmg::local {
 namespace {
 
 const char* const kTimeParts[] = {"_year", "_month", "_day", "_hour", "_minute"};
+
+// memmem() rejects most texts at once; a byte match is then checked at
+// character boundaries.
+void gbkContains(sqlite3_context* ctx, int /*argc*/, sqlite3_value** argv) {
+    const auto* text = static_cast<const char*>(sqlite3_value_blob(argv[0]));
+    const auto textSize = static_cast<std::size_t>(sqlite3_value_bytes(argv[0]));
+    const auto* key = static_cast<const char*>(sqlite3_value_blob(argv[1]));
+    const auto keySize = static_cast<std::size_t>(sqlite3_value_bytes(argv[1]));
+    bool found = keySize == 0;
+    if (!found && text != nullptr && key != nullptr &&
+        ::memmem(text, textSize, key, keySize) != nullptr) {
+        found = historytext::contains(std::string(text, textSize), std::string(key, keySize));
+    }
+    sqlite3_result_int(ctx, found ? 1 : 0);
+}
 
 std::string param(const Query& q) { return "?" + std::to_string(q.params.size()); }
 
@@ -58,18 +76,23 @@ void textCondition(Query& q, const SearchField& f, const std::string& value) {
 
 }  // namespace
 
-Query keysQuery(std::vector<TextFilter> filters) {
+Query keysQuery(const std::vector<TextFilter>& filters) {
     Query q;
-    for (TextFilter& f : filters) {
+    for (const TextFilter& f : filters) {
         if (f.key.empty()) continue;
         q.params.emplace_back(f.key);
         std::string any;
         for (const std::string& col : f.columns)
-            any += (any.empty() ? "(" : " OR ") + ("instr(" + col + ", " + param(q) + ") > 0");
+            any += (any.empty() ? "(" : " OR ") + ("gbk_contains(" + col + ", " + param(q) + ")");
         addCondition(q, any + ")");
-        q.filters.push_back(std::move(f));
     }
     return q;
+}
+
+bool addTextFunctions(engine::Connection& db) {
+    return sqlite3_create_function_v2(db.db(), "gbk_contains", 2,
+                                      SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, gbkContains,
+                                      nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
 Query fieldQuery(const SearchField& field, const FieldValue& value) {
@@ -118,10 +141,7 @@ namespace detail {
 
 std::string selectSql(const std::string& columns, const std::string& from, const Query& q,
                       const std::string& order) {
-    std::string sql = "SELECT " + columns;
-    for (const TextFilter& f : q.filters) {
-        for (const std::string& col : f.columns) sql += ", " + col;
-    }
+    const std::string sql = "SELECT " + columns;
     return sql + " FROM " + from + q.where + " ORDER BY " + order;
 }
 
@@ -134,17 +154,6 @@ void bindQuery(engine::Statement& s, const Query& q) {
             s.bind(index, std::get<std::string>(q.params[i]));
         }
     }
-}
-
-bool passes(const engine::Statement& row, int columnCount, const Query& q) {
-    int column = columnCount;
-    for (const TextFilter& f : q.filters) {
-        bool found = false;
-        for (std::size_t i = 0; i < f.columns.size(); ++i, ++column)
-            found = found || historytext::contains(row.bytes(column), f.key);
-        if (!found) return false;
-    }
-    return true;
 }
 
 }  // namespace detail

@@ -1,8 +1,8 @@
 // Searches over the main store's record tables (phrases, reminders, saved
 // messages): a field of a fixed table compared with a value, or texts that
 // must hold keys. Values are always bound, never pasted into SQL. A text
-// key is first found by instr() (bytes) and then checked again at GBK
-// character boundaries.
+// holds a key when the key's bytes occur in it starting and ending at GBK
+// character boundaries (the SQL function gbk_contains).
 #pragma once
 
 #include <cstdint>
@@ -40,31 +40,33 @@ const SearchField* findField(const SearchField (&fields)[N], const std::string& 
     return nullptr;
 }
 
-// Rows pass when one of `columns` holds `key` as whole characters.
+// Rows pass when one of `columns` holds `key`.
 struct TextFilter {
     std::vector<std::string> columns;
     std::string key;
 };
 
 // What follows "FROM <table> <alias>": an index, a WHERE clause and the
-// values it binds, plus the text filters rows are checked against again.
+// values it binds.
 struct Query {
     std::string where;
     std::vector<std::variant<std::int64_t, std::string>> params;
-    std::vector<TextFilter> filters;
     bool none = false;  // the value can match nothing
 };
 
-// A text field holding a key (empty keys are dropped: they match all).
-Query keysQuery(std::vector<TextFilter> filters);
+// Makes gbk_contains(text, key) known to `db`: 1 when `text` holds `key`
+// (an empty key is in every text). False when it cannot.
+bool addTextFunctions(engine::Connection& db);
+
+// Every filter must pass; those with an empty key match all.
+Query keysQuery(const std::vector<TextFilter>& filters);
 Query fieldQuery(const SearchField& field, const FieldValue& value);
 
-// "SELECT <columns> FROM <from><query> ORDER BY <order>", the filter columns
-// appended after `columnCount` columns; `add` gets each row that passes.
-// False when a step fails.
+// "SELECT <columns> FROM <from><query> ORDER BY <order>"; `add` gets each
+// row. False when a step fails.
 template <class Add>
-bool runQuery(engine::Connection& db, const std::string& columns, int columnCount,
-              const std::string& from, const Query& q, const std::string& order, Add add);
+bool runQuery(engine::Connection& db, const std::string& columns, const std::string& from,
+              const Query& q, const std::string& order, Add add);
 
 // The least byte string above every string that starts with `prefix`;
 // false when there is none (empty, or all 0xFF bytes).
@@ -80,19 +82,16 @@ namespace detail {
 std::string selectSql(const std::string& columns, const std::string& from, const Query& q,
                       const std::string& order);
 void bindQuery(engine::Statement& s, const Query& q);
-bool passes(const engine::Statement& row, int columnCount, const Query& q);
 }  // namespace detail
 
 template <class Add>
-bool runQuery(engine::Connection& db, const std::string& columns, int columnCount,
-              const std::string& from, const Query& q, const std::string& order, Add add) {
+bool runQuery(engine::Connection& db, const std::string& columns, const std::string& from,
+              const Query& q, const std::string& order, Add add) {
     if (q.none) return true;
     engine::Statement select(db.db(), detail::selectSql(columns, from, q, order).c_str());
     detail::bindQuery(select, q);
     engine::Statement::Step step;
-    while ((step = select.step()) == engine::Statement::Step::Row) {
-        if (detail::passes(select, columnCount, q)) add(select);
-    }
+    while ((step = select.step()) == engine::Statement::Step::Row) add(select);
     return step == engine::Statement::Step::Done;
 }
 

@@ -10,14 +10,12 @@ void bindWord(engine::Statement& s, const CWord& word) {
     bindTime(s, 3, word.getWordStrut().addTime);
 }
 
-CWord wordAt(const engine::Statement& row) {
-    CWord word;
+void readWord(const engine::Statement& row, CWord& word) {
     CWord::WordData& d = word.getWordStrut();
     d.id = row.int32(0);
     d.groupId = row.int32(1);
     d.content = row.bytes(2);
     d.addTime = timeAt(row, 3);
-    return word;
 }
 
 void setWordIds(CWord& word, int id, int group) {
@@ -54,7 +52,6 @@ const RecordTable<CWord>& wordTable() {
         "w.id",
         "w.id, w.group_id, w.content, w.add_year, w.add_month, w.add_day, w.add_hour, "
         "w.add_minute",
-        8,
         &kWordGroups,
         "INSERT INTO words (group_id, content, add_year, add_month, add_day, add_hour, "
         "add_minute) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)",
@@ -63,7 +60,7 @@ const RecordTable<CWord>& wordTable() {
         "DELETE FROM words WHERE id = ?1",
         "DELETE FROM words",
         bindWord,
-        wordAt,
+        readWord,
         setWordIds};
     return table;
 }
