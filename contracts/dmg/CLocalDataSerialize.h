@@ -112,17 +112,30 @@ public:
 
     // Phrases and reminders: each in a group tree of its own, where group 1
     // always exists (it can be renamed, not deleted). A record belongs to one
-    // group; deleting a group deletes its subgroups and every record in them.
-    // Records come back in record-number order. Adds return 2 on success (a
-    // caller adding to several groups goes on while the result is above 1)
-    // and 0 on failure; a record whose time added is unset gets the local
-    // time. Searches return 1 also when nothing matches, 0 for an unknown
-    // field or a value of another type. Text fields: the value as a part
-    // made of whole GBK characters; an empty value matches all. A time
-    // (CSmsData) matches from the year down to its last non-zero part, so
-    // 2011-3 finds all of March 2011; a year of 0 (a value that is not a
-    // date) finds nothing. Two-key searches: records whose text holds key 1
-    // and whose group name (reminders: owner name or number) holds key 2.
+    // group; deleting a group deletes its subgroups and every record in them,
+    // in one transaction. Record numbers and group ids are never handed out
+    // again. Records come back in record-number order; lists and searches
+    // append to `out`.
+    // Adds return 2 on success (a caller adding to several groups goes on
+    // while the result is above 1) and 0 on failure, when nothing is stored
+    // (a group that does not exist, too); on success `newId` and the
+    // record's number and group are set, and a record whose time added is
+    // unset gets the local time. modify rewrites the fields and keeps the
+    // record number, the group and, when the given one is unset, the time
+    // added: 1, or 0 when there is no such record. get*Info: 1, or 0 when
+    // there is none. del of one record: 2 when it is gone, 1 when there was
+    // no such record, 0 on failure (a deletion loop stops only on 0).
+    // delAll*: every record goes, the groups stay; 1 (0 on failure).
+    // Searches return 1 also when nothing matches, 0 for an unknown field or
+    // a value of another type (nothing appended). Text fields: the value as a
+    // part made of whole GBK characters, unless said otherwise; an empty
+    // value matches all. Values are data only: quotes, NUL or invalid GBK
+    // match themselves. A time (CSmsData) matches from the year down to its
+    // last non-zero part, so 2011-3-0-0-0 finds all of March 2011 and
+    // 2011-3-7-8-0 that hour; a year below 1 (a value that is not a date)
+    // finds nothing. Two-key searches: records whose text holds key 1 and
+    // whose group name (reminders: owner name or number) holds key 2; an
+    // empty key matches all.
     virtual int addRootWordGroup(const std::string& name, int& newId);
     virtual int addSubWordGroup(const int& parentId, const std::string& name, int& newId);
     virtual int renameWordGroup(const int& id, const std::string& name);
@@ -132,7 +145,9 @@ public:
     virtual int addWord(CWord& word, const int& groupId, int& newId);
     virtual int addWord(CWord& word, const int& groupId);
     // Every word into every group of `groups` (group 1 when empty) in one
-    // transaction: 1 when all are stored, 0 when none is.
+    // transaction: 1 when all are stored (each word then has the number of
+    // its record in the first group, and its time added), 0 when none is (a
+    // group that does not exist fails the whole import).
     virtual int importWords(std::vector<CWord>& words, const std::vector<int>& groups);
     // modify keeps the record number and group; 1, or 0 when there is none.
     virtual int modifyWord(const int& id, CWord& word);
@@ -160,9 +175,9 @@ public:
     virtual int delAlertInfo(const int& id);
     virtual int delAllAlertInfo();
     virtual int getGroupAlertInfo(const int& groupId, std::vector<CAlertInfo>& out);
-    // Fields: "ID", "GroupID" (int); "AlertType" (text, exact), "PhoneOwerName",
-    // "PhoneNum" (from the start), "MsgContent" (text); "ActiveTime",
-    // "AddTime" (time).
+    // Fields: "ID", "GroupID" (int); "AlertType" (text, the whole of it),
+    // "PhoneOwerName", "PhoneNum" (text, from the start), "MsgContent"
+    // (text); "ActiveTime", "AddTime" (time).
     virtual int selectAlertInfo(const std::string& field, const int& value,
                                 std::vector<CAlertInfo>& out);
     virtual int selectAlertInfo(const std::string& field, const std::string& value,
@@ -172,9 +187,10 @@ public:
     virtual int selectAlertInfo2Key(const std::string& key1, const std::string& key2,
                                     std::vector<CAlertInfo>& out);
 
-    // Saved messages, in record-number order. saveMsg stamps the local time.
-    // selectSaveMsg: the texts holding the key as whole GBK characters (an
-    // empty key matches all). delSaveMsg: 1, or 0 when there is none.
+    // Saved messages, in record-number order, appended to `out`. saveMsg
+    // stamps the local time: 1, or 0. selectSaveMsg: the texts holding the
+    // key as whole GBK characters (an empty key matches all); 1. delSaveMsg:
+    // 2 when it is gone, 1 when there was no such message, 0 on failure.
     virtual int saveMsg(const std::string& text);
     virtual int readAllSaveMsg(std::vector<CSaveMsg>& out);
     virtual int selectSaveMsg(const std::string& key, std::vector<CSaveMsg>& out);

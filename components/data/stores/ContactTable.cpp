@@ -7,6 +7,7 @@
 #include "components/data/engine/WriteTransaction.h"
 #include "components/data/stores/FriendGroupTable.h"
 #include "components/data/stores/HistoryText.h"
+#include "components/data/stores/StoreSearch.h"
 #include "contracts/base/CLog.h"
 #include "contracts/base/NeverDestroyed.h"
 
@@ -104,16 +105,6 @@ const SearchColumn* searchColumn(const std::string& name) {
 Kind kindOf(const SearchValue& v) {
     static constexpr Kind kinds[] = {Kind::Int, Kind::Text, Kind::Bool, Kind::Date};
     return kinds[v.index()];
-}
-
-// The least byte string above every string that starts with `prefix`;
-// false when there is none (empty, or all 0xFF bytes).
-bool prefixEnd(std::string prefix, std::string& end) {
-    while (!prefix.empty() && static_cast<unsigned char>(prefix.back()) == 0xFF) prefix.pop_back();
-    if (prefix.empty()) return false;
-    prefix.back() = static_cast<char>(static_cast<unsigned char>(prefix.back()) + 1);
-    end = prefix;
-    return true;
 }
 
 // The WHERE clause for `column` and `value` (bound later by bindSearch);
@@ -240,14 +231,7 @@ int addContacts(engine::Connection& db, std::vector<CFriend>& contacts,
         logFailure("cannot begin adding contacts");
         return 0;
     }
-    for (const int group : groups) {
-        bool exists = false;
-        if (!groupExists(db, group, exists)) return 0;
-        if (!exists) {
-            logFailure("no group " + std::to_string(group) + " to add contacts to");
-            return 0;
-        }
-    }
+    if (!allGroupsExist(db, kFriendGroups, groups)) return 0;
     engine::Statement insert(db.db(), kInsertContact);
     engine::Statement relate(db.db(),
                              "INSERT OR IGNORE INTO friend_relations (group_id, contact_id) "

@@ -14,8 +14,6 @@
 namespace Dmg::local {
 namespace {
 
-constexpr int kDefaultGroup = 1;
-
 void logFailure(const std::string& what) {
     Base::CLog::getSingleton().writeMessage("data: address book: " + what, 2);
 }
@@ -33,7 +31,26 @@ bool change(engine::Connection& db, const char* sql, std::int64_t first, std::in
     return true;
 }
 
-bool readGroupRows(engine::Statement& select, std::vector<CFriendGroup>& out) {
+}  // namespace
+
+const engine::Schema& friendGroupSchema() {
+    // Relations are keyed by group first: a group's contacts are one range,
+    // already in contact id order.
+    static Base::NeverDestroyed<const engine::Schema> schema{engine::Schema{
+        "friend_groups",
+        {groupTreeSql(kFriendGroups) +
+         "CREATE TABLE friend_relations (group_id INTEGER NOT NULL, contact_id INTEGER NOT NULL, "
+         "PRIMARY KEY (group_id, contact_id)) WITHOUT ROWID;"
+         "CREATE INDEX friend_relations_contact ON friend_relations (contact_id);"}}};
+    return schema.get();
+}
+
+bool groupsOfContact(engine::Connection& db, int contactId, std::vector<CFriendGroup>& out) {
+    engine::Statement select(db.db(),
+                             "SELECT g.id, g.parent_id, g.name FROM friend_relations r "
+                             "JOIN friend_groups g ON g.id = r.group_id WHERE r.contact_id = ? "
+                             "ORDER BY g.id");
+    select.bind(1, std::int64_t{contactId});
     std::vector<CFriendGroup> rows;
     engine::Statement::Step step;
     while ((step = select.step()) == engine::Statement::Step::Row) {
@@ -43,160 +60,19 @@ bool readGroupRows(engine::Statement& select, std::vector<CFriendGroup>& out) {
         g.name = select.bytes(2);
         rows.push_back(std::move(g));
     }
-    if (step != engine::Statement::Step::Done) return false;
+    if (step != engine::Statement::Step::Done) {
+        logFailure("cannot read the groups of contact " + std::to_string(contactId));
+        return false;
+    }
     out.insert(out.end(), std::make_move_iterator(rows.begin()),
                std::make_move_iterator(rows.end()));
     return true;
 }
 
-// The ids of the group `id` and of every group below it.
-bool subtree(engine::Connection& db, int id, std::vector<std::int64_t>& ids) {
-    engine::Statement select(db.db(),
-                             "WITH RECURSIVE tree(id) AS (SELECT ?1 UNION "
-                             "SELECT g.id FROM friend_groups g JOIN tree t ON g.parent_id = t.id) "
-                             "SELECT id FROM tree");
-    select.bind(1, std::int64_t{id});
-    engine::Statement::Step step;
-    while ((step = select.step()) == engine::Statement::Step::Row) ids.push_back(select.int64(0));
-    return step == engine::Statement::Step::Done;
-}
-
-}  // namespace
-
-const engine::Schema& friendGroupSchema() {
-    // Relations are keyed by group first: a group's contacts are one range,
-    // already in contact id order. The default group's name is GBK bytes.
-    static Base::NeverDestroyed<const engine::Schema> schema{engine::Schema{
-        "friend_groups",
-        {"CREATE TABLE friend_groups (id INTEGER PRIMARY KEY AUTOINCREMENT, "
-         "parent_id INTEGER NOT NULL, name BLOB NOT NULL);"
-         "CREATE INDEX friend_groups_parent ON friend_groups (parent_id, id);"
-         "CREATE TABLE friend_relations (group_id INTEGER NOT NULL, contact_id INTEGER NOT NULL, "
-         "PRIMARY KEY (group_id, contact_id)) WITHOUT ROWID;"
-         "CREATE INDEX friend_relations_contact ON friend_relations (contact_id);"
-         "INSERT INTO friend_groups (id, parent_id, name) VALUES (1, 0, X'C4ACC8CFB7D6D7E9');"}}};
-    return schema.get();
-}
-
-bool groupExists(engine::Connection& db, int id, bool& exists) {
-    engine::Statement select(db.db(), "SELECT 1 FROM friend_groups WHERE id = ?");
-    select.bind(1, std::int64_t{id});
-    const auto step = select.step();
-    if (step == engine::Statement::Step::Error) {
-        logFailure("cannot look up " + group(id));
-        return false;
-    }
-    exists = step == engine::Statement::Step::Row;
-    return true;
-}
-
-bool groupsOfContact(engine::Connection& db, int contactId, std::vector<CFriendGroup>& out) {
-    engine::Statement select(db.db(),
-                             "SELECT g.id, g.parent_id, g.name FROM friend_relations r "
-                             "JOIN friend_groups g ON g.id = r.group_id WHERE r.contact_id = ? "
-                             "ORDER BY g.id");
-    select.bind(1, std::int64_t{contactId});
-    if (!readGroupRows(select, out)) {
-        logFailure("cannot read the groups of contact " + std::to_string(contactId));
-        return false;
-    }
-    return true;
-}
-
-int addGroup(engine::Connection& db, int parentId, const std::string& name, int* newId) {
-    engine::WriteTransaction tx(db);
-    bool parentExists = parentId == 0;
-    if (!tx.ok() || (!parentExists && !groupExists(db, parentId, parentExists))) {
-        logFailure("cannot add a group");
-        return 0;
-    }
-    if (!parentExists) {
-        logFailure("no parent " + group(parentId) + " to add a group under");
-        return 0;
-    }
-    engine::Statement insert(db.db(), "INSERT INTO friend_groups (parent_id, name) VALUES (?, ?)");
-    insert.bind(1, std::int64_t{parentId}).bind(2, name);
-    if (!insert.run()) {
-        logFailure("cannot add a group");
-        return 0;
-    }
-    const auto id = static_cast<int>(sqlite3_last_insert_rowid(db.db()));
-    if (!tx.commit()) {
-        logFailure("cannot add a group");
-        return 0;
-    }
-    if (newId != nullptr) *newId = id;
-    return 1;
-}
-
-int renameGroup(engine::Connection& db, int id, const std::string& name) {
-    engine::WriteTransaction tx(db);
-    engine::Statement update(db.db(), "UPDATE friend_groups SET name = ? WHERE id = ?");
-    update.bind(1, name).bind(2, std::int64_t{id});
-    if (!tx.ok() || !update.run()) {
-        logFailure("cannot rename " + group(id));
-        return 0;
-    }
-    if (sqlite3_changes(db.db()) == 0) {
-        logFailure("no " + group(id) + " to rename");
-        return 0;
-    }
-    if (!tx.commit()) {
-        logFailure("cannot rename " + group(id));
-        return 0;
-    }
-    return 1;
-}
-
-int deleteGroupTree(engine::Connection& db, int id) {
-    if (id == kDefaultGroup) {
-        logFailure("the default group is not deleted");
-        return 0;
-    }
-    engine::WriteTransaction tx(db);
-    bool exists = false;
-    std::vector<std::int64_t> ids;
-    if (!tx.ok() || !groupExists(db, id, exists) || (exists && !subtree(db, id, ids))) {
-        logFailure("cannot delete " + group(id));
-        return 0;
-    }
-    if (!exists) {
-        logFailure("no " + group(id) + " to delete");
-        return 0;
-    }
-    engine::Statement unrelateAll(db.db(), "DELETE FROM friend_relations WHERE group_id = ?");
-    engine::Statement remove(db.db(), "DELETE FROM friend_groups WHERE id = ?");
-    bool ok = true;
-    for (auto it = ids.begin(); ok && it != ids.end(); ++it) {
-        unrelateAll.reset();
-        remove.reset();
-        unrelateAll.bind(1, *it);
-        remove.bind(1, *it);
-        ok = unrelateAll.run() && remove.run();
-    }
-    if (!ok || !tx.commit()) {
-        logFailure("cannot delete " + group(id));
-        return 0;
-    }
-    return 1;
-}
-
-int readGroups(engine::Connection& db, int parentId, std::vector<CFriendGroup>& out) {
-    engine::Statement select(db.db(),
-                             "SELECT id, parent_id, name FROM friend_groups WHERE parent_id = ? "
-                             "ORDER BY id");
-    select.bind(1, std::int64_t{parentId});
-    if (!readGroupRows(select, out)) {
-        logFailure("cannot read the groups under " + group(parentId));
-        return 0;
-    }
-    return 1;
-}
-
 int relate(engine::Connection& db, int contactId, int groupId) {
     engine::WriteTransaction tx(db);
     bool groupFound = false;
-    if (!tx.ok() || !groupExists(db, groupId, groupFound)) {
+    if (!tx.ok() || !groupExists(db, kFriendGroups, groupId, groupFound)) {
         logFailure("cannot file a contact under " + group(groupId));
         return 0;
     }
@@ -267,7 +143,7 @@ int readGroupContacts(engine::Connection& db, int groupId, int limit, std::vecto
 int emptyGroup(engine::Connection& db, int groupId) {
     engine::WriteTransaction tx(db);
     bool exists = false;
-    if (!tx.ok() || !groupExists(db, groupId, exists)) {
+    if (!tx.ok() || !groupExists(db, kFriendGroups, groupId, exists)) {
         logFailure("cannot empty " + group(groupId));
         return 0;
     }

@@ -36,18 +36,6 @@ CSmsData localTimeNow() {
 
 namespace {
 
-// A subgroup needs a parent group; 0 would make a root group.
-int addSubGroup(CLocalDataSerialize::Impl& impl, int parentId, const std::string& name,
-                int* newId) {
-    return impl.with("addSubFriendGroup", [&](engine::Connection& db) {
-        if (parentId == 0) {
-            logFailure("addSubFriendGroup without a parent group");
-            return 0;
-        }
-        return local::addGroup(db, parentId, name, newId);
-    });
-}
-
 int search(CLocalDataSerialize::Impl& impl, const std::string& column,
            const local::SearchValue& value, std::vector<CFriend>& out) {
     return impl.with("selectFriend", [&](engine::Connection& db) {
@@ -195,34 +183,39 @@ int CLocalDataSerialize::delFriGroupRelation(const int& contactId, const int& gr
 
 int CLocalDataSerialize::addRootFriendGroup(const std::string& name) {
     return impl_->with("addRootFriendGroup", [&](engine::Connection& db) {
-        return local::addGroup(db, 0, name, nullptr);
+        return local::addGroup(db, local::kFriendGroups, 0, name, nullptr);
     });
 }
 
 int CLocalDataSerialize::addRootFriendGroup(const std::string& name, int& newId) {
     return impl_->with("addRootFriendGroup", [&](engine::Connection& db) {
-        return local::addGroup(db, 0, name, &newId);
+        return local::addGroup(db, local::kFriendGroups, 0, name, &newId);
     });
 }
 
 int CLocalDataSerialize::addSubFriendGroup(const int& parentId, const std::string& name) {
-    return addSubGroup(*impl_, parentId, name, nullptr);
+    return impl_->with("addSubFriendGroup", [&](engine::Connection& db) {
+        return local::addSubGroup(db, local::kFriendGroups, parentId, name, nullptr);
+    });
 }
 
 int CLocalDataSerialize::addSubFriendGroup(const int& parentId, const std::string& name,
                                            int& newId) {
-    return addSubGroup(*impl_, parentId, name, &newId);
+    return impl_->with("addSubFriendGroup", [&](engine::Connection& db) {
+        return local::addSubGroup(db, local::kFriendGroups, parentId, name, &newId);
+    });
 }
 
 int CLocalDataSerialize::renameFriendGroup(const int& groupId, const std::string& name) {
     return impl_->with("renameFriendGroup", [&](engine::Connection& db) {
-        return local::renameGroup(db, groupId, name);
+        return local::renameGroup(db, local::kFriendGroups, groupId, name);
     });
 }
 
 int CLocalDataSerialize::delFriendGroup(const int& groupId) {
-    return impl_->with("delFriendGroup",
-                       [&](engine::Connection& db) { return local::deleteGroupTree(db, groupId); });
+    return impl_->with("delFriendGroup", [&](engine::Connection& db) {
+        return local::deleteGroupTree(db, local::kFriendGroups, groupId);
+    });
 }
 
 int CLocalDataSerialize::getRootFriendGroup(std::vector<CFriendGroup>& groups) {
@@ -231,7 +224,7 @@ int CLocalDataSerialize::getRootFriendGroup(std::vector<CFriendGroup>& groups) {
 
 int CLocalDataSerialize::getSubFriendGroup(const int& parentId, std::vector<CFriendGroup>& groups) {
     return impl_->with("getSubFriendGroup", [&](engine::Connection& db) {
-        return local::readGroups(db, parentId, groups);
+        return local::readGroups(db, local::kFriendGroups, parentId, groups);
     });
 }
 

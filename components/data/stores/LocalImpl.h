@@ -7,10 +7,14 @@
 #include <string>
 
 #include "components/data/engine/Database.h"
+#include "components/data/stores/AlertTable.h"
 #include "components/data/stores/ContactTable.h"
 #include "components/data/stores/FriendGroupTable.h"
 #include "components/data/stores/LocalSendLog.h"
 #include "components/data/stores/LocalSettings.h"
+#include "components/data/stores/SaveMsgTable.h"
+#include "components/data/stores/StoreSearch.h"
+#include "components/data/stores/WordTable.h"
 #include "contracts/base/CLog.h"
 #include "contracts/dmg/CLocalDataSerialize.h"
 
@@ -36,6 +40,10 @@ struct CLocalDataSerialize::Impl {
                db.connection().ensure(local::sendLogSchema()) &&
                db.connection().ensure(local::contactSchema()) &&
                db.connection().ensure(local::friendGroupSchema()) &&
+               db.connection().ensure(local::wordSchema()) &&
+               db.connection().ensure(local::alertSchema()) &&
+               db.connection().ensure(local::saveMsgSchema()) &&
+               local::addTextFunctions(db.connection()) &&
                // 32 MiB of pages: a large import or group listing then
                // encrypts and decrypts each page once.
                db.connection().exec("PRAGMA cache_size = -32768");
