@@ -39,6 +39,7 @@ TEST_F(ContentFileTest, PhrasesImportSearchDeleteAndExport) {
     ASSERT_EQ(words.addRootGroup("A", a) + words.addRootGroup("B", b), 2);
     ASSERT_EQ(words.addSubGroup(a, "A1", sub), 1);
     Table rows{{0, {"AB", "CD"}}, {1, {"x,\"y\""}}};
+    EXPECT_EQ(words.importWord(rows, {sub, 999}), 0);  // no group 999: nothing stored
     ASSERT_EQ(words.importWord(rows, {sub, b}), 1);
     ASSERT_EQ(words.getGroupWordNum(sub), 1);
     std::vector<Dmg::CWord> shown;

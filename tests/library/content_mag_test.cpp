@@ -170,6 +170,7 @@ TEST_F(ContentMagTest, SearchFieldsAndWhichResultsAreReducedToOneOrZero) {
         {false, "所属组ID", "4x", "GroupID 4"},
         {false, "内容", "a'; --", "Content 'a'; --'"},
         {true, "激活时间", "2011-12-24-8", "ActiveTime 2011-12-24 08:00"},
+        {true, "添加时间", "2011-12-24-8-30-9", "AddTime 2011-12-24 08:30"},
         {true, "提醒类型", "2", "AlertType '2'"},
         {true, "名字", "x", "PhoneOwerName 'x'"},
         {true, "手机", "139", "PhoneNum '139'"},
@@ -225,6 +226,9 @@ TEST_F(ContentMagTest, DeletionsOfWhatIsCached) {
     EXPECT_EQ(alerts.delCurGroup(7, &cancel), 1);
     EXPECT_TRUE(store.calls.empty());
     EXPECT_EQ(alerts.delCurGroup(7, nullptr), 0);
+    Alerts all(2);
+    alerts.getAllInfoInVec(all);  // appends
+    EXPECT_EQ(all.size(), 6u);
 
     // Phrases: only the cached ones of the group, the cache stays.
     words.getGroupWordNum(7);
