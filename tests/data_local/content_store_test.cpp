@@ -77,7 +77,7 @@ protected:
             {alert("生日提醒", "李四", "13912345678", "会议' OR 1=1", CSmsData(2011, 12, 25, 0, 0),
                    CSmsData(2011, 3, 20, 0, 0)),
              alertGroup},
-            {alert("会议", "王五138", "\xff\x01", std::string("中\0文", 5), CSmsData(),
+            {alert("会议", "王五138", "\xff\x01", std::string("中\0文", 5), CSmsData(0, 1, 1, 0, 0),
                    CSmsData(2012, 1, 1, 1, 1)),
              alertGroup}};
         for (auto [a, group] : alerts) {
@@ -139,6 +139,7 @@ TEST_F(ContentStore, SearchesMatchByFieldTypeTimePrefixAndCharacterBoundary) {
         {kAlert, "ActiveTime", CSmsData(2011, 12, 0, 0, 0), 1, {a[0], a[1]}},
         {kAlert, "ActiveTime", CSmsData(2011, 12, 24, 0, 0), 1, {a[0]}},
         {kAlert, "ActiveTime", CSmsData(), 1, {}},
+        {kAlert, "ActiveTime", CSmsData(0, 1, 1, 0, 0), 1, {}},  // not a date
         {kAlert, "AddTime", CSmsData(2011, 3, 20, 0, 0), 1, {a[1]}},
         {kAlert, "PhoneNum", 138, 0, {}},
         {kAlert, "Phone", std::string("1"), 0, {}},
@@ -185,6 +186,7 @@ TEST_F(ContentStore, RecordsRoundTripAndModifyKeepsIdGroupAndTimeAdded) {
     EXPECT_EQ(back.getAlertInfoStrut().groupId, alertGroup);
     CWord w = word("新");
     ASSERT_EQ(store.modifyWord(w_[1], w), 1);
+    EXPECT_EQ(w.getWordStrut().groupId, wordGroup);  // as stored
     ASSERT_EQ(store.getWordInfo(w_[1], w), 1);
     EXPECT_EQ(w.getWordStrut().content, "新");
     EXPECT_EQ(w.getWordStrut().groupId, wordGroup);
@@ -194,10 +196,13 @@ TEST_F(ContentStore, RecordsRoundTripAndModifyKeepsIdGroupAndTimeAdded) {
     // An unset time added becomes the local time.
     const CSmsData before = now();
     CWord fresh = word("x");
-    int id = 0;
+    int id = 0, alertId = 0;
     ASSERT_EQ(store.addWord(fresh, 1, id), 2);
-    ASSERT_EQ(store.getWordInfo(id, fresh), 1);
-    EXPECT_FALSE(fresh.getWordStrut().addTime < before || now() < fresh.getWordStrut().addTime);
+    ASSERT_EQ(
+        store.addAlertInfo(changed = alert("", "", "", "", CSmsData(), CSmsData()), 1, alertId), 2);
+    ASSERT_EQ(store.getWordInfo(id, fresh) + store.getAlertInfoInfo(alertId, back), 2);
+    for (const CSmsData& t : {fresh.getWordStrut().addTime, back.getAlertInfoStrut().addTime})
+        EXPECT_FALSE(t < before || now() < t) << t.getString();
 }
 
 TEST_F(ContentStore, GroupTreesDeleteSubtreesWithTheirRecordsAndNeverReuseIds) {

@@ -127,18 +127,22 @@ int modifyRecord(engine::Connection& db, const RecordTable<Record>& t, int id, R
 // 2 when record `id` is gone, 1 when there was none.
 template <class Record>
 int deleteRecord(engine::Connection& db, const RecordTable<Record>& t, int id) {
+    engine::WriteTransaction tx(db);
     engine::Statement remove(db.db(), t.remove);
     remove.bind(1, std::int64_t{id});
-    if (!remove.run()) {
+    const bool ok = tx.ok() && remove.run();
+    const bool deleted = ok && sqlite3_changes(db.db()) > 0;
+    if (!ok || !tx.commit()) {
         logRecordFailure(t.label, "cannot delete record " + std::to_string(id));
         return 0;
     }
-    return sqlite3_changes(db.db()) > 0 ? 2 : 1;
+    return deleted ? 2 : 1;
 }
 
 template <class Record>
 int deleteAllRecords(engine::Connection& db, const RecordTable<Record>& t) {
-    if (!db.exec(t.removeAll)) {
+    engine::WriteTransaction tx(db);
+    if (!tx.ok() || !db.exec(t.removeAll) || !tx.commit()) {
         logRecordFailure(t.label, "cannot delete every record");
         return 0;
     }
