@@ -24,6 +24,8 @@ constexpr Properties::Time kTimes[] = {
 CAlertInfo::CAlertInfo() = default;
 CAlertInfo::CAlertInfo(const CAlertInfo& other) = default;
 CAlertInfo& CAlertInfo::operator=(const CAlertInfo& other) = default;
+CAlertInfo::CAlertInfo(CAlertInfo&& other) noexcept = default;
+CAlertInfo& CAlertInfo::operator=(CAlertInfo&& other) noexcept = default;
 CAlertInfo::~CAlertInfo() = default;
 
 int CAlertInfo::addPropetyAndValue(const std::string& property, const std::string& value) {

@@ -16,6 +16,8 @@ constexpr Properties::Time kTimes[] = {{"添加时间", &Data::addTime}};
 CWord::CWord() = default;
 CWord::CWord(const CWord& other) = default;
 CWord& CWord::operator=(const CWord& other) = default;
+CWord::CWord(CWord&& other) noexcept = default;
+CWord& CWord::operator=(CWord&& other) noexcept = default;
 CWord::~CWord() = default;
 
 int CWord::addPropetyAndValue(const std::string& property, const std::string& value) {

@@ -35,6 +35,8 @@ public:
     CAlertInfo();
     CAlertInfo(const CAlertInfo& other);
     CAlertInfo& operator=(const CAlertInfo& other);
+    CAlertInfo(CAlertInfo&& other) noexcept;
+    CAlertInfo& operator=(CAlertInfo&& other) noexcept;
     virtual ~CAlertInfo();
 
     AlertInfoData& getAlertInfoStrut() { return m_data; }

@@ -31,6 +31,8 @@ public:
     CWord();
     CWord(const CWord& other);
     CWord& operator=(const CWord& other);
+    CWord(CWord&& other) noexcept;
+    CWord& operator=(CWord&& other) noexcept;
     virtual ~CWord();
 
     WordData& getWordStrut() { return m_data; }
