@@ -12,6 +12,7 @@
 #include "addressbook/CFriendMag.h"
 #include "contracts/dmg/CDataManager.h"
 #include "contracts/dmg/CLocalDataSerialize.h"
+#include "bench/BenchUserData.h"
 #include "tests/fakes/TempDir.h"
 
 namespace {
@@ -45,23 +46,10 @@ Rows rows() {
     return out;
 }
 
-// A user folder opened as the library's "database" for the life of the object.
-struct UserData {
-    fakes::TempDir dir;
-    UserData() { Dmg::CDataManager::getSingleton().openUserData(dir.path()); }
-    ~UserData() { Dmg::CDataManager::getSingleton().closeUserData(); }
-};
-
-// The shared folder with 100,000 contacts in group 1, made on first use; the
-// benchmarks that open folders of their own drop it first.
-std::unique_ptr<UserData>& filledSlot() {
-    static std::unique_ptr<UserData> data;
-    return data;
-}
-
+// The shared folder with 100,000 contacts in group 1, made on first use.
 void filled() {
-    if (filledSlot()) return;
-    filledSlot() = std::make_unique<UserData>();
+    if (bench::sharedUserData()) return;
+    bench::sharedUserData() = std::make_unique<bench::UserData>();
     Rows r = rows();
     SMS::CFriendMag().importFriend(r, columns(), {});
 }
@@ -113,36 +101,22 @@ std::vector<Dmg::CFriend> contactsOf(const Rows& r) {
 
 // Baseline: the same contacts, already converted, inserted by the store.
 void BM_RawInsert(benchmark::State& state) {
-    filledSlot().reset();
     const std::vector<Dmg::CFriend> prepared = contactsOf(rows());
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto data = std::make_unique<UserData>();
-        std::vector<Dmg::CFriend> copy = prepared;
-        auto* store = static_cast<Dmg::CLocalDataSerialize*>(
-            Dmg::CDataManager::getSingleton().getDataSerialize("database"));
-        state.ResumeTiming();
-        benchmark::DoNotOptimize(store->importFriends(copy, {}));
-        state.PauseTiming();
-        data.reset();
-        state.ResumeTiming();
-    }
+    bench::eachOnFreshUserData(
+        state, [&] { return prepared; },
+        [](std::vector<Dmg::CFriend>& contacts) {
+            return static_cast<Dmg::CLocalDataSerialize*>(
+                       Dmg::CDataManager::getSingleton().getDataSerialize("database"))
+                ->importFriends(contacts, {});
+        });
 }
 BENCHMARK(BM_RawInsert)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_ImportFriend(benchmark::State& state) {
-    filledSlot().reset();
     const Rows parsed = rows();
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto data = std::make_unique<UserData>();
-        Rows copy = parsed;
-        state.ResumeTiming();
-        benchmark::DoNotOptimize(SMS::CFriendMag().importFriend(copy, columns(), {}));
-        state.PauseTiming();
-        data.reset();
-        state.ResumeTiming();
-    }
+    bench::eachOnFreshUserData(
+        state, [&] { return parsed; },
+        [](Rows& copy) { return SMS::CFriendMag().importFriend(copy, columns(), {}); });
 }
 BENCHMARK(BM_ImportFriend)->Unit(benchmark::kMillisecond)->Iterations(3);
 
@@ -155,26 +129,21 @@ BENCHMARK(BM_ExportFriend)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // The whole file road: parse the exported file, then import its rows.
 void BM_ParseAndImport(benchmark::State& state) {
-    filledSlot().reset();
     const fakes::TempDir dir;
     const std::string path = dir.file("all.csv");
     SMS::CFriendMag().exportFriend(path, contactsOf(rows()));
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto data = std::make_unique<UserData>();
-        state.ResumeTiming();
-        std::map<int, std::vector<std::string>> table;
-        SMS::CFriendMag mag;
-        mag.parseFile(path, table);
-        table.erase(0);
-        Rows parsed;
-        parsed.reserve(table.size());
-        for (auto& entry : table) parsed.push_back(std::move(entry.second));
-        benchmark::DoNotOptimize(mag.importFriend(parsed, columns(), {}));
-        state.PauseTiming();
-        data.reset();
-        state.ResumeTiming();
-    }
+    bench::eachOnFreshUserData(
+        state, [] { return 0; },
+        [&](int) {
+            std::map<int, std::vector<std::string>> table;
+            SMS::CFriendMag mag;
+            mag.parseFile(path, table);
+            table.erase(0);
+            Rows parsed;
+            parsed.reserve(table.size());
+            for (auto& entry : table) parsed.push_back(std::move(entry.second));
+            return mag.importFriend(parsed, columns(), {});
+        });
 }
 BENCHMARK(BM_ParseAndImport)->Unit(benchmark::kMillisecond)->Iterations(3);
 

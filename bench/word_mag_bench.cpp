@@ -12,6 +12,7 @@
 #include "contracts/dmg/CDataManager.h"
 #include "contracts/dmg/CLocalDataSerialize.h"
 #include "library/CWordMag.h"
+#include "bench/BenchUserData.h"
 #include "tests/fakes/TempDir.h"
 
 namespace {
@@ -28,23 +29,10 @@ Rows rows() {
     return out;
 }
 
-// A user folder opened as the library's "database" for the life of the object.
-struct UserData {
-    fakes::TempDir dir;
-    UserData() { Dmg::CDataManager::getSingleton().openUserData(dir.path()); }
-    ~UserData() { Dmg::CDataManager::getSingleton().closeUserData(); }
-};
-
-// The shared folder with 100,000 phrases in group 1, made on first use; the
-// benchmarks that open folders of their own drop it first.
-std::unique_ptr<UserData>& filledSlot() {
-    static std::unique_ptr<UserData> data;
-    return data;
-}
-
+// The shared folder with 100,000 phrases in group 1, made on first use.
 void filled() {
-    if (filledSlot()) return;
-    filledSlot() = std::make_unique<UserData>();
+    if (bench::sharedUserData()) return;
+    bench::sharedUserData() = std::make_unique<bench::UserData>();
     Rows r = rows();
     SMS::CWordMag().importWord(r, {});
 }
@@ -83,41 +71,27 @@ BENCHMARK(BM_SearchByContent)->Unit(benchmark::kMillisecond);
 
 // Baseline: the same phrases, already built, inserted by the store.
 void BM_RawInsert(benchmark::State& state) {
-    filledSlot().reset();
     std::vector<Dmg::CWord> prepared(kPhrases);
     const Rows r = rows();
     for (int i = 0; i < kPhrases; ++i) {
         prepared[i].addPropetyAndValue("内容", r.at(i)[0]);
         prepared[i].addPropetyAndValue("添加时间", "2026-12-6-8-0");
     }
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto data = std::make_unique<UserData>();
-        std::vector<Dmg::CWord> copy = prepared;
-        auto* store = static_cast<Dmg::CLocalDataSerialize*>(
-            Dmg::CDataManager::getSingleton().getDataSerialize("database"));
-        state.ResumeTiming();
-        benchmark::DoNotOptimize(store->importWords(copy, {}));
-        state.PauseTiming();
-        data.reset();
-        state.ResumeTiming();
-    }
+    bench::eachOnFreshUserData(
+        state, [&] { return prepared; },
+        [](std::vector<Dmg::CWord>& words) {
+            return static_cast<Dmg::CLocalDataSerialize*>(
+                       Dmg::CDataManager::getSingleton().getDataSerialize("database"))
+                ->importWords(words, {});
+        });
 }
 BENCHMARK(BM_RawInsert)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_ImportWord(benchmark::State& state) {
-    filledSlot().reset();
     const Rows parsed = rows();
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto data = std::make_unique<UserData>();
-        Rows copy = parsed;
-        state.ResumeTiming();
-        benchmark::DoNotOptimize(SMS::CWordMag().importWord(copy, {}));
-        state.PauseTiming();
-        data.reset();
-        state.ResumeTiming();
-    }
+    bench::eachOnFreshUserData(
+        state, [&] { return parsed; },
+        [](Rows& copy) { return SMS::CWordMag().importWord(copy, {}); });
 }
 BENCHMARK(BM_ImportWord)->Unit(benchmark::kMillisecond)->Iterations(3);
 
