@@ -115,7 +115,7 @@ TEST_F(RecordsTest, HistoryDeletionsFollowCacheOrderProgressAndCancel) {
             steps.insert(steps.end(), {"refresh()", "offsetPos(1)", "isCanceled()"});
         EXPECT_EQ(history.calls, row.deleted);
         EXPECT_EQ(progress.calls, steps);
-        History left(1);  // replaced, not appended to
+        History left = numbered<Dmg::CHistoryMsg>({9});  // replaced, not appended to
         ASSERT_EQ(mag.getAllLog(left), 1);
         EXPECT_EQ(texts(left), row.left);
     }
