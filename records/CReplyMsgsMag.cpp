@@ -28,9 +28,8 @@ int CReplyMsgsMag::select(Dmg::CSmsData& from, Dmg::CSmsData& to, std::string& k
     // Emptied first: the store appends, and a second search must show only
     // its own replies.
     m_cache.clear();
-    return onMainStore([&](Store& s) {
-        return s.select(from.getFullString(), to.getFullString(), key, m_cache);
-    });
+    return onMainStore(
+        [&](Store& s) { return s.select(from.getFullString(), to.getFullString(), key, m_cache); });
 }
 
 int CReplyMsgsMag::getLogNum() { return static_cast<int>(m_cache.size()); }

@@ -32,9 +32,8 @@ int CLocalDataSerialize::select(const std::string& from, const std::string& to,
 }
 
 int CLocalDataSerialize::removeReplyData(const std::vector<int>& numbers) {
-    return impl_->with("removeReplyData", [&](engine::Connection& db) {
-        return local::deleteReplies(db, numbers);
-    });
+    return impl_->with("removeReplyData",
+                       [&](engine::Connection& db) { return local::deleteReplies(db, numbers); });
 }
 
 }  // namespace Dmg

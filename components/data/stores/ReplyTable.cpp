@@ -22,8 +22,9 @@ void readReply(const engine::Statement& row, ReplyData& reply) {
 
 void setReplyId(ReplyData& reply, int id, int /*group*/) { reply.number = id; }
 
-const char* const kTime = "(r.received_year, r.received_month, r.received_day, "
-                          "r.received_hour, r.received_minute)";
+const char* const kTime =
+    "(r.received_year, r.received_month, r.received_day, "
+    "r.received_hour, r.received_minute)";
 
 // One end of the range as a row-value comparison, so the order is the
 // chronological one, field by field.
@@ -45,13 +46,13 @@ void timeBound(Query& q, const char* op, const CSmsData& t) {
 }  // namespace
 
 const engine::Schema& replySchema() {
-    static Base::NeverDestroyed<const engine::Schema> schema{engine::Schema{
-        "replies",
-        {"CREATE TABLE replies (id INTEGER PRIMARY KEY AUTOINCREMENT, "
-         "phone BLOB NOT NULL, extra BLOB NOT NULL, text BLOB NOT NULL, "
-         "received_year INTEGER NOT NULL, received_month INTEGER NOT NULL, "
-         "received_day INTEGER NOT NULL, received_hour INTEGER NOT NULL, "
-         "received_minute INTEGER NOT NULL);"}}};
+    static Base::NeverDestroyed<const engine::Schema> schema{
+        engine::Schema{"replies",
+                       {"CREATE TABLE replies (id INTEGER PRIMARY KEY AUTOINCREMENT, "
+                        "phone BLOB NOT NULL, extra BLOB NOT NULL, text BLOB NOT NULL, "
+                        "received_year INTEGER NOT NULL, received_month INTEGER NOT NULL, "
+                        "received_day INTEGER NOT NULL, received_hour INTEGER NOT NULL, "
+                        "received_minute INTEGER NOT NULL);"}}};
     return schema.get();
 }
 
