@@ -217,8 +217,22 @@ std::vector<CNetFriendInfo> CEmbeddedGateway::uploadedContacts() const {
     return m_uploaded;
 }
 
+void CEmbeddedGateway::injectReply(const std::string& phone, const std::string& text,
+                                   const Dmg::CSmsData& time) {
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    m_replies.push_back({phone, text, time});
+}
+
+std::vector<CEmbeddedGateway::IncomingReply> CEmbeddedGateway::takeReplies() {
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    std::vector<IncomingReply> taken;
+    taken.swap(m_replies);
+    return taken;
+}
+
 void CEmbeddedGateway::clear() {
     const std::lock_guard<std::mutex> lock(m_mutex);
+    m_replies.clear();
     m_delivered.clear();
     m_uploaded.clear();
     m_scheduled.clear();

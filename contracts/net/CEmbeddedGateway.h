@@ -1,7 +1,8 @@
 // An in-process simulated SMS service, so the whole system runs offline. It
 // reads each packet with its packet class, keeps what it accepted (immediate
 // messages as delivered, timed packets as scheduled under a key of its own),
-// keeps uploaded contacts, and refuses by rules that tests and the command-line
+// keeps uploaded contacts, holds replies that phones send back until they are
+// fetched, and refuses by rules that tests and the command-line
 // client set at any time.
 #pragma once
 
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "contracts/dmg/CSmsData.h"
 #include "contracts/dmg/QueueData.h"
 #include "contracts/export.h"
 #include "contracts/net/CNetFriendInfo.h"
@@ -38,6 +40,13 @@ public:
         int year = 0, month = 0, day = 0, hour = 0, minute = 0;
         std::vector<std::string> phones;
         std::vector<std::string> texts;  // one per recipient
+    };
+
+    // A reply a phone sent to the service.
+    struct IncomingReply {
+        std::string phone;
+        std::string text;
+        Dmg::CSmsData time;  // of arrival; unset: the receiver stamps it
     };
 
     CEmbeddedGateway();
@@ -67,7 +76,12 @@ public:
     std::size_t refusedPackets() const;
     // Uploaded contacts, in the order they came.
     std::vector<CNetFriendInfo> uploadedContacts() const;
-    // Forgets what was taken and the packet counts; the rules stay.
+    // Replies: a phone answers (tests, the command-line client); the client
+    // fetches them, oldest first, and they leave the gateway.
+    void injectReply(const std::string& phone, const std::string& text, const Dmg::CSmsData& time);
+    std::vector<IncomingReply> takeReplies();
+    // Forgets what was taken, the waiting replies and the packet counts; the
+    // rules stay.
     void clear();
 
 private:
@@ -76,6 +90,7 @@ private:
     CNetSendResultB judge(const Parsed& parsed);
     void keep(Parsed& parsed);
 
+    // Every member below: set and read by any caller's thread, under m_mutex.
     mutable std::mutex m_mutex;
     int m_refuseEveryNth = 0;
     std::uint64_t m_handedIn = 0;  // packets counted for the every-n-th rule
@@ -86,6 +101,7 @@ private:
     std::vector<DeliveredMessage> m_delivered;
     std::vector<ScheduledPacket> m_scheduled;
     std::vector<CNetFriendInfo> m_uploaded;
+    std::vector<IncomingReply> m_replies;  // injected, not yet taken
     std::size_t m_accepted = 0;
     std::size_t m_refused = 0;
     std::uint64_t m_nextKey = 1;
