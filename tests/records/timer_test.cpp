@@ -1,0 +1,213 @@
+// Timed messages: the manager's deletion and paging against a recording store
+// and gateway, the log mover's exactly-once write, and cancellation at the
+// embedded gateway.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "contracts/dmg/CLocalDataSerialize.h"
+#include "contracts/net/CEmbeddedGateway.h"
+#include "contracts/net/CNetInterfaceMag.h"
+#include "contracts/net/CNetTimerSendA.h"
+#include "records/CTimerSendMag.h"
+#include "tests/data_queue/QueueTestKit.h"
+#include "tests/fakes/RecordingProgressDlg.h"
+#include "tests/fakes/ScopedStore.h"
+
+namespace {
+
+using Dmg::CTimerMsg;
+using SMS::NET::CNetSendResultB;
+
+CTimerMsg msg(int id, int group, const std::string& key) {
+    CTimerMsg m;
+    m.recordId = id, m.group = group, m.serviceKey = key, m.content = "text " + key;
+    return m;
+}
+
+struct RecordingStore : Dmg::CLocalDataSerialize {
+    std::vector<CTimerMsg> rows;
+    std::vector<int> deleted;
+    int getAllTimerMsg(std::vector<CTimerMsg>& out) override {
+        out.insert(out.end(), rows.begin(), rows.end());
+        return 1;
+    }
+    int deleteMsg(const int& id) override { return deleted.push_back(id), 2; }
+};
+
+// Answers every request; refuses the groups in `refused`.
+struct RecordingGateway : SMS::NET::IGateway {
+    std::vector<std::string> requests;
+    std::vector<int> refused;
+    CNetSendResultB send(const Dmg::QueueData&) override { return {}; }
+    SMS::NET::CNetLogResult login(const std::string&, const std::string&) override { return {}; }
+    void sendFriendInfo(const SMS::NET::CNetFriendInfo&) override {}
+    CNetSendResultB DelTimerMsg(int group, const std::string& keys) override {
+        requests.push_back(std::to_string(group) + ":" + keys);
+        CNetSendResultB r;
+        for (const int g : refused) {
+            if (g == group) r.code = 3, r.errorText = "refused";
+        }
+        return r;
+    }
+};
+
+struct ManagerTest : ::testing::Test {
+    RecordingStore store;
+    fakes::ScopedStore registered{"database", &store};
+    std::shared_ptr<RecordingGateway> gateway = std::make_shared<RecordingGateway>();
+    ManagerTest() { SMS::NET::CNetInterfaceMag::instance()->setGateway(gateway); }
+    ~ManagerTest() override { SMS::NET::CNetInterfaceMag::instance()->setGateway(nullptr); }
+};
+
+std::string report(int deleted, int failed) {
+    return "正确删除" + std::to_string(deleted) + "条定时信息  删除失败记录:" + std::to_string(failed);
+}
+
+TEST_F(ManagerTest, DeletionAsksOncePerGroupAndKeepsRefusedGroups) {
+    const std::vector<CTimerMsg> listed = {msg(1, 7, "a"), msg(2, 9, "d"), msg(3, 7, "b"),
+                                           msg(4, 7, "c")};
+    struct Case {
+        const char* name;
+        std::vector<CTimerMsg> selection;
+        std::vector<int> refused;
+        std::vector<std::string> requests;
+        std::vector<int> deleted;
+        std::vector<int> left;
+        std::string report;
+    };
+    const Case cases[] = {
+        {"all accepted", listed, {}, {"7:a,b,c", "9:d"}, {1, 2, 3, 4}, {}, report(4, 0)},
+        {"group 9 refused", listed, {9}, {"7:a,b,c", "9:d"}, {1, 3, 4}, {2}, report(3, 1)},
+        {"empty selection", {}, {}, {}, {}, {1, 2, 3, 4}, report(0, 0)},
+        // A selected record that is not listed is never deleted from the store.
+        {"not listed", {msg(8, 7, "x")}, {}, {"7:x"}, {}, {1, 2, 3, 4}, report(1, 0)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        store.deleted.clear(), gateway->requests.clear(), gateway->refused = c.refused;
+        SMS::CTimerSendMag mag;
+        mag.timerList = listed;
+        fakes::RecordingProgressDlg progress;
+        EXPECT_EQ(mag.deleteSelectList(c.selection, &progress), 1);
+        EXPECT_EQ(gateway->requests, c.requests);
+        EXPECT_EQ(store.deleted, c.deleted);
+        std::vector<int> left;
+        for (const auto& m : mag.timerList) left.push_back(m.recordId);
+        EXPECT_EQ(left, c.left);
+        EXPECT_EQ(mag.deleteReport, c.report);
+        std::vector<std::string> calls = {
+            "setRange(0," + std::to_string(c.requests.size() + c.selection.size()) + ",1)",
+            "setText(正在删除定时信息...\n\n)"};
+        for (std::size_t i = 0; i < c.requests.size() + c.selection.size(); ++i) {
+            calls.insert(calls.end(), {"refresh()", "offsetPos(1)"});
+        }
+        EXPECT_EQ(progress.calls, calls);
+    }
+}
+
+TEST_F(ManagerTest, PagesAndMissingCollaborators) {
+    for (int i = 0; i < 25; ++i) store.rows.push_back(msg(i, 1, std::to_string(i)));
+    SMS::CTimerSendMag mag;
+    ASSERT_EQ(mag.loadAllTimerInfo(), 1);
+    struct Case {
+        int page, size, result, first, count;
+    };
+    const Case cases[] = {{0, 10, 1, 0, 10}, {2, 10, 1, 20, 5}, {3, 10, 1, 0, 0},
+                          {INT_MAX, INT_MAX, 1, 0, 0}, {-1, 10, 0, 0, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.page) + "x" + std::to_string(c.size));
+        std::vector<CTimerMsg> out = {msg(99, 1, "stale")};
+        EXPECT_EQ(mag.getListInfo(c.page, c.size, out), c.result);
+        ASSERT_EQ(out.size(), static_cast<std::size_t>(c.count));
+        if (c.count > 0) {
+            EXPECT_EQ(out.front().recordId, c.first);
+        }
+    }
+    std::vector<CTimerMsg> out;
+    EXPECT_EQ(SMS::CTimerSendMag().getListInfo(0, 10, out), 0);
+    EXPECT_EQ(mag.deleteCurAllMsg(nullptr), 0);
+    EXPECT_EQ(mag.getListInfoNum(), 25);
+    EXPECT_TRUE(gateway->requests.empty());
+    const fakes::ScopedStore none{"database", nullptr};
+    EXPECT_EQ(SMS::CTimerSendMag().loadAllTimerInfo(), 0);
+}
+
+std::vector<CTimerMsg> storedTimerMsgs(const qtest::Files& f) {
+    Dmg::CLocalDataSerialize local;
+    std::vector<CTimerMsg> out;
+    EXPECT_EQ(local.initialize(f.main, qtest::kPassword), 1);
+    EXPECT_EQ(local.getAllTimerMsg(out), 1);
+    return out;
+}
+
+// A pass abandoned before any of its steps (a crash), then a whole pass:
+// exactly the accepted timed packet becomes one timed message, with its key.
+TEST(TimerMsgMove, MoveRepeatedAfterACrashWritesOneTimedMessage) {
+    for (int n = 1; n <= 9; ++n) {
+        SCOPED_TRACE("crash before step " + std::to_string(n));
+        const qtest::Files f;
+        auto timed = qtest::packet("timed");
+        timed.timerFlag = 1, timed.timerId = 7, timed.timerData = {2030, 1, 2, 3, 4};
+        auto refused = timed;
+        refused.displayText = "refused";
+        const auto ids = qtest::enqueue(f, {timed, refused, qtest::packet("now")});
+        ASSERT_EQ(ids.size(), 3u);
+        {
+            Dmg::CSendQueueSerialize q;
+            ASSERT_EQ(q.initialize(f.squ, qtest::kPassword), 1);
+            ASSERT_EQ(q.setServiceKey(ids[0], "TM5"), 1);
+        }
+        ASSERT_TRUE(qtest::mark(f, ids[0], 1) && qtest::mark(f, ids[1], 2) && qtest::mark(f, ids[2], 1));
+        qtest::pass(f, [n](int step, Dmg::CLogSendQueueSerialize&) { return step != n; });
+        ASSERT_TRUE(qtest::pass(f));
+        const auto stored = storedTimerMsgs(f);
+        ASSERT_EQ(stored.size(), 1u);
+        EXPECT_EQ(stored[0].group, 7);
+        EXPECT_EQ(stored[0].serviceKey, "TM5");
+        EXPECT_EQ(stored[0].content, "timed");
+        EXPECT_EQ(stored[0].timerTime.year, 2030);
+    }
+}
+
+Dmg::QueueData timedPacket(int timerId) {
+    SMS::NET::CNetTimerSendA p;
+    p.timerId = timerId, p.phones = {"13800138000"}, p.commonText = "hi";
+    Dmg::QueueData q;
+    p.getPacketT(q.packetText);
+    q.commonMsg = 1, q.timerFlag = 1, q.timerId = timerId;
+    return q;
+}
+
+// Group 7 holds TM1 and TM2, group 9 TM3: only exact keys of the named group
+// are dropped, and a request naming anything else drops nothing.
+TEST(EmbeddedGatewayTimers, CancelsExactlyTheNamedMessagesOfTheGroup) {
+    struct Case {
+        int group;
+        const char* keys;
+        bool accepted;
+        std::vector<std::string> left;
+    };
+    const Case cases[] = {{7, "TM1,TM2", true, {"TM3"}},  {7, "TM2", true, {"TM1", "TM3"}},
+                          {7, "TM1,TM3", false, {}},       {8, "TM1", false, {}},
+                          {7, "TM", false, {}},            {7, "", false, {}},
+                          {7, "TM1,TM1", false, {}},       {7, "TM1,", false, {}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.group) + ":" + c.keys);
+        SMS::NET::CEmbeddedGateway gateway;
+        std::vector<std::string> keys;
+        for (const int group : {7, 7, 9}) keys.push_back(gateway.send(timedPacket(group)).serviceKey);
+        ASSERT_EQ(keys, (std::vector<std::string>{"TM1", "TM2", "TM3"}));
+        const auto result = gateway.DelTimerMsg(c.group, c.keys);
+        EXPECT_EQ(result.accepted(), c.accepted);
+        EXPECT_EQ(result.errorText.empty(), c.accepted);
+        std::vector<std::string> left;
+        for (const auto& s : gateway.scheduled()) left.push_back(s.key);
+        EXPECT_EQ(left, c.accepted ? c.left : keys);
+    }
+}
+
+}  // namespace
