@@ -1,18 +1,27 @@
 // Timed messages: the manager's deletion and paging against a recording store
-// and gateway, the log mover's exactly-once write, and cancellation at the
-// embedded gateway.
+// and gateway, the log mover's exactly-once write, cancellation at the
+// embedded gateway, and a whole timed send from the pipeline to cancellation.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <climits>
 #include <memory>
+#include <thread>
 #include <string>
 #include <vector>
 
+#include "contracts/dmg/CDataManager.h"
 #include "contracts/dmg/CLocalDataSerialize.h"
 #include "contracts/net/CEmbeddedGateway.h"
 #include "contracts/net/CNetInterfaceMag.h"
 #include "contracts/net/CNetTimerSendA.h"
+#include "queue/CSendQueueService.h"
+#include "queue/CSmsSendLoadMag.h"
 #include "records/CTimerSendMag.h"
+#include "send/CSmsMsgProcessor.h"
+#include "send/CSmsSendStartInstance.h"
+#include "send/CSmsSender.h"
+#include "send/CUserInfo.h"
 #include "tests/data_queue/QueueTestKit.h"
 #include "tests/fakes/RecordingProgressDlg.h"
 #include "tests/fakes/ScopedStore.h"
@@ -208,6 +217,72 @@ TEST(EmbeddedGatewayTimers, CancelsExactlyTheNamedMessagesOfTheGroup) {
         for (const auto& s : gateway.scheduled()) left.push_back(s.key);
         EXPECT_EQ(left, c.accepted ? c.left : keys);
     }
+}
+
+// A timed send through the pipeline and both threads reaches the list of
+// timed messages with the service's keys, and deleting the list cancels
+// exactly those messages at the service.
+TEST(TimerMsgEndToEnd, TimedSendIsListedAndCancelledAtTheService) {
+    const fakes::TempDir dir;
+    ASSERT_EQ(Dmg::CDataManager::getSingleton().openUserData(dir.path()), 1);
+    {
+        CSendQueueService service;
+        SMS::CUserInfo::instance()->userDir = dir.path();
+        auto gateway = std::make_shared<SMS::NET::CEmbeddedGateway>();
+        SMS::NET::CNetLogResult terms;
+        terms.remainingSms = 100, terms.firstPackSize = 2, terms.packSize = 2;
+        gateway->setLoginResult(terms);
+        SMS::NET::CNetInterfaceMag::instance()->setGateway(gateway);
+        auto* const settings = SMS::CSmsSendStartInstance::Instance();
+        settings->setNetConfigData(terms, SMS::NET::CNetConfigData());
+        settings->packetPauseMs = 0;
+        settings->onSendPrepared = [] {};
+        settings->onPacketsQueued = [](std::vector<Dmg::QueueData>& packets) {
+            SMS::CSmsSendLoadMag::instance()->addSendQueue(packets);
+        };
+        settings->onPacketDone = [](int&, int&) {};
+        settings->onFirstSendFailure = [](std::string&) { return 0; };
+        settings->onSendAborted = [] {};
+
+        SMS::CSmsMsgProcessor processor;
+        int id = 0;
+        for (const char* phone : {"13800138000", "13012345678", "13500135000"}) {
+            ASSERT_EQ(processor.addPhone(phone, false, true, id), 1);
+        }
+        processor.setSendMsg("timed hello");
+        ASSERT_EQ(processor.setTimer({2030, 1, 2, 3, 4}), 1);
+        std::string error;
+        fakes::RecordingProgressDlg sendProgress;
+        ASSERT_EQ(SMS::CSmsSender().send(&processor, error, &sendProgress), 1) << error;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (service.isActive() != 0 && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        ASSERT_EQ(service.isActive(), 0);
+        service.stop();
+
+        const auto scheduled = gateway->scheduled();
+        ASSERT_FALSE(scheduled.empty());
+        SMS::CTimerSendMag mag;
+        ASSERT_EQ(mag.loadAllTimerInfo(), 1);
+        std::vector<std::string> keys;
+        for (const auto& m : mag.timerList) {
+            keys.push_back(m.serviceKey);
+            EXPECT_EQ(m.group, scheduled.front().timerId);
+        }
+        std::vector<std::string> scheduledKeys;
+        for (const auto& p : scheduled) scheduledKeys.push_back(p.key);
+        EXPECT_EQ(keys, scheduledKeys);
+        fakes::RecordingProgressDlg progress;
+        EXPECT_EQ(mag.deleteCurAllMsg(&progress), 1);
+        EXPECT_EQ(mag.deleteReport, report(static_cast<int>(keys.size()), 0));
+        EXPECT_EQ(gateway->scheduledCount(), 0u);
+        SMS::CTimerSendMag reloaded;
+        EXPECT_EQ(reloaded.loadAllTimerInfo(), 1);
+        EXPECT_EQ(reloaded.getListInfoNum(), 0);
+        SMS::NET::CNetInterfaceMag::instance()->setGateway(nullptr);
+    }
+    Dmg::CDataManager::getSingleton().closeUserData();
 }
 
 }  // namespace
