@@ -98,7 +98,9 @@ bool SendRun::handle(const Dmg::QueueData& packet) {
         Dmg::QueueData toSend = packet;
         const SMS::NET::CNetSendResultB result = SMS::NET::CNetInterfaceMag::instance()->SendPack(toSend);
         accepted = result.code == 0;
-        if (accepted && !result.serviceKey.empty()) keepServiceKey(packet.recordId, result.serviceKey);
+        if (accepted && !result.serviceKey.empty()) {
+            keepServiceKey(packet.recordId, result.serviceKey);
+        }
         if (!accepted && callerStops(result)) {
             storeOutcome(packet.recordId, kFailed);
             close();

@@ -66,7 +66,8 @@ std::vector<std::string> splitKeys(const std::string& keys) {
     std::vector<std::string> out;
     if (keys.empty()) return out;
     std::size_t start = 0;
-    for (std::size_t comma; (comma = keys.find(',', start)) != std::string::npos; start = comma + 1) {
+    for (std::size_t comma; (comma = keys.find(',', start)) != std::string::npos;
+         start = comma + 1) {
         out.push_back(keys.substr(start, comma - start));
     }
     out.push_back(keys.substr(start));
@@ -175,7 +176,9 @@ CNetSendResultB CEmbeddedGateway::DelTimerMsg(int group, const std::string& keys
     if (found.empty()) return refusal(CNetSendResultB::kUnknownTimer, "定时信息不存在");
     // Erase from the back, so the indexes still to go stay valid.
     std::sort(found.rbegin(), found.rend());
-    for (const std::size_t i : found) m_scheduled.erase(m_scheduled.begin() + static_cast<std::ptrdiff_t>(i));
+    for (const std::size_t i : found) {
+        m_scheduled.erase(m_scheduled.begin() + static_cast<std::ptrdiff_t>(i));
+    }
     return CNetSendResultB{};
 }
 

@@ -6,8 +6,8 @@
 #include <chrono>
 #include <climits>
 #include <memory>
-#include <thread>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "contracts/dmg/CDataManager.h"
@@ -29,37 +29,40 @@
 namespace {
 
 using Dmg::CTimerMsg;
+using Keys = std::vector<std::string>;
 using SMS::NET::CNetSendResultB;
 
 CTimerMsg msg(int id, int group, const std::string& key) {
     CTimerMsg m;
-    m.recordId = id, m.group = group, m.serviceKey = key, m.content = "text " + key;
+    m.recordId = id, m.group = group, m.serviceKey = key;
     return m;
+}
+
+std::string report(std::size_t deleted, int failed) {
+    return "正确删除" + std::to_string(deleted) +
+           "条定时信息  删除失败记录:" + std::to_string(failed);
 }
 
 struct RecordingStore : Dmg::CLocalDataSerialize {
     std::vector<CTimerMsg> rows;
     std::vector<int> deleted;
     int getAllTimerMsg(std::vector<CTimerMsg>& out) override {
-        out.insert(out.end(), rows.begin(), rows.end());
-        return 1;
+        return out.insert(out.end(), rows.begin(), rows.end()), 1;
     }
     int deleteMsg(const int& id) override { return deleted.push_back(id), 2; }
 };
 
-// Answers every request; refuses the groups in `refused`.
+// Records each cancellation as "group:keys"; refuses `refusedGroup`.
 struct RecordingGateway : SMS::NET::IGateway {
-    std::vector<std::string> requests;
-    std::vector<int> refused;
+    Keys requests;
+    int refusedGroup = 0;
     CNetSendResultB send(const Dmg::QueueData&) override { return {}; }
     SMS::NET::CNetLogResult login(const std::string&, const std::string&) override { return {}; }
     void sendFriendInfo(const SMS::NET::CNetFriendInfo&) override {}
     CNetSendResultB DelTimerMsg(int group, const std::string& keys) override {
         requests.push_back(std::to_string(group) + ":" + keys);
         CNetSendResultB r;
-        for (const int g : refused) {
-            if (g == group) r.code = 3, r.errorText = "refused";
-        }
+        if (group == refusedGroup) r.code = 3, r.errorText = "refused";
         return r;
     }
 };
@@ -72,32 +75,27 @@ struct ManagerTest : ::testing::Test {
     ~ManagerTest() override { SMS::NET::CNetInterfaceMag::instance()->setGateway(nullptr); }
 };
 
-std::string report(int deleted, int failed) {
-    return "正确删除" + std::to_string(deleted) + "条定时信息  删除失败记录:" + std::to_string(failed);
-}
-
 TEST_F(ManagerTest, DeletionAsksOncePerGroupAndKeepsRefusedGroups) {
     const std::vector<CTimerMsg> listed = {msg(1, 7, "a"), msg(2, 9, "d"), msg(3, 7, "b"),
                                            msg(4, 7, "c")};
     struct Case {
         const char* name;
         std::vector<CTimerMsg> selection;
-        std::vector<int> refused;
-        std::vector<std::string> requests;
-        std::vector<int> deleted;
-        std::vector<int> left;
+        int refusedGroup;
+        Keys requests;
+        std::vector<int> deleted, left;
         std::string report;
     };
     const Case cases[] = {
-        {"all accepted", listed, {}, {"7:a,b,c", "9:d"}, {1, 2, 3, 4}, {}, report(4, 0)},
-        {"group 9 refused", listed, {9}, {"7:a,b,c", "9:d"}, {1, 3, 4}, {2}, report(3, 1)},
-        {"empty selection", {}, {}, {}, {}, {1, 2, 3, 4}, report(0, 0)},
+        {"all accepted", listed, 0, {"7:a,b,c", "9:d"}, {1, 2, 3, 4}, {}, report(4, 0)},
+        {"group 9 refused", listed, 9, {"7:a,b,c", "9:d"}, {1, 3, 4}, {2}, report(3, 1)},
+        {"empty selection", {}, 0, {}, {}, {1, 2, 3, 4}, report(0, 0)},
         // A selected record that is not listed is never deleted from the store.
-        {"not listed", {msg(8, 7, "x")}, {}, {"7:x"}, {}, {1, 2, 3, 4}, report(1, 0)},
+        {"not listed", {msg(8, 7, "x")}, 0, {"7:x"}, {}, {1, 2, 3, 4}, report(1, 0)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        store.deleted.clear(), gateway->requests.clear(), gateway->refused = c.refused;
+        store.deleted.clear(), gateway->requests.clear(), gateway->refusedGroup = c.refusedGroup;
         SMS::CTimerSendMag mag;
         mag.timerList = listed;
         fakes::RecordingProgressDlg progress;
@@ -108,12 +106,11 @@ TEST_F(ManagerTest, DeletionAsksOncePerGroupAndKeepsRefusedGroups) {
         for (const auto& m : mag.timerList) left.push_back(m.recordId);
         EXPECT_EQ(left, c.left);
         EXPECT_EQ(mag.deleteReport, c.report);
-        std::vector<std::string> calls = {
-            "setRange(0," + std::to_string(c.requests.size() + c.selection.size()) + ",1)",
-            "setText(正在删除定时信息...\n\n)"};
-        for (std::size_t i = 0; i < c.requests.size() + c.selection.size(); ++i) {
+        const std::size_t steps = c.requests.size() + c.selection.size();
+        Keys calls = {"setRange(0," + std::to_string(steps) + ",1)",
+                      "setText(正在删除定时信息...\n\n)"};
+        for (std::size_t i = 0; i < steps; ++i)
             calls.insert(calls.end(), {"refresh()", "offsetPos(1)"});
-        }
         EXPECT_EQ(progress.calls, calls);
     }
 }
@@ -125,8 +122,11 @@ TEST_F(ManagerTest, PagesAndMissingCollaborators) {
     struct Case {
         int page, size, result, first, count;
     };
-    const Case cases[] = {{0, 10, 1, 0, 10}, {2, 10, 1, 20, 5}, {3, 10, 1, 0, 0},
-                          {INT_MAX, INT_MAX, 1, 0, 0}, {-1, 10, 0, 0, 0}};
+    const Case cases[] = {{0, 10, 1, 0, 10},
+                          {2, 10, 1, 20, 5},
+                          {3, 10, 1, 0, 0},
+                          {INT_MAX, INT_MAX, 1, 0, 0},
+                          {-1, 10, 0, 0, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.page) + "x" + std::to_string(c.size));
         std::vector<CTimerMsg> out = {msg(99, 1, "stale")};
@@ -145,40 +145,31 @@ TEST_F(ManagerTest, PagesAndMissingCollaborators) {
     EXPECT_EQ(SMS::CTimerSendMag().loadAllTimerInfo(), 0);
 }
 
-std::vector<CTimerMsg> storedTimerMsgs(const qtest::Files& f) {
-    Dmg::CLocalDataSerialize local;
-    std::vector<CTimerMsg> out;
-    EXPECT_EQ(local.initialize(f.main, qtest::kPassword), 1);
-    EXPECT_EQ(local.getAllTimerMsg(out), 1);
-    return out;
-}
-
-// A pass abandoned before any of its steps (a crash), then a whole pass:
-// exactly the accepted timed packet becomes one timed message, with its key.
+// A pass abandoned before any one of its steps (a crash), then a whole pass:
+// the accepted timed packet alone becomes one timed message, with its key.
 TEST(TimerMsgMove, MoveRepeatedAfterACrashWritesOneTimedMessage) {
     for (int n = 1; n <= 9; ++n) {
         SCOPED_TRACE("crash before step " + std::to_string(n));
         const qtest::Files f;
-        auto timed = qtest::packet("timed");
-        timed.timerFlag = 1, timed.timerId = 7, timed.timerData = {2030, 1, 2, 3, 4};
-        auto refused = timed;
-        refused.displayText = "refused";
+        auto timed = qtest::packet("timed"), refused = qtest::packet("refused");
+        timed.timerFlag = refused.timerFlag = 1, timed.timerId = 7;
         const auto ids = qtest::enqueue(f, {timed, refused, qtest::packet("now")});
-        ASSERT_EQ(ids.size(), 3u);
-        {
-            Dmg::CSendQueueSerialize q;
-            ASSERT_EQ(q.initialize(f.squ, qtest::kPassword), 1);
-            ASSERT_EQ(q.setServiceKey(ids[0], "TM5"), 1);
-        }
-        ASSERT_TRUE(qtest::mark(f, ids[0], 1) && qtest::mark(f, ids[1], 2) && qtest::mark(f, ids[2], 1));
+        Dmg::CSendQueueSerialize q;
+        ASSERT_TRUE(q.initialize(f.squ, qtest::kPassword) == 1 &&
+                    q.setServiceKey(ids[0], "TM5") == 1);
+        q.close();
+        ASSERT_TRUE(qtest::mark(f, ids[0], 1) && qtest::mark(f, ids[1], 2) &&
+                    qtest::mark(f, ids[2], 1));
         qtest::pass(f, [n](int step, Dmg::CLogSendQueueSerialize&) { return step != n; });
         ASSERT_TRUE(qtest::pass(f));
-        const auto stored = storedTimerMsgs(f);
+        Dmg::CLocalDataSerialize local;
+        std::vector<CTimerMsg> stored;
+        ASSERT_TRUE(local.initialize(f.main, qtest::kPassword) == 1 &&
+                    local.getAllTimerMsg(stored) == 1);
         ASSERT_EQ(stored.size(), 1u);
         EXPECT_EQ(stored[0].group, 7);
         EXPECT_EQ(stored[0].serviceKey, "TM5");
         EXPECT_EQ(stored[0].content, "timed");
-        EXPECT_EQ(stored[0].timerTime.year, 2030);
     }
 }
 
@@ -197,31 +188,30 @@ TEST(EmbeddedGatewayTimers, CancelsExactlyTheNamedMessagesOfTheGroup) {
     struct Case {
         int group;
         const char* keys;
-        bool accepted;
-        std::vector<std::string> left;
+        Keys left;  // empty: refused
     };
-    const Case cases[] = {{7, "TM1,TM2", true, {"TM3"}},  {7, "TM2", true, {"TM1", "TM3"}},
-                          {7, "TM1,TM3", false, {}},       {8, "TM1", false, {}},
-                          {7, "TM", false, {}},            {7, "", false, {}},
-                          {7, "TM1,TM1", false, {}},       {7, "TM1,", false, {}}};
+    const Case cases[] = {{7, "TM1,TM2", {"TM3"}}, {7, "TM2", {"TM1", "TM3"}},
+                          {7, "TM1,TM3", {}},      {8, "TM1", {}},
+                          {7, "TM", {}},           {7, "", {}},
+                          {7, "TM1,TM1", {}},      {7, "TM1,", {}}};
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.group) + ":" + c.keys);
         SMS::NET::CEmbeddedGateway gateway;
-        std::vector<std::string> keys;
-        for (const int group : {7, 7, 9}) keys.push_back(gateway.send(timedPacket(group)).serviceKey);
-        ASSERT_EQ(keys, (std::vector<std::string>{"TM1", "TM2", "TM3"}));
+        Keys keys;
+        for (const int group : {7, 7, 9})
+            keys.push_back(gateway.send(timedPacket(group)).serviceKey);
+        ASSERT_EQ(keys, (Keys{"TM1", "TM2", "TM3"}));
         const auto result = gateway.DelTimerMsg(c.group, c.keys);
-        EXPECT_EQ(result.accepted(), c.accepted);
-        EXPECT_EQ(result.errorText.empty(), c.accepted);
-        std::vector<std::string> left;
+        EXPECT_EQ(result.accepted(), !c.left.empty());
+        EXPECT_EQ(result.errorText.empty(), !c.left.empty());
+        Keys left;
         for (const auto& s : gateway.scheduled()) left.push_back(s.key);
-        EXPECT_EQ(left, c.accepted ? c.left : keys);
+        EXPECT_EQ(left, c.left.empty() ? keys : c.left);
     }
 }
 
-// A timed send through the pipeline and both threads reaches the list of
-// timed messages with the service's keys, and deleting the list cancels
-// exactly those messages at the service.
+// A timed send through the pipeline and both threads is listed with the
+// service's keys, and deleting the list cancels those messages at the service.
 TEST(TimerMsgEndToEnd, TimedSendIsListedAndCancelledAtTheService) {
     const fakes::TempDir dir;
     ASSERT_EQ(Dmg::CDataManager::getSingleton().openUserData(dir.path()), 1);
@@ -229,10 +219,9 @@ TEST(TimerMsgEndToEnd, TimedSendIsListedAndCancelledAtTheService) {
         CSendQueueService service;
         SMS::CUserInfo::instance()->userDir = dir.path();
         auto gateway = std::make_shared<SMS::NET::CEmbeddedGateway>();
+        SMS::NET::CNetInterfaceMag::instance()->setGateway(gateway);
         SMS::NET::CNetLogResult terms;
         terms.remainingSms = 100, terms.firstPackSize = 2, terms.packSize = 2;
-        gateway->setLoginResult(terms);
-        SMS::NET::CNetInterfaceMag::instance()->setGateway(gateway);
         auto* const settings = SMS::CSmsSendStartInstance::Instance();
         settings->setNetConfigData(terms, SMS::NET::CNetConfigData());
         settings->packetPauseMs = 0;
@@ -241,9 +230,6 @@ TEST(TimerMsgEndToEnd, TimedSendIsListedAndCancelledAtTheService) {
             SMS::CSmsSendLoadMag::instance()->addSendQueue(packets);
         };
         settings->onPacketDone = [](int&, int&) {};
-        settings->onFirstSendFailure = [](std::string&) { return 0; };
-        settings->onSendAborted = [] {};
-
         SMS::CSmsMsgProcessor processor;
         int id = 0;
         for (const char* phone : {"13800138000", "13012345678", "13500135000"}) {
@@ -252,8 +238,8 @@ TEST(TimerMsgEndToEnd, TimedSendIsListedAndCancelledAtTheService) {
         processor.setSendMsg("timed hello");
         ASSERT_EQ(processor.setTimer({2030, 1, 2, 3, 4}), 1);
         std::string error;
-        fakes::RecordingProgressDlg sendProgress;
-        ASSERT_EQ(SMS::CSmsSender().send(&processor, error, &sendProgress), 1) << error;
+        fakes::RecordingProgressDlg progress;
+        ASSERT_EQ(SMS::CSmsSender().send(&processor, error, &progress), 1) << error;
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
         while (service.isActive() != 0 && std::chrono::steady_clock::now() < deadline) {
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -261,25 +247,18 @@ TEST(TimerMsgEndToEnd, TimedSendIsListedAndCancelledAtTheService) {
         ASSERT_EQ(service.isActive(), 0);
         service.stop();
 
-        const auto scheduled = gateway->scheduled();
-        ASSERT_FALSE(scheduled.empty());
+        Keys scheduled, listed;
+        for (const auto& p : gateway->scheduled()) scheduled.push_back(p.key);
         SMS::CTimerSendMag mag;
         ASSERT_EQ(mag.loadAllTimerInfo(), 1);
-        std::vector<std::string> keys;
-        for (const auto& m : mag.timerList) {
-            keys.push_back(m.serviceKey);
-            EXPECT_EQ(m.group, scheduled.front().timerId);
-        }
-        std::vector<std::string> scheduledKeys;
-        for (const auto& p : scheduled) scheduledKeys.push_back(p.key);
-        EXPECT_EQ(keys, scheduledKeys);
-        fakes::RecordingProgressDlg progress;
+        for (const auto& m : mag.timerList) listed.push_back(m.serviceKey);
+        ASSERT_FALSE(scheduled.empty());
+        EXPECT_EQ(listed, scheduled);
         EXPECT_EQ(mag.deleteCurAllMsg(&progress), 1);
-        EXPECT_EQ(mag.deleteReport, report(static_cast<int>(keys.size()), 0));
+        EXPECT_EQ(mag.deleteReport, report(listed.size(), 0));
         EXPECT_EQ(gateway->scheduledCount(), 0u);
         SMS::CTimerSendMag reloaded;
-        EXPECT_EQ(reloaded.loadAllTimerInfo(), 1);
-        EXPECT_EQ(reloaded.getListInfoNum(), 0);
+        EXPECT_TRUE(reloaded.loadAllTimerInfo() == 1 && reloaded.getListInfoNum() == 0);
         SMS::NET::CNetInterfaceMag::instance()->setGateway(nullptr);
     }
     Dmg::CDataManager::getSingleton().closeUserData();

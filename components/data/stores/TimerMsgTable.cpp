@@ -32,15 +32,16 @@ void readTimerMsg(const engine::Statement& row, CTimerMsg& m) {
 
 void setTimerMsgId(CTimerMsg& m, int id, int /*group*/) { m.recordId = id; }
 
-#define TIMER_FIELDS                                                                         \
-    "group_no, service_key, content, phone_list, recipient_count, segment_count, "           \
+#define TIMER_FIELDS                                                               \
+    "group_no, service_key, content, phone_list, recipient_count, segment_count, " \
     "timer_detail, timer_year, timer_month, timer_day, timer_hour, timer_minute"
 constexpr const char* kInsert = "INSERT INTO timer_messages (origin, queue_id, " TIMER_FIELDS
                                 ") VALUES (x'', 0, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, "
                                 "?12, ?13)";
-constexpr const char* kInsertMoved = "INSERT OR IGNORE INTO timer_messages (origin, queue_id, "
-                                     TIMER_FIELDS ") VALUES (?14, ?15, ?2, ?3, ?4, ?5, ?6, ?7, "
-                                     "?8, ?9, ?10, ?11, ?12, ?13)";
+constexpr const char* kInsertMoved =
+    "INSERT OR IGNORE INTO timer_messages (origin, queue_id, " TIMER_FIELDS
+    ") VALUES (?14, ?15, ?2, ?3, ?4, ?5, ?6, ?7, "
+    "?8, ?9, ?10, ?11, ?12, ?13)";
 #undef TIMER_FIELDS
 
 }  // namespace
