@@ -23,6 +23,7 @@
 #include "contracts/dmg/CSaveMsg.h"
 #include "contracts/dmg/CSendLosgMsg.h"
 #include "contracts/dmg/CSmsData.h"
+#include "contracts/dmg/CTimerMsg.h"
 #include "contracts/dmg/CWord.h"
 #include "contracts/dmg/CWordGroup.h"
 #include "contracts/dmg/IDataSerialize.h"
@@ -215,6 +216,15 @@ public:
     virtual int select(const std::string& from, const std::string& to, const std::string& key,
                        std::vector<ReplyData>& out);
     virtual int removeReplyData(const std::vector<int>& numbers);
+
+    // Timed messages, in record-number order, appended to `out`; the log
+    // mover writes them. selectTimerMsg: field "Content" only (0 for any
+    // other), the texts holding the value as whole GBK characters; 1.
+    // deleteMsg: 2 when it is gone, 1 when there was none, 0 on failure.
+    virtual int getAllTimerMsg(std::vector<CTimerMsg>& out);
+    virtual int selectTimerMsg(const std::string& field, const std::string& value,
+                               std::vector<CTimerMsg>& out);
+    virtual int deleteMsg(const int& id);
 
     struct Impl;
 

@@ -55,6 +55,10 @@ public:
     CNetSendResultB send(const Dmg::QueueData& packet) override;
     CNetLogResult login(const std::string& user, const std::string& password) override;
     void sendFriendInfo(const CNetFriendInfo& info) override;
+    // Drops the named scheduled packets of group `group` (their timer id), all
+    // or none: an empty, unknown or repeated key, or a key of another group,
+    // refuses the request.
+    CNetSendResultB DelTimerMsg(int group, const std::string& keys) override;
 
     // Rules. Refuse every n-th packet handed in (0 = never; restarts the count).
     void setRefuseEveryNth(int n);
@@ -88,7 +92,8 @@ private:
     struct Parsed;
     // Both run with m_mutex held.
     CNetSendResultB judge(const Parsed& parsed);
-    void keep(Parsed& parsed);
+    // The key of the packet kept, empty for an immediate packet.
+    std::string keep(Parsed& parsed);
 
     // Every member below: set and read by any caller's thread, under m_mutex.
     mutable std::mutex m_mutex;
