@@ -48,7 +48,10 @@ void fillHistory(const std::string& dir, int count) {
     }
     for (int i = 1; i <= count; ++i) {
         packet.recordId = i;
-        writer.add(packet, Dmg::CSmsData(2026, 1 + i % 12, 1 + i % 28, i % 24, i % 60));
+        // A packet a minute, as a busy sender logs them: times grow with numbers.
+        const int minutes = i, hours = minutes / 60, days = hours / 24;
+        writer.add(packet, Dmg::CSmsData(2024 + days / 336, 1 + days / 28 % 12, 1 + days % 28,
+                                         hours % 24, minutes % 60));
     }
     tx.commit();
 }

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <map>
+#include <utility>
+#include <vector>
 
 #include "contracts/dmg/CDataManager.h"
 #include "contracts/dmg/CHistoryLogSerialize.h"
@@ -24,9 +26,30 @@ int onHistory(Call&& call) {
     return store != nullptr ? call(*store) : 0;
 }
 
-void deleteFromStore(int number) {
-    onHistory([&](Store& s) { return s.delLog(number); });
-}
+// Collects record numbers and deletes them from the store in batches, one
+// transaction each, in the order they came (a transaction per record would
+// make 100,000 deletions take many seconds). Store results are ignored.
+class BatchDelete {
+public:
+    BatchDelete() = default;
+    BatchDelete(const BatchDelete&) = delete;
+    BatchDelete& operator=(const BatchDelete&) = delete;
+    ~BatchDelete() { flush(); }
+
+    void add(int number) {
+        pending_.push_back(number);
+        if (pending_.size() >= kBatch) flush();
+    }
+    void flush() {
+        if (pending_.empty()) return;
+        onHistory([&](Store& s) { return s.delLogs(pending_); });
+        pending_.clear();
+    }
+
+private:
+    static constexpr std::size_t kBatch = 512;
+    std::vector<int> pending_;
+};
 
 void startProgress(IBaseProgressDlg& progress, std::size_t total) {
     progress.setRange(0, static_cast<int>(total), 1);
@@ -85,10 +108,12 @@ int CHistoryLogMag::getLog(const int& page, const int& pageSize, std::vector<Dmg
 int CHistoryLogMag::delAllLog(IBaseProgressDlg* progress) {
     if (progress == nullptr || historyStore() == nullptr) return 0;
     startProgress(*progress, m_cache.size());
+    BatchDelete batch;
     for (const Dmg::CHistoryMsg& record : m_cache) {
         if (stepCancelled(*progress)) break;
-        deleteFromStore(record.number);
+        batch.add(record.number);
     }
+    batch.flush();
     m_cache.clear();
     return 1;
 }
@@ -104,15 +129,21 @@ int CHistoryLogMag::delLog(const std::vector<int>& numbers, IBaseProgressDlg* pr
         if (it != indexOf.end()) chosen[it->second] = true;
     }
     startProgress(*progress, n);
-    std::size_t removed = 0;
-    for (std::size_t i = 0; i < n; ++i) {
+    BatchDelete batch;
+    std::size_t reached = 0;  // records the loop came to before a cancel
+    for (; reached < n; ++reached) {
         if (stepCancelled(*progress)) break;
-        if (!chosen[i]) continue;
-        const auto at = m_cache.begin() + static_cast<std::ptrdiff_t>(i - removed);
-        deleteFromStore(at->number);
-        m_cache.erase(at);
-        ++removed;
+        if (chosen[reached]) batch.add(m_cache[reached].number);
     }
+    batch.flush();
+    // One pass keeps the order of the rest, instead of an erase per record.
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i < reached && chosen[i]) continue;
+        if (kept != i) m_cache[kept] = std::move(m_cache[i]);
+        ++kept;
+    }
+    m_cache.resize(kept);
     return 1;
 }
 

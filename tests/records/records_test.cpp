@@ -62,6 +62,10 @@ struct FakeHistory : Dmg::CHistoryLogSerialize {
         return fill(f.getString() + "|" + t.getString() + "|" + std::to_string(flag) + key, out);
     }
     int delLog(const int& number) override { return calls.push_back(std::to_string(number)), 0; }
+    int delLogs(const std::vector<int>& numbers) override {
+        for (const int n : numbers) calls.push_back(std::to_string(n));
+        return 0;
+    }
 };
 
 struct FakeMain : Dmg::CLocalDataSerialize {

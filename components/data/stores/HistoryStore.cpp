@@ -8,6 +8,7 @@
 #include <tuple>
 
 #include "components/data/engine/Database.h"
+#include "components/data/engine/Statement.h"
 #include "components/data/engine/WriteTransaction.h"
 #include "components/data/stores/HistoryTable.h"
 #include "components/data/stores/HistoryText.h"
@@ -119,6 +120,21 @@ int CHistoryLogSerialize::delLog(const int& number) {
     }
     if (!found) return failed("delLog: no row " + std::to_string(number));
     if (!tx.commit()) return failed("delLog cannot commit");
+    return 1;
+}
+
+int CHistoryLogSerialize::delLogs(const std::vector<int>& numbers) {
+    if (!impl_->ready("delLogs")) return 0;
+    auto& connection = impl_->db.connection();
+    engine::WriteTransaction tx(connection);
+    if (!tx.ok()) return failed("delLogs cannot begin");
+    engine::Statement del(connection.db(), "DELETE FROM history WHERE number = ?");
+    for (const int number : numbers) {
+        del.reset();
+        del.bind(1, std::int64_t{number});
+        if (!del.run()) return failed("delLogs failed for row " + std::to_string(number));
+    }
+    if (!tx.commit()) return failed("delLogs cannot commit");
     return 1;
 }
 
