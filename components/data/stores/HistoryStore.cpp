@@ -65,18 +65,20 @@ int CHistoryLogSerialize::close() {
 // decrypted again. The sort is stable, so equal times stay in number order.
 int CHistoryLogSerialize::getAllLog(std::vector<CHistoryMsg>& out) {
     if (!impl_->ready("getAllLog")) return 0;
-    std::vector<CHistoryMsg> rows;
+    const std::size_t before = out.size();
     if (!historytable::selectNumbers(impl_->db.connection(), std::numeric_limits<std::int64_t>::min(),
-                                     std::numeric_limits<std::int64_t>::max(), rows)) {
+                                     std::numeric_limits<std::int64_t>::max(), out)) {
         return failed("getAllLog failed");
     }
-    std::stable_sort(rows.begin(), rows.end(), [](const CHistoryMsg& a, const CHistoryMsg& b) {
+    const auto earlier = [](const CHistoryMsg& a, const CHistoryMsg& b) {
         const CSmsData& x = a.time;
         const CSmsData& y = b.time;
         return std::tie(x.year, x.month, x.day, x.hour, x.minute) <
                std::tie(y.year, y.month, y.day, y.hour, y.minute);
-    });
-    out.insert(out.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
+    };
+    // Rows are logged in time order, so usually nothing needs to move.
+    const auto first = out.begin() + static_cast<std::ptrdiff_t>(before);
+    if (!std::is_sorted(first, out.end(), earlier)) std::stable_sort(first, out.end(), earlier);
     return 1;
 }
 
