@@ -4,6 +4,7 @@
 
 #include "addressbook/FriendSearch.h"
 #include "addressbook/MainStore.h"
+#include "library/ManagerCache.h"
 
 namespace SMS {
 namespace {
@@ -14,12 +15,7 @@ using Store = Dmg::CLocalDataSerialize;
 constexpr int kFirstLoad = 340;  // contacts in the first load of a group
 constexpr int kDefaultGroup = 1;
 
-std::vector<Dmg::CFriend>::iterator findById(std::vector<Dmg::CFriend>& cache, int id) {
-    for (auto it = cache.begin(); it != cache.end(); ++it) {
-        if (it->getFirendStrut().id == id) return it;
-    }
-    return cache.end();
-}
+std::int32_t& idOf(Dmg::CFriend& contact) { return contact.getFirendStrut().id; }
 
 }  // namespace
 
@@ -150,15 +146,9 @@ int CFriendMag::selectFriendNum(const std::string& field, const std::string& val
 int CFriendMag::getCurFriendNum() { return static_cast<int>(m_cache.size()); }
 
 int CFriendMag::getFriend(const int& /*unused*/, const int& page, std::vector<Dmg::CFriend>& out) {
-    // 64-bit, so a huge page or page size is a page past the end, never a
-    // wrapped-around one.
-    const std::int64_t first = (std::int64_t{page} - 1) * m_pageSize;
-    std::int64_t last = std::int64_t{page} * m_pageSize - 1;
-    const auto size = static_cast<std::int64_t>(m_cache.size());
-    if (first < 0 || first > last || first >= size) return 0;
-    if (last >= size) last = size - 1;
-    out.insert(out.end(), m_cache.begin() + first, m_cache.begin() + last + 1);
-    return 1;
+    // Pages count from 1 here; a page below 1 starts before the cache.
+    if (page < 1) return 0;
+    return library::appendPage(m_cache, page - 1, m_pageSize, out);
 }
 
 int CFriendMag::getAllFriend(std::vector<Dmg::CFriend>& out) {
@@ -181,26 +171,14 @@ int CFriendMag::clearVec() {
 }
 
 int CFriendMag::InsertFriendInVec(const int& index, const int& id, const Dmg::CFriend& contact) {
-    if (index < 0 || static_cast<std::size_t>(index) > m_cache.size()) return 0;
-    const auto at = m_cache.insert(m_cache.begin() + index, contact);
-    at->getFirendStrut().id = id;
-    return 1;
+    return library::insertInCache(m_cache, index, id, contact, idOf);
 }
 
 int CFriendMag::modifyFriendInVec(const int& id, const Dmg::CFriend& contact) {
-    const auto it = findById(m_cache, id);
-    if (it == m_cache.end()) return 0;
-    *it = contact;
-    it->getFirendStrut().id = id;
-    return 1;
+    return library::replaceInCache(m_cache, id, contact, idOf);
 }
 
-int CFriendMag::delFriendInVec(const int& id) {
-    const auto it = findById(m_cache, id);
-    if (it == m_cache.end()) return 0;
-    m_cache.erase(it);
-    return 1;
-}
+int CFriendMag::delFriendInVec(const int& id) { return library::removeFromCache(m_cache, id, idOf); }
 
 int CFriendMag::delCurSelect() {
     int failures = 0;

@@ -3,10 +3,10 @@
 #include <sqlite3.h>
 
 #include <cstdint>
+#include <iterator>
 
 #include "components/data/engine/WriteTransaction.h"
 #include "components/data/stores/FriendGroupTable.h"
-#include "components/data/stores/HistoryText.h"
 #include "components/data/stores/StoreSearch.h"
 #include "contracts/base/CLog.h"
 #include "contracts/base/NeverDestroyed.h"
@@ -62,37 +62,35 @@ struct SearchColumn {
     const char* sql;  // unused for Date
     Kind kind;
     Match match;
-    std::string Data::*text;  // Contains: the field filtered again in code
-    const char* index;        // Prefix: the index the range must use
+    const char* index;  // Prefix: the index the range must use
 };
 
 const SearchColumn kSearchColumns[] = {
-    {"ID", "c.id", Kind::Int, Match::Exact, nullptr, nullptr},
-    {"GroupIDsCode", "c.group_ids_code", Kind::Int, Match::Exact, nullptr, nullptr},
-    {"Name", "c.name", Kind::Text, Match::Contains, &Data::name, nullptr},
-    {"Mobile", "c.mobile", Kind::Text, Match::Prefix, nullptr, "contacts_mobile"},
-    {"Teliphone", "c.telephone", Kind::Text, Match::Prefix, nullptr, nullptr},
-    {"Email", "c.email", Kind::Text, Match::Contains, &Data::email, nullptr},
-    {"Comportation", "c.company", Kind::Text, Match::Contains, &Data::company, nullptr},
-    {"Career", "c.career", Kind::Text, Match::Contains, &Data::career, nullptr},
-    {"Address", "c.address", Kind::Text, Match::Contains, &Data::address, nullptr},
-    {"Post", "c.postcode", Kind::Text, Match::Prefix, nullptr, nullptr},
-    {"MessageContent", "c.message_content", Kind::Text, Match::Contains, &Data::messageContent,
-     nullptr},
-    {"Title", "c.title", Kind::Text, Match::Contains, &Data::title, nullptr},
-    {"Comment", "c.comment", Kind::Text, Match::Contains, &Data::comment, nullptr},
-    {"ADD1", "c.spare1", Kind::Text, Match::Contains, &Data::spare1, nullptr},
-    {"ADD2", "c.spare2", Kind::Text, Match::Contains, &Data::spare2, nullptr},
-    {"ADD3", "c.spare3", Kind::Text, Match::Contains, &Data::spare3, nullptr},
-    {"ADD4", "c.spare4", Kind::Text, Match::Contains, &Data::spare4, nullptr},
-    {"ADD5", "c.spare5", Kind::Text, Match::Contains, &Data::spare5, nullptr},
-    {"ADD6", "c.spare6", Kind::Text, Match::Contains, &Data::spare6, nullptr},
-    {"Sex", "c.sex", Kind::Bool, Match::Exact, nullptr, nullptr},
-    {"Marriage", "c.marriage", Kind::Bool, Match::Exact, nullptr, nullptr},
-    {"SendBirthdayAlert", "c.send_birthday_alert", Kind::Bool, Match::Exact, nullptr, nullptr},
-    {"BirthdayAlert", "c.birthday_alert", Kind::Bool, Match::Exact, nullptr, nullptr},
-    {"PersonalMessage", "c.personal_message", Kind::Bool, Match::Exact, nullptr, nullptr},
-    {"Birthday", nullptr, Kind::Date, Match::Exact, nullptr, nullptr},
+    {"ID", "c.id", Kind::Int, Match::Exact, nullptr},
+    {"GroupIDsCode", "c.group_ids_code", Kind::Int, Match::Exact, nullptr},
+    {"Name", "c.name", Kind::Text, Match::Contains, nullptr},
+    {"Mobile", "c.mobile", Kind::Text, Match::Prefix, "contacts_mobile"},
+    {"Teliphone", "c.telephone", Kind::Text, Match::Prefix, nullptr},
+    {"Email", "c.email", Kind::Text, Match::Contains, nullptr},
+    {"Comportation", "c.company", Kind::Text, Match::Contains, nullptr},
+    {"Career", "c.career", Kind::Text, Match::Contains, nullptr},
+    {"Address", "c.address", Kind::Text, Match::Contains, nullptr},
+    {"Post", "c.postcode", Kind::Text, Match::Prefix, nullptr},
+    {"MessageContent", "c.message_content", Kind::Text, Match::Contains, nullptr},
+    {"Title", "c.title", Kind::Text, Match::Contains, nullptr},
+    {"Comment", "c.comment", Kind::Text, Match::Contains, nullptr},
+    {"ADD1", "c.spare1", Kind::Text, Match::Contains, nullptr},
+    {"ADD2", "c.spare2", Kind::Text, Match::Contains, nullptr},
+    {"ADD3", "c.spare3", Kind::Text, Match::Contains, nullptr},
+    {"ADD4", "c.spare4", Kind::Text, Match::Contains, nullptr},
+    {"ADD5", "c.spare5", Kind::Text, Match::Contains, nullptr},
+    {"ADD6", "c.spare6", Kind::Text, Match::Contains, nullptr},
+    {"Sex", "c.sex", Kind::Bool, Match::Exact, nullptr},
+    {"Marriage", "c.marriage", Kind::Bool, Match::Exact, nullptr},
+    {"SendBirthdayAlert", "c.send_birthday_alert", Kind::Bool, Match::Exact, nullptr},
+    {"BirthdayAlert", "c.birthday_alert", Kind::Bool, Match::Exact, nullptr},
+    {"PersonalMessage", "c.personal_message", Kind::Bool, Match::Exact, nullptr},
+    {"Birthday", nullptr, Kind::Date, Match::Exact, nullptr},
 };
 
 const SearchColumn* searchColumn(const std::string& name) {
@@ -123,7 +121,7 @@ std::string whereClause(const SearchColumn& column, const SearchValue& value, bo
             break;
     }
     const bool empty = std::get<std::string>(value).empty();
-    if (column.match == Match::Contains) return empty ? "" : " WHERE instr(" + col + ", ?1) > 0";
+    if (column.match == Match::Contains) return empty ? "" : " WHERE gbk_contains(" + col + ", ?1)";
     if (empty) return "";
     const std::string indexed = column.index ? std::string(" INDEXED BY ") + column.index : "";
     return indexed + " WHERE " + col + " >= ?1" + (hasEnd ? " AND " + col + " < ?2" : "");
@@ -340,15 +338,8 @@ int selectContacts(engine::Connection& db, const std::string& column, const Sear
         logFailure("cannot search contacts by " + column);
         return 0;
     }
-    for (CFriend& contact : found) {
-        // instr() matches bytes; a match must start and end on characters.
-        if (c->match == Match::Contains &&
-            !historytext::contains(contact.getFirendStrut().*(c->text),
-                                   std::get<std::string>(value))) {
-            continue;
-        }
-        out.push_back(std::move(contact));
-    }
+    out.insert(out.end(), std::make_move_iterator(found.begin()),
+               std::make_move_iterator(found.end()));
     return 1;
 }
 
