@@ -10,6 +10,7 @@
 #include "components/data/engine/Database.h"
 #include "components/data/engine/Statement.h"
 #include "components/data/engine/WriteTransaction.h"
+#include "components/data/stores/HistoryRead.h"
 #include "components/data/stores/HistoryTable.h"
 #include "components/data/stores/HistoryText.h"
 #include "components/data/stores/HistoryTime.h"
@@ -27,6 +28,8 @@ int failed(const std::string& what) { return stores::failed("history", what); }
 
 struct CHistoryLogSerialize::Impl {
     engine::Database db;
+    std::string path;  // of the open file, for a second connection
+    std::string password;
 
     bool ready(const char* operation) const {
         if (db.isOpen()) return true;
@@ -51,6 +54,8 @@ int CHistoryLogSerialize::initialize(const std::string& path, const std::string&
     if (!impl_->db.open(path, password, historytable::schema())) {
         return failed("cannot open " + path);
     }
+    impl_->path = path;
+    impl_->password = password;
     return 1;
 }
 
@@ -59,15 +64,14 @@ int CHistoryLogSerialize::close() {
     return 1;
 }
 
-// Every row, oldest first. Read by number (one sequential pass over the
-// table) and then put in time order in memory: read in time order through the
-// index, a million rows would be visited at random, each costing a page
-// decrypted again. The sort is stable, so equal times stay in number order.
+// Every row, oldest first. Read by number (sequential passes over the table)
+// and then put in time order in memory: read in time order through the index,
+// a million rows would be visited at random, each costing a page decrypted
+// again. The sort is stable, so equal times stay in number order.
 int CHistoryLogSerialize::getAllLog(std::vector<CHistoryMsg>& out) {
     if (!impl_->ready("getAllLog")) return 0;
     const std::size_t before = out.size();
-    if (!historytable::selectNumbers(impl_->db.connection(), std::numeric_limits<std::int64_t>::min(),
-                                     std::numeric_limits<std::int64_t>::max(), out)) {
+    if (!historyread::allByNumber(impl_->db.connection(), impl_->path, impl_->password, out)) {
         return failed("getAllLog failed");
     }
     const auto earlier = [](const CHistoryMsg& a, const CHistoryMsg& b) {
