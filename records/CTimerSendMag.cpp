@@ -43,11 +43,15 @@ CTimerSendMag::CTimerSendMag(const CTimerSendMag& other) = default;
 CTimerSendMag& CTimerSendMag::operator=(const CTimerSendMag& other) = default;
 CTimerSendMag::~CTimerSendMag() = default;
 
+// Both empty the list first: the store appends, and a second load or search
+// must not list the first one's messages again.
 int CTimerSendMag::loadAllTimerInfo() {
+    timerList.clear();
     return onMainStore([&](Store& s) { return s.getAllTimerMsg(timerList); });
 }
 
 int CTimerSendMag::select(const std::string& text) {
+    timerList.clear();
     return onMainStore([&](Store& s) { return s.selectTimerMsg("Content", text, timerList); });
 }
 
