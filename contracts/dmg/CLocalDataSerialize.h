@@ -1,7 +1,7 @@
 // The main store on Main.dll ("database", "database1"): the address book
 // (contacts, the group tree, contact-group relations, upload status), the
 // phrase library, the reminders, saved messages, received replies, contact
-// field settings and the send log (further operations arrive with their features).
+// field settings, the send log and the timed messages.
 //
 // Address book results: 1 success, 0 failure (logged) unless said otherwise.
 // Contacts come back in id order. Operations that fill a vector append to it.

@@ -1,7 +1,7 @@
 // What the interface object needs of an SMS service: send one stored packet,
-// log a user in, take an uploaded contact, cancel timed messages. The embedded simulated service is
-// one such gateway; a real network gateway plugs in through
-// CNetInterfaceMag::setGateway.
+// log a user in, take an uploaded contact, cancel timed messages. The embedded
+// simulated service is one such gateway; a real network gateway plugs in
+// through CNetInterfaceMag::setGateway.
 #pragma once
 
 #include <string>
