@@ -151,8 +151,9 @@ TEST_F(RecordsTest, PagingTables) {
         SCOPED_TRACE(std::to_string(row.page) + " x " + std::to_string(row.size));
         History h(1);
         SendLog s(1);
+        h[0].firstText = s[0].firstText = "-";  // kept by the history only
         EXPECT_EQ(hist.getLog(row.page, row.size, h) + sends.getLog(row.page, row.size, s), 2);
-        EXPECT_EQ(texts(h) + "|" + texts(s), row.history + "|" + row.sendLog);
+        EXPECT_EQ(texts(h) + "|" + texts(s), "-" + row.history + "|" + row.sendLog);
     }
 }
 

@@ -4,8 +4,6 @@
 
 #include <climits>
 #include <map>
-#include <string>
-#include <vector>
 
 #include "contracts/dmg/CDataManager.h"
 #include "contracts/dmg/CLocalDataSerialize.h"

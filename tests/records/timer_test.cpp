@@ -6,9 +6,7 @@
 #include <chrono>
 #include <climits>
 #include <memory>
-#include <string>
 #include <thread>
-#include <vector>
 
 #include "contracts/dmg/CDataManager.h"
 #include "contracts/dmg/CLocalDataSerialize.h"
