@@ -4,8 +4,6 @@
 
 #include <climits>
 #include <map>
-#include <string>
-#include <vector>
 
 #include "contracts/dmg/CDataManager.h"
 #include "contracts/dmg/CLocalDataSerialize.h"
@@ -26,85 +24,56 @@ std::string numbers(const Replies& replies) {
     return out;
 }
 
-// Holds replies 0 .. count-1; records the searches and deletions.
+// Holds replies 0, 1 and 2; records deletions and answers them with `result`.
 struct FakeStore : Dmg::CLocalDataSerialize {
-    int count = 12, removeResult = 1;
-    std::vector<std::string> calls;
-    int fill(Replies& out) {
-        for (int i = 0; i < count; ++i) out.emplace_back().number = i;
+    int result = 1;
+    std::string removed;
+    int getReplyDatas(Replies& out) override {
+        for (int i = 0; i < 3; ++i) out.emplace_back().number = i;
         return 1;
     }
-    int getReplyDatas(Replies& out) override { return fill(out); }
-    int select(const std::string& f, const std::string& t, const std::string& k,
-               Replies& out) override {
-        calls.push_back(f + "|" + t + "|" + k);
-        return fill(out);
-    }
     int removeReplyData(const std::vector<int>& ns) override {
-        std::string call = "remove ";
-        for (const int n : ns) call += std::to_string(n) + " ";
-        calls.push_back(call);
-        return removeResult;
+        for (const int n : ns) removed += std::to_string(n) + " ";
+        return result;
     }
 };
 
-TEST(ReplyMag, PagesAppendAndStayInsideTheCache) {
+// Pages append and answer 0 outside the cache. delAll empties the cache only
+// on the store's 1; delSelect drops the chosen whatever the store says, and
+// sends a number chosen twice twice.
+TEST(ReplyMag, PagingAndDeletionCacheRules) {
     FakeStore store;
     fakes::ScopedStore scoped("database", &store);
     SMS::CReplyMsgsMag mag;
-    ASSERT_EQ(mag.loadAll(), 1);
-    struct Row {
-        int page, size, result;
-        std::string out;
-    };
-    for (const Row& row : {Row{1, 5, 1, "-1 5 6 7 8 9 "}, Row{2, 5, 1, "-1 10 11 "},
-                           Row{3, 5, 0, "-1 "}, Row{INT_MAX, INT_MAX, 0, "-1 "}}) {
-        SCOPED_TRACE(row.page);
-        Replies out(1);
-        out[0].number = -1;
-        EXPECT_EQ(mag.getLog(row.page, row.size, out), row.result);
-        EXPECT_EQ(numbers(out), row.out);
-    }
-}
-
-TEST(ReplyMag, DeletionsKeepTheCacheInStep) {
     struct Row {
         bool all;
         int result, expected, left;
-        std::string call;
+        std::string removed;
     };
-    for (const Row& row : {Row{true, 1, 1, 0, "remove 0 1 2 "}, Row{true, 2, 0, 3, "remove 0 1 2 "},
-                           Row{false, 0, 0, 2, "remove 1 1 "}}) {
-        SCOPED_TRACE(row.call + std::to_string(row.result));
-        FakeStore store;
-        store.count = 3, store.removeResult = row.result;
-        fakes::ScopedStore scoped("database", &store);
-        SMS::CReplyMsgsMag mag;
-        mag.loadAll();
+    for (const Row& row : {Row{true, 1, 1, 0, "0 1 2 "}, Row{true, 2, 0, 3, "0 1 2 "},
+                           Row{false, 0, 0, 2, "1 1 "}}) {
+        SCOPED_TRACE(row.removed + std::to_string(row.result));
+        store.result = row.result, store.removed.clear();
+        ASSERT_EQ(mag.loadAll(), 1);
         Replies chosen(3);
         chosen[0].number = chosen[1].number = 1, chosen[2].number = 99;  // 99 is not cached
         EXPECT_EQ(row.all ? mag.delAll() : mag.delSelect(chosen), row.expected);
         EXPECT_EQ(mag.getLogNum(), row.left);
-        EXPECT_EQ(store.calls, std::vector<std::string>{row.call});
+        EXPECT_EQ(store.removed, row.removed);
     }
-    SMS::CReplyMsgsMag none;  // no store registered
-    fakes::ScopedStore scoped("database", nullptr);
-    EXPECT_EQ(none.loadAll() + none.delAll(), 0);
+    for (const int page : {0, 1, 2, INT_MAX}) {  // the two left: 0 and 2
+        SCOPED_TRACE(page);
+        Replies out(1);
+        out[0].number = -1;
+        EXPECT_EQ(mag.getLog(page, page == INT_MAX ? INT_MAX : 1, out), page < 2 ? 1 : 0);
+        EXPECT_EQ(numbers(out), page == 0 ? "-1 0 " : page == 1 ? "-1 2 " : "-1 ");
+    }
+    const fakes::ScopedStore none("database", nullptr);
+    EXPECT_EQ(mag.loadAll() + mag.delAll(), 0);
     SMS::NET::CEmbeddedGateway gateway;  // replies wait until a store takes them
     gateway.injectReply("1", "a", Dmg::CSmsData());
     EXPECT_EQ(SMS::records::storeReplies(gateway), 0);
     EXPECT_EQ(gateway.takeReplies().size(), 1u);
-}
-
-TEST(ReplyMag, SecondSelectDoesNotKeepTheFirstOnesReplies) {
-    FakeStore store;
-    fakes::ScopedStore scoped("database", &store);
-    SMS::CReplyMsgsMag mag;
-    Dmg::CSmsData from(2026, 1, 2, 3, 4), to;
-    std::string key = "k";
-    ASSERT_EQ(mag.select(from, to, key) + mag.select(from, to, key), 2);
-    EXPECT_EQ(mag.getLogNum(), 12);
-    EXPECT_EQ(store.calls.front(), "2026-01-02 03:04:00||k");
 }
 
 class ReplyStoreTest : public ::testing::Test {
@@ -124,26 +93,24 @@ TEST_F(ReplyStoreTest, GatewayRepliesAreStoredSearchedDeletedAndExported) {
     ASSERT_EQ(SMS::records::storeReplies(gateway), 3);
     EXPECT_TRUE(gateway.takeReplies().empty());
     SMS::CReplyMsgsMag mag;
-    ASSERT_EQ(mag.loadAll(), 1);
-    ASSERT_EQ(mag.getLogNum(), 3);
+    ASSERT_EQ(mag.loadAll() + mag.getLogNum(), 4);
 
+    // Searches one after another: each lists only its own replies.
     struct Row {
         Dmg::CSmsData from, to;
         std::string key;
         int found;
     };
-    const Dmg::CSmsData unset, march7(2026, 3, 7, 8, 5), march9(2026, 3, 9, 0, 0),
-        bad(0, 0, 0, 0, 0);
+    const Dmg::CSmsData unset, march7(2026, 3, 7, 8, 5), march9(2026, 3, 9, 0, 0);
     for (const Row& row : {Row{march7, march9, "", 2}, Row{march9, unset, "", 2},
                            Row{unset, march7, "", 1}, Row{unset, unset, "138", 2},
                            Row{unset, unset, "'%", 1}, Row{unset, unset, std::string("\0y", 2), 1},
                            Row{unset, unset, "%", 1}, Row{unset, unset, "\xA1\xB0", 0},
-                           Row{unset, unset, "\"收到\"", 1}, Row{bad, unset, "", 0}}) {
+                           Row{unset, unset, "\"收到\"", 1}, Row{{0, 0, 0, 0, 0}, unset, "", 0}}) {
         SCOPED_TRACE(row.key + row.from.getString() + "/" + row.to.getString());
         Dmg::CSmsData from = row.from, to = row.to;
         std::string key = row.key;
-        EXPECT_EQ(mag.select(from, to, key), 1);
-        EXPECT_EQ(mag.getLogNum(), row.found);
+        EXPECT_EQ(mag.select(from, to, key) + mag.getLogNum(), 1 + row.found);
     }
 
     ASSERT_EQ(mag.loadAll(), 1);
@@ -152,7 +119,6 @@ TEST_F(ReplyStoreTest, GatewayRepliesAreStoredSearchedDeletedAndExported) {
     EXPECT_EQ(mag.delSelect(second), 1);
     SMS::CReplyMsgsMag other;
     EXPECT_EQ(other.loadAll() + other.getLogNum(), 3);
-
     std::string path = dir.file("replies.csv");
     ASSERT_EQ(mag.ExportAll(path), 1);
     std::map<int, std::vector<std::string>> rows;
@@ -161,7 +127,6 @@ TEST_F(ReplyStoreTest, GatewayRepliesAreStoredSearchedDeletedAndExported) {
     EXPECT_EQ(rows.at(0),
               (std::vector<std::string>{"2026-03-07 08:05", "13800000001", "", "好的,\"收到\""}));
     EXPECT_EQ(rows.at(1).at(3), "\xB0\xA1\xB0\xA1");
-
     EXPECT_EQ(mag.delAll() + other.loadAll() + other.getLogNum(), 2);
 }
 
