@@ -97,6 +97,14 @@ Rows propertyRows(const std::vector<Record>& records) {
     return rows;
 }
 
+// "2011-3-7-8:5": year "-" month "-" day "-" hour ":" minute, plain
+// decimal numbers; the time column of the records' exports.
+inline std::string dashTimeText(const Dmg::CSmsData& t) {
+    const auto text = [](std::int32_t v) { return Base::StringConverter::toString(long{v}); };
+    return text(t.year) + "-" + text(t.month) + "-" + text(t.day) + "-" + text(t.hour) + ":" +
+           text(t.minute);
+}
+
 // "2011-3-7" as year, month, day, hour, minute: pieces split at '-',
 // converted like atoi, missing ones 0, those beyond the fifth ignored.
 inline Dmg::CSmsData dashTimeValue(const std::string& value) {

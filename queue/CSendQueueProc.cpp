@@ -75,6 +75,9 @@ private:
     // Asks the caller once per run; true when the caller wants to stop.
     bool callerStops(const SMS::NET::CNetSendResultB& result);
     void record(const Dmg::QueueData& record, bool accepted);
+    // Stores the service's key of an accepted timed packet before its
+    // outcome, so the log thread finds it when it moves the packet.
+    void keepServiceKey(int recordId, const std::string& key);
     // Stores one outcome, retrying a failed write; keeps it in memory when
     // every attempt fails.
     void storeOutcome(int recordId, int status);
@@ -95,6 +98,9 @@ bool SendRun::handle(const Dmg::QueueData& packet) {
         Dmg::QueueData toSend = packet;
         const SMS::NET::CNetSendResultB result = SMS::NET::CNetInterfaceMag::instance()->SendPack(toSend);
         accepted = result.code == 0;
+        if (accepted && !result.serviceKey.empty()) {
+            keepServiceKey(packet.recordId, result.serviceKey);
+        }
         if (!accepted && callerStops(result)) {
             storeOutcome(packet.recordId, kFailed);
             close();
@@ -128,6 +134,12 @@ void SendRun::record(const Dmg::QueueData& packet, bool accepted) {
         writeLog("modifyStatus C", 0);
         storeOutcome(packet.recordId, kFailed);
         writeLog("写成功-通讯失败", 2);
+    }
+}
+
+void SendRun::keepServiceKey(int recordId, const std::string& key) {
+    if (store_.setServiceKey(recordId, key) != 1) {
+        writeLog("定时信息的服务编号未能写入发送队列: " + std::to_string(recordId), 2);
     }
 }
 

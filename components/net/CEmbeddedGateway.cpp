@@ -1,6 +1,7 @@
 // The embedded simulated SMS service.
 #include "contracts/net/CEmbeddedGateway.h"
 
+#include <algorithm>
 #include <string>
 #include <thread>
 #include <type_traits>
@@ -60,6 +61,19 @@ bool readPacket(const std::string& text, Packet& p, std::vector<std::string>& ph
     return !phones.empty() && texts.size() == phones.size();
 }
 
+// "a,b,c" into its keys; an empty text has none.
+std::vector<std::string> splitKeys(const std::string& keys) {
+    std::vector<std::string> out;
+    if (keys.empty()) return out;
+    std::size_t start = 0;
+    for (std::size_t comma; (comma = keys.find(',', start)) != std::string::npos;
+         start = comma + 1) {
+        out.push_back(keys.substr(start, comma - start));
+    }
+    out.push_back(keys.substr(start));
+    return out;
+}
+
 // Reads a stored packet by its flags: timed or not, one text or one per recipient.
 void parseInto(const Dmg::QueueData& packet, CEmbeddedGateway::ScheduledPacket& out,
                       bool& timed, int& packetId, bool& wellFormed) {
@@ -106,7 +120,7 @@ CNetSendResultB CEmbeddedGateway::send(const Dmg::QueueData& packet) {
     CNetSendResultB result = judge(parsed);
     if (result.accepted()) {
         ++m_accepted;
-        keep(parsed);
+        result.serviceKey = keep(parsed);
     } else {
         ++m_refused;
     }
@@ -134,15 +148,38 @@ CNetSendResultB CEmbeddedGateway::judge(const Parsed& parsed) {
     return CNetSendResultB{};
 }
 
-void CEmbeddedGateway::keep(Parsed& parsed) {
+std::string CEmbeddedGateway::keep(Parsed& parsed) {
     if (parsed.timed) {
         parsed.timer.key = "TM" + std::to_string(m_nextKey++);
         m_scheduled.push_back(std::move(parsed.timer));
-        return;
+        return m_scheduled.back().key;
     }
     for (std::size_t i = 0; i < parsed.timer.phones.size(); ++i) {
         m_delivered.push_back({parsed.packetId, parsed.timer.phones[i], parsed.timer.texts[i]});
     }
+    return {};
+}
+
+CNetSendResultB CEmbeddedGateway::DelTimerMsg(int group, const std::string& keys) {
+    const std::vector<std::string> named = splitKeys(keys);
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    std::vector<std::size_t> found;
+    for (const std::string& key : named) {
+        std::size_t i = 0;
+        while (i < m_scheduled.size() && m_scheduled[i].key != key) ++i;
+        const bool repeated = std::find(found.begin(), found.end(), i) != found.end();
+        if (key.empty() || i == m_scheduled.size() || m_scheduled[i].timerId != group || repeated) {
+            return refusal(CNetSendResultB::kUnknownTimer, "定时信息不存在");
+        }
+        found.push_back(i);
+    }
+    if (found.empty()) return refusal(CNetSendResultB::kUnknownTimer, "定时信息不存在");
+    // Erase from the back, so the indexes still to go stay valid.
+    std::sort(found.rbegin(), found.rend());
+    for (const std::size_t i : found) {
+        m_scheduled.erase(m_scheduled.begin() + static_cast<std::ptrdiff_t>(i));
+    }
+    return CNetSendResultB{};
 }
 
 CNetLogResult CEmbeddedGateway::login(const std::string& /*user*/, const std::string& /*password*/) {
@@ -217,8 +254,22 @@ std::vector<CNetFriendInfo> CEmbeddedGateway::uploadedContacts() const {
     return m_uploaded;
 }
 
+void CEmbeddedGateway::injectReply(const std::string& phone, const std::string& text,
+                                   const Dmg::CSmsData& time) {
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    m_replies.push_back({phone, text, time});
+}
+
+std::vector<CEmbeddedGateway::IncomingReply> CEmbeddedGateway::takeReplies() {
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    std::vector<IncomingReply> taken;
+    taken.swap(m_replies);
+    return taken;
+}
+
 void CEmbeddedGateway::clear() {
     const std::lock_guard<std::mutex> lock(m_mutex);
+    m_replies.clear();
     m_delivered.clear();
     m_uploaded.clear();
     m_scheduled.clear();

@@ -29,6 +29,10 @@ CNetLogResult CNetInterfaceMag::login(const std::string& user, const std::string
 
 void CNetInterfaceMag::sendFriendInfo(CNetFriendInfo& info) { gateway()->sendFriendInfo(info); }
 
+CNetSendResultB CNetInterfaceMag::DelTimerMsg(const int& group, const std::string& keys) {
+    return gateway()->DelTimerMsg(group, keys);
+}
+
 void CNetInterfaceMag::setGateway(std::shared_ptr<IGateway> gateway) {
     if (!gateway) {
         gateway = std::make_shared<CEmbeddedGateway>();

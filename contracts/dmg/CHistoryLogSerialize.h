@@ -26,6 +26,9 @@ public:
     virtual int select(const CSmsData& from, const CSmsData& to, const bool& flag,
                        const std::string& key, std::vector<CHistoryMsg>& out);
     virtual int delLog(const int& number);
+    // Deletes the rows numbered in `numbers` in one transaction (numbers
+    // without a row are passed over): 1, or 0 with nothing deleted.
+    virtual int delLogs(const std::vector<int>& numbers);
 
     struct Impl;
 

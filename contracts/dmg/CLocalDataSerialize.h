@@ -1,7 +1,7 @@
 // The main store on Main.dll ("database", "database1"): the address book
 // (contacts, the group tree, contact-group relations, upload status), the
-// phrase library, the reminders, saved messages, contact field settings and
-// the send log (further operations arrive with their features).
+// phrase library, the reminders, saved messages, received replies, contact
+// field settings, the send log and the timed messages.
 //
 // Address book results: 1 success, 0 failure (logged) unless said otherwise.
 // Contacts come back in id order. Operations that fill a vector append to it.
@@ -23,9 +23,11 @@
 #include "contracts/dmg/CSaveMsg.h"
 #include "contracts/dmg/CSendLosgMsg.h"
 #include "contracts/dmg/CSmsData.h"
+#include "contracts/dmg/CTimerMsg.h"
 #include "contracts/dmg/CWord.h"
 #include "contracts/dmg/CWordGroup.h"
 #include "contracts/dmg/IDataSerialize.h"
+#include "contracts/dmg/ReplyData.h"
 #include "contracts/export.h"
 
 namespace Dmg {
@@ -195,6 +197,34 @@ public:
     virtual int readAllSaveMsg(std::vector<CSaveMsg>& out);
     virtual int selectSaveMsg(const std::string& key, std::vector<CSaveMsg>& out);
     virtual int delSaveMsg(const int& id);
+
+    // Received replies
+    // In record-number order (the order they arrived), appended to `out`.
+    // addReplyData stores one reply; its number is ignored, a reply whose
+    // time is unset gets the local time: 1 with `newId` and the reply's
+    // number set, or 0. getReplyDatas: every reply; 1, or 0 on failure.
+    // select: the replies whose time lies from `from` to `to`, both ends
+    // included, and whose phone or text holds `key` as whole GBK characters
+    // (an empty key matches all). The times are texts such as
+    // "2026-12-06 08:05:00" (seconds are ignored); an empty text leaves that
+    // end open, and a text without a year (one below 1) matches nothing. 1
+    // also when nothing matches. removeReplyData deletes the listed replies
+    // in one transaction: 1 when none of them is left (numbers without a
+    // reply, and repeated ones, count as gone), 0 when nothing was deleted.
+    virtual int addReplyData(ReplyData& reply, int& newId);
+    virtual int getReplyDatas(std::vector<ReplyData>& out);
+    virtual int select(const std::string& from, const std::string& to, const std::string& key,
+                       std::vector<ReplyData>& out);
+    virtual int removeReplyData(const std::vector<int>& numbers);
+
+    // Timed messages, in record-number order, appended to `out`; the log
+    // mover writes them. selectTimerMsg: field "Content" only (0 for any
+    // other), the texts holding the value as whole GBK characters; 1.
+    // deleteMsg: 2 when it is gone, 1 when there was none, 0 on failure.
+    virtual int getAllTimerMsg(std::vector<CTimerMsg>& out);
+    virtual int selectTimerMsg(const std::string& field, const std::string& value,
+                               std::vector<CTimerMsg>& out);
+    virtual int deleteMsg(const int& id);
 
     struct Impl;
 

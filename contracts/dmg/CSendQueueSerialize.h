@@ -27,6 +27,9 @@ public:
     virtual int writeQueue(const std::vector<QueueData>& packets, std::vector<int>& ids);
     // Records the outcome of packet `id`: 1 accepted, else failed.
     virtual int modifyStatus(const int& id, const int& status);
+    // Keeps the service's key of timed packet `id`, sent but not yet
+    // recorded (still waiting), for its timed message: 1, or 0 (logged).
+    virtual int setServiceKey(const int& id, const std::string& key);
     // Appends every packet, oldest first, with record id and state.
     virtual int loadAllQueue(std::vector<QueueData>& out);
     // Removes the listed packets that are still waiting, in one transaction;

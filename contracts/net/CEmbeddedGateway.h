@@ -1,7 +1,8 @@
 // An in-process simulated SMS service, so the whole system runs offline. It
 // reads each packet with its packet class, keeps what it accepted (immediate
 // messages as delivered, timed packets as scheduled under a key of its own),
-// keeps uploaded contacts, and refuses by rules that tests and the command-line
+// keeps uploaded contacts, holds replies that phones send back until they are
+// fetched, and refuses by rules that tests and the command-line
 // client set at any time.
 #pragma once
 
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "contracts/dmg/CSmsData.h"
 #include "contracts/dmg/QueueData.h"
 #include "contracts/export.h"
 #include "contracts/net/CNetFriendInfo.h"
@@ -40,12 +42,23 @@ public:
         std::vector<std::string> texts;  // one per recipient
     };
 
+    // A reply a phone sent to the service.
+    struct IncomingReply {
+        std::string phone;
+        std::string text;
+        Dmg::CSmsData time;  // of arrival; unset: the receiver stamps it
+    };
+
     CEmbeddedGateway();
     ~CEmbeddedGateway() override;
 
     CNetSendResultB send(const Dmg::QueueData& packet) override;
     CNetLogResult login(const std::string& user, const std::string& password) override;
     void sendFriendInfo(const CNetFriendInfo& info) override;
+    // Drops the named scheduled packets of group `group` (their timer id), all
+    // or none: an empty, unknown or repeated key, or a key of another group,
+    // refuses the request.
+    CNetSendResultB DelTimerMsg(int group, const std::string& keys) override;
 
     // Rules. Refuse every n-th packet handed in (0 = never; restarts the count).
     void setRefuseEveryNth(int n);
@@ -67,15 +80,22 @@ public:
     std::size_t refusedPackets() const;
     // Uploaded contacts, in the order they came.
     std::vector<CNetFriendInfo> uploadedContacts() const;
-    // Forgets what was taken and the packet counts; the rules stay.
+    // Replies: a phone answers (tests, the command-line client); the client
+    // fetches them, oldest first, and they leave the gateway.
+    void injectReply(const std::string& phone, const std::string& text, const Dmg::CSmsData& time);
+    std::vector<IncomingReply> takeReplies();
+    // Forgets what was taken, the waiting replies and the packet counts; the
+    // rules stay.
     void clear();
 
 private:
     struct Parsed;
     // Both run with m_mutex held.
     CNetSendResultB judge(const Parsed& parsed);
-    void keep(Parsed& parsed);
+    // The key of the packet kept, empty for an immediate packet.
+    std::string keep(Parsed& parsed);
 
+    // Every member below: set and read by any caller's thread, under m_mutex.
     mutable std::mutex m_mutex;
     int m_refuseEveryNth = 0;
     std::uint64_t m_handedIn = 0;  // packets counted for the every-n-th rule
@@ -86,6 +106,7 @@ private:
     std::vector<DeliveredMessage> m_delivered;
     std::vector<ScheduledPacket> m_scheduled;
     std::vector<CNetFriendInfo> m_uploaded;
+    std::vector<IncomingReply> m_replies;  // injected, not yet taken
     std::size_t m_accepted = 0;
     std::size_t m_refused = 0;
     std::uint64_t m_nextKey = 1;

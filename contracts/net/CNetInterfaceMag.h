@@ -31,6 +31,9 @@ public:
     CNetLogResult login(const std::string& user, const std::string& password);
     // Uploads one contact; the service gives no answer.
     void sendFriendInfo(CNetFriendInfo& info);
+    // Cancels the timed messages of one group, their service keys joined by
+    // ","; code 0 when the service dropped them.
+    CNetSendResultB DelTimerMsg(const int& group, const std::string& keys);
 
     // Replaces the gateway; a null pointer puts a fresh embedded service back.
     // Requests already under way finish on the gateway they started on.

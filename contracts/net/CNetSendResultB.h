@@ -17,10 +17,12 @@ public:
         kRefusedByRule = 3,  // the service turned the packet down
         kRefusedNumber = 4,  // a recipient's number is not served
         kUnavailable = 5,    // the service is out of order
+        kUnknownTimer = 6,   // no such scheduled message or group
     };
 
     int code = kAccepted;
     std::string errorText;  // GBK; empty when accepted
+    std::string serviceKey;  // an accepted timed packet: the service's key of it
 
     bool accepted() const { return code == kAccepted; }
 };

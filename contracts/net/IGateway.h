@@ -1,7 +1,7 @@
 // What the interface object needs of an SMS service: send one stored packet,
-// log a user in, take an uploaded contact. The embedded simulated service is
-// one such gateway; a real network gateway plugs in through
-// CNetInterfaceMag::setGateway.
+// log a user in, take an uploaded contact, cancel timed messages. The embedded
+// simulated service is one such gateway; a real network gateway plugs in
+// through CNetInterfaceMag::setGateway.
 #pragma once
 
 #include <string>
@@ -26,6 +26,8 @@ public:
     virtual CNetLogResult login(const std::string& user, const std::string& password) = 0;
     // Uploads one contact of the user's address book.
     virtual void sendFriendInfo(const CNetFriendInfo& info) = 0;
+    // Cancels the scheduled messages of `group` named by `keys` (joined by ",").
+    virtual CNetSendResultB DelTimerMsg(int group, const std::string& keys) = 0;
 };
 
 }  // namespace SMS::NET

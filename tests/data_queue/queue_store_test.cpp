@@ -1,10 +1,12 @@
 #include <gmock/gmock.h>
 
+#include <algorithm>
 #include <climits>
 #include <ctime>
 #include <functional>
 #include <tuple>
 
+#include "components/data/stores/HistoryRead.h"
 #include "tests/data_queue/QueueTestKit.h"
 #include "tests/fakes/LogCapture.h"
 
@@ -176,6 +178,34 @@ TEST(History, ListingNewRowsNumbersAndDeletion) {
     EXPECT_TRUE(h.store.delLog(second) == 1 && h.store.delLog(second) == 0);
     ASSERT_EQ(h.store.getAllLog(left), 1);
     EXPECT_EQ(History::labels(left), (Labels{"7 days 3h", "6 days", "now", "unset"}));
+}
+
+// A large history is read in two halves, the upper one by a helper thread.
+// Rows deleted and added between the two reads must not shift a row from one
+// half to the other: each row is listed once, whichever half saw the change.
+TEST(History, HalvesReadApartListEachRowOnce) {
+    History h({});
+    const auto add = [&](int number) {
+        const std::string n = std::to_string(number);
+        return "INSERT INTO history (number, origin, queue_id, year, month, day, hour, minute, "
+               "first_text, success, second_text) VALUES (" + n + ", 'o', " + n +
+               ", 2024, 1, 1, 0, 0, '" + n + "', 1, '')";
+    };
+    for (int number : {1, 2, 50000, 50001, 60000, 100000}) {
+        ASSERT_TRUE(qtest::rawExec(h.f.hlog, add(number)));
+    }
+    Dmg::historyread::setUpperHalfHook([&] {
+        EXPECT_TRUE(qtest::rawExec(h.f.hlog, "DELETE FROM history WHERE number IN (2, 60000)"));
+        EXPECT_TRUE(qtest::rawExec(h.f.hlog, add(100001)));
+    });
+    std::vector<Dmg::CHistoryMsg> rows;
+    const int read = h.store.getAllLog(rows);
+    Dmg::historyread::setUpperHalfHook(nullptr);
+    ASSERT_EQ(read, 1);
+    Labels labels = History::labels(rows);
+    // The lower half may have been read before or after row 2 went.
+    labels.erase(std::remove(labels.begin(), labels.end(), "2"), labels.end());
+    EXPECT_EQ(labels, (Labels{"1", "50000", "50001", "100000", "100001"}));
 }
 
 }  // namespace

@@ -198,6 +198,7 @@ public:
     }
     SMS::NET::CNetLogResult login(const std::string&, const std::string&) override { return {}; }
     void sendFriendInfo(const SMS::NET::CNetFriendInfo&) override {}
+    SMS::NET::CNetSendResultB DelTimerMsg(int, const std::string&) override { return {}; }
     Ids sent() { return copyUnder(mutex_, sent_); }
     std::set<int> refused;
     int holdId = -1;

@@ -4,9 +4,13 @@
 
 #include <algorithm>
 #include <iterator>
+#include <limits>
+#include <tuple>
 
 #include "components/data/engine/Database.h"
+#include "components/data/engine/Statement.h"
 #include "components/data/engine/WriteTransaction.h"
+#include "components/data/stores/HistoryRead.h"
 #include "components/data/stores/HistoryTable.h"
 #include "components/data/stores/HistoryText.h"
 #include "components/data/stores/HistoryTime.h"
@@ -24,6 +28,8 @@ int failed(const std::string& what) { return stores::failed("history", what); }
 
 struct CHistoryLogSerialize::Impl {
     engine::Database db;
+    std::string path;  // of the open file, for a second connection
+    std::string password;
 
     bool ready(const char* operation) const {
         if (db.isOpen()) return true;
@@ -48,6 +54,8 @@ int CHistoryLogSerialize::initialize(const std::string& path, const std::string&
     if (!impl_->db.open(path, password, historytable::schema())) {
         return failed("cannot open " + path);
     }
+    impl_->path = path;
+    impl_->password = password;
     return 1;
 }
 
@@ -56,8 +64,26 @@ int CHistoryLogSerialize::close() {
     return 1;
 }
 
+// Every row, oldest first. Read by number (sequential passes over the table)
+// and then put in time order in memory: read in time order through the index,
+// a million rows would be visited at random, each costing a page decrypted
+// again. The sort is stable, so equal times stay in number order.
 int CHistoryLogSerialize::getAllLog(std::vector<CHistoryMsg>& out) {
-    return impl_->selectTimes("getAllLog", {}, historytable::Outcome::Any, out);
+    if (!impl_->ready("getAllLog")) return 0;
+    const std::size_t before = out.size();
+    if (!historyread::allByNumber(impl_->db.connection(), impl_->path, impl_->password, out)) {
+        return failed("getAllLog failed");
+    }
+    const auto earlier = [](const CHistoryMsg& a, const CHistoryMsg& b) {
+        const CSmsData& x = a.time;
+        const CSmsData& y = b.time;
+        return std::tie(x.year, x.month, x.day, x.hour, x.minute) <
+               std::tie(y.year, y.month, y.day, y.hour, y.minute);
+    };
+    // Rows are logged in time order, so usually nothing needs to move.
+    const auto first = out.begin() + static_cast<std::ptrdiff_t>(before);
+    if (!std::is_sorted(first, out.end(), earlier)) std::stable_sort(first, out.end(), earlier);
+    return 1;
 }
 
 // New: from the same clock time seven calendar days ago on (later times too).
@@ -100,6 +126,21 @@ int CHistoryLogSerialize::delLog(const int& number) {
     }
     if (!found) return failed("delLog: no row " + std::to_string(number));
     if (!tx.commit()) return failed("delLog cannot commit");
+    return 1;
+}
+
+int CHistoryLogSerialize::delLogs(const std::vector<int>& numbers) {
+    if (!impl_->ready("delLogs")) return 0;
+    auto& connection = impl_->db.connection();
+    engine::WriteTransaction tx(connection);
+    if (!tx.ok()) return failed("delLogs cannot begin");
+    engine::Statement del(connection.db(), "DELETE FROM history WHERE number = ?");
+    for (const int number : numbers) {
+        del.reset();
+        del.bind(1, std::int64_t{number});
+        if (!del.run()) return failed("delLogs failed for row " + std::to_string(number));
+    }
+    if (!tx.commit()) return failed("delLogs cannot commit");
     return 1;
 }
 

@@ -125,6 +125,15 @@ bool selectNumbers(engine::Connection& connection, std::int64_t first, std::int6
     return readAll(select, out);
 }
 
+bool numberSpan(engine::Connection& connection, std::int64_t& first, std::int64_t& last) {
+    Statement span(connection.db(),
+                   "SELECT coalesce(min(number), 1), coalesce(max(number), 0) FROM history");
+    if (span.step() != Statement::Step::Row) return false;
+    first = span.int64(0);
+    last = span.int64(1);
+    return true;
+}
+
 bool remove(engine::Connection& connection, std::int64_t number, bool& found) {
     Statement del(connection.db(), "DELETE FROM history WHERE number = ?");
     del.bind(1, number);

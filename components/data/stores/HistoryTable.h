@@ -57,6 +57,9 @@ bool selectTimes(engine::Connection& connection, const Range& range, Outcome out
 bool selectNumbers(engine::Connection& connection, std::int64_t first, std::int64_t last,
                    std::vector<CHistoryMsg>& out);
 
+// The lowest and highest row numbers; last < first when there are no rows.
+bool numberSpan(engine::Connection& connection, std::int64_t& first, std::int64_t& last);
+
 // Deletes row `number`; `found` tells whether there was one.
 bool remove(engine::Connection& connection, std::int64_t number, bool& found);
 

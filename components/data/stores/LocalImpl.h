@@ -1,6 +1,6 @@
 // What one main-store object holds, shared by the source files that
 // implement its parts (address book, phrases, reminders, saved messages,
-// settings, send log).
+// received replies, settings, send log, timed messages).
 #pragma once
 
 #include <memory>
@@ -12,8 +12,10 @@
 #include "components/data/stores/FriendGroupTable.h"
 #include "components/data/stores/LocalSendLog.h"
 #include "components/data/stores/LocalSettings.h"
+#include "components/data/stores/ReplyTable.h"
 #include "components/data/stores/SaveMsgTable.h"
 #include "components/data/stores/StoreSearch.h"
+#include "components/data/stores/TimerMsgTable.h"
 #include "components/data/stores/WordTable.h"
 #include "contracts/base/CLog.h"
 #include "contracts/dmg/CLocalDataSerialize.h"
@@ -43,6 +45,8 @@ struct CLocalDataSerialize::Impl {
                db.connection().ensure(local::wordSchema()) &&
                db.connection().ensure(local::alertSchema()) &&
                db.connection().ensure(local::saveMsgSchema()) &&
+               db.connection().ensure(local::replySchema()) &&
+               db.connection().ensure(local::timerMsgSchema()) &&
                local::addTextFunctions(db.connection()) &&
                // 32 MiB of pages: a large import or group listing then
                // encrypts and decrypts each page once.

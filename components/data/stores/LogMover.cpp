@@ -3,7 +3,9 @@
 // History rows are keyed by (queue origin, record id) and written with INSERT
 // OR IGNORE; a packet leaves the queue only once its row is committed and
 // synced to disk. So a pass cut short anywhere (a power cut included), or
-// repeated, neither loses nor duplicates a packet.
+// repeated, neither loses nor duplicates a packet. An accepted timed packet
+// also becomes a timed message in Main.dll, keyed the same way and committed
+// before its history row, so it too is written exactly once.
 #include "contracts/dmg/CLogSendQueueSerialize.h"
 
 #include "components/data/engine/Database.h"
@@ -12,19 +14,12 @@
 #include "components/data/stores/HistoryTime.h"
 #include "components/data/stores/QueueLog.h"
 #include "components/data/stores/QueueTable.h"
-#include "contracts/base/NeverDestroyed.h"
+#include "components/data/stores/TimerMsgTable.h"
 
 namespace Dmg {
 namespace {
 
 int failed(const std::string& what) { return stores::failed("log mover", what); }
-
-// Nothing of the mover lives in Main.dll; opening it with no tables of its
-// own still proves that the file opens with the password.
-const engine::Schema& mainSchema() {
-    static Base::NeverDestroyed<const engine::Schema> kSchema{engine::Schema{"logmover", {}}};
-    return kSchema.get();
-}
 
 // Switches off the overwriting of freed pages (on by default in this build)
 // for one deletion, and restores it. The packets deleted by a pass live on in
@@ -45,6 +40,10 @@ private:
     engine::Connection& connection_;
     std::int64_t previous_ = 1;
 };
+
+bool isAcceptedTimed(const QueueData& packet) {
+    return packet.timerFlag != 0 && packet.state == QueueData::kAccepted;
+}
 
 // A packet's history time: when it was queued, or now for a packet without one.
 CSmsData historyTime(const QueueData& packet, const CSmsData& now) {
@@ -79,6 +78,29 @@ struct CLogSendQueueSerialize::Impl {
         }
         return true;
     }
+
+    // The timed messages of the accepted timed packets among `records`, on
+    // disk before their history rows. 1, or 0 with nothing written.
+    int writeTimerMsgs(const std::vector<QueueData>& records) {
+        bool any = false;
+        for (const auto& packet : records) any = any || isAcceptedTimed(packet);
+        if (!any) return 1;
+        if (!main.isOpen()) return failed("writeLog: timed packets but no main file");
+        auto& connection = main.connection();
+        engine::WriteTransaction tx(connection, engine::WriteTransaction::Commit::Durable);
+        if (!tx.ok()) return failed("writeLog cannot begin on the main file");
+        local::TimerMsgWriter writer(connection, origin);
+        for (const auto& packet : records) {
+            if (!isAcceptedTimed(packet)) continue;
+            std::string key;
+            if (!queuetable::serviceKey(queue.connection(), packet.recordId, key) ||
+                !writer.add(packet, key)) {
+                return failed("writeLog: timed messages failed; nothing written");
+            }
+        }
+        if (!tx.commit()) return failed("writeLog: timed messages cannot commit");
+        return 1;
+    }
 };
 
 CLogSendQueueSerialize::CLogSendQueueSerialize() : impl_(std::make_unique<Impl>()) {}
@@ -99,7 +121,7 @@ int CLogSendQueueSerialize::initializeSendQueueDB(const std::string& path,
 
 int CLogSendQueueSerialize::initializeMainDB(const std::string& path,
                                              const std::string& password) {
-    return impl_->open(impl_->main, path, password, mainSchema());
+    return impl_->open(impl_->main, path, password, local::timerMsgSchema());
 }
 
 int CLogSendQueueSerialize::closeHistoryDB() {
@@ -132,6 +154,7 @@ int CLogSendQueueSerialize::getAllSendData(std::vector<QueueData>& records,
 
 int CLogSendQueueSerialize::writeLog(const std::vector<QueueData>& records) {
     if (!impl_->ready("writeLog", true)) return 0;
+    if (impl_->writeTimerMsgs(records) == 0) return 0;
     auto& connection = impl_->history.connection();
     // On disk before deleteSendData removes the packets from the other file.
     engine::WriteTransaction tx(connection, engine::WriteTransaction::Commit::Durable);

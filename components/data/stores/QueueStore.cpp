@@ -69,6 +69,18 @@ int CSendQueueSerialize::modifyStatus(const int& id, const int& status) {
     return 1;
 }
 
+int CSendQueueSerialize::setServiceKey(const int& id, const std::string& key) {
+    if (!impl_->ready("setServiceKey")) return 0;
+    auto& connection = impl_->db.connection();
+    engine::WriteTransaction tx(connection);
+    bool found = false;
+    if (!tx.ok() || !queuetable::setServiceKey(connection, id, key, found) || !tx.commit()) {
+        return failed("setServiceKey failed for packet " + std::to_string(id));
+    }
+    if (!found) return failed("setServiceKey: no waiting packet " + std::to_string(id));
+    return 1;
+}
+
 int CSendQueueSerialize::loadAllQueue(std::vector<QueueData>& out) {
     if (!impl_->ready("loadAllQueue")) return 0;
     if (!queuetable::load(impl_->db.connection(), queuetable::Which::All, out)) {

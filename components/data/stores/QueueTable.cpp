@@ -105,7 +105,9 @@ const engine::Schema& schema() {
          "queued_minute INTEGER NOT NULL, skip_flag INTEGER NOT NULL, "
          "packet_count INTEGER NOT NULL, rejected INTEGER NOT NULL);"
          "CREATE TABLE send_queue_origin (token BLOB NOT NULL);"
-         "INSERT INTO send_queue_origin (token) VALUES (randomblob(16));"}}};
+         "INSERT INTO send_queue_origin (token) VALUES (randomblob(16));",
+         // The service's key of an accepted timed packet, for its timed message.
+         "ALTER TABLE send_queue ADD COLUMN service_key BLOB NOT NULL DEFAULT x'';"}}};
     return kSchema.get();
 }
 
@@ -139,6 +141,25 @@ bool setState(engine::Connection& connection, std::int32_t id, std::int32_t stat
     update.bind(1, state).bind(2, id);
     if (!update.run()) return false;
     found = sqlite3_changes(connection.db()) > 0;
+    return true;
+}
+
+bool setServiceKey(engine::Connection& connection, std::int32_t id, const std::string& key,
+                   bool& found) {
+    Statement update(connection.db(),
+                     "UPDATE send_queue SET service_key = ? WHERE id = ? AND state = 0");
+    update.bind(1, key).bind(2, id);
+    if (!update.run()) return false;
+    found = sqlite3_changes(connection.db()) > 0;
+    return true;
+}
+
+bool serviceKey(engine::Connection& connection, std::int32_t id, std::string& key) {
+    Statement select(connection.db(), "SELECT service_key FROM send_queue WHERE id = ?");
+    select.bind(1, id);
+    const auto step = select.step();
+    if (step == Statement::Step::Error) return false;
+    key = step == Statement::Step::Row ? select.bytes(0) : std::string();
     return true;
 }
 

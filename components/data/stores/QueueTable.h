@@ -35,6 +35,13 @@ bool load(engine::Connection& connection, Which which, std::vector<QueueData>& o
 // Sets the state of packet `id`; `found` tells whether it exists.
 bool setState(engine::Connection& connection, std::int32_t id, std::int32_t state, bool& found);
 
+// Keeps the service's key of packet `id` while it still waits (the sender
+// stores the key before the outcome); `found` tells whether it was set.
+bool setServiceKey(engine::Connection& connection, std::int32_t id, const std::string& key,
+                   bool& found);
+// The service key of packet `id`; empty when it has none or is gone.
+bool serviceKey(engine::Connection& connection, std::int32_t id, std::string& key);
+
 enum class Removable { Waiting, Finished };
 
 // Deletes those of the listed packets that are waiting, or finished; run

@@ -1,0 +1,251 @@
+// Timed messages: the manager's deletion and paging against a recording store
+// and gateway, the log mover's exactly-once write, cancellation at the
+// embedded gateway, and a whole timed send from the pipeline to cancellation.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <climits>
+#include <memory>
+#include <thread>
+
+#include "contracts/dmg/CDataManager.h"
+#include "contracts/dmg/CLocalDataSerialize.h"
+#include "contracts/net/CEmbeddedGateway.h"
+#include "contracts/net/CNetInterfaceMag.h"
+#include "contracts/net/CNetTimerSendA.h"
+#include "queue/CSendQueueService.h"
+#include "queue/CSmsSendLoadMag.h"
+#include "records/CTimerSendMag.h"
+#include "send/CSmsMsgProcessor.h"
+#include "send/CSmsSendStartInstance.h"
+#include "send/CSmsSender.h"
+#include "send/CUserInfo.h"
+#include "tests/data_queue/QueueTestKit.h"
+#include "tests/fakes/RecordingProgressDlg.h"
+#include "tests/fakes/ScopedStore.h"
+
+namespace {
+
+using Dmg::CTimerMsg;
+using Keys = std::vector<std::string>;
+using SMS::NET::CNetSendResultB;
+
+CTimerMsg msg(int id, int group, const std::string& key) {
+    CTimerMsg m;
+    m.recordId = id, m.group = group, m.serviceKey = key;
+    return m;
+}
+
+// "1 2 " for messages 1 and 2.
+std::string ids(const std::vector<CTimerMsg>& list) {
+    std::string out;
+    for (const auto& m : list) out += std::to_string(m.recordId) + " ";
+    return out;
+}
+
+std::string report(std::size_t deleted, int failed) {
+    return "正确删除" + std::to_string(deleted) +
+           "条定时信息  删除失败记录:" + std::to_string(failed);
+}
+
+struct RecordingStore : Dmg::CLocalDataSerialize {
+    std::vector<CTimerMsg> rows;
+    std::vector<int> deleted;
+    int getAllTimerMsg(std::vector<CTimerMsg>& out) override {
+        return out.insert(out.end(), rows.begin(), rows.end()), 1;
+    }
+    int deleteMsg(const int& id) override { return deleted.push_back(id), 2; }
+};
+
+// Records each cancellation as "group:keys"; refuses `refusedGroup`.
+struct RecordingGateway : SMS::NET::IGateway {
+    Keys requests;
+    int refusedGroup = 0;
+    CNetSendResultB send(const Dmg::QueueData&) override { return {}; }
+    SMS::NET::CNetLogResult login(const std::string&, const std::string&) override { return {}; }
+    void sendFriendInfo(const SMS::NET::CNetFriendInfo&) override {}
+    CNetSendResultB DelTimerMsg(int group, const std::string& keys) override {
+        requests.push_back(std::to_string(group) + ":" + keys);
+        CNetSendResultB r;
+        if (group == refusedGroup) r.code = 3, r.errorText = "refused";
+        return r;
+    }
+};
+
+struct ManagerTest : ::testing::Test {
+    RecordingStore store;
+    fakes::ScopedStore registered{"database", &store};
+    std::shared_ptr<RecordingGateway> gateway = std::make_shared<RecordingGateway>();
+    ManagerTest() { SMS::NET::CNetInterfaceMag::instance()->setGateway(gateway); }
+    ~ManagerTest() override { SMS::NET::CNetInterfaceMag::instance()->setGateway(nullptr); }
+};
+
+TEST_F(ManagerTest, DeletionAsksOncePerGroupAndKeepsRefusedGroups) {
+    const std::vector<CTimerMsg> listed = {msg(1, 7, "a"), msg(2, 9, "d"), msg(3, 7, "b"),
+                                           msg(4, 7, "c")};
+    struct Case {
+        const char* name;
+        std::vector<CTimerMsg> selection;
+        int refusedGroup;
+        Keys requests;
+        std::vector<int> deleted;
+        std::string left, report;
+    };
+    for (const Case& c : {
+             Case{"all accepted", listed, 0, {"7:a,b,c", "9:d"}, {1, 2, 3, 4}, "", report(4, 0)},
+             Case{"group 9 refused", listed, 9, {"7:a,b,c", "9:d"}, {1, 3, 4}, "2 ", report(3, 1)},
+             Case{"empty selection", {}, 0, {}, {}, "1 2 3 4 ", report(0, 0)},
+             // A selected record that is not listed is never deleted from the store.
+             Case{"not listed", {msg(8, 7, "x")}, 0, {"7:x"}, {}, "1 2 3 4 ", report(1, 0)}}) {
+        SCOPED_TRACE(c.name);
+        store.deleted.clear(), gateway->requests.clear(), gateway->refusedGroup = c.refusedGroup;
+        SMS::CTimerSendMag mag;
+        mag.timerList = listed;
+        fakes::RecordingProgressDlg progress;
+        EXPECT_EQ(mag.deleteSelectList(c.selection, &progress), 1);
+        EXPECT_EQ(gateway->requests, c.requests);
+        EXPECT_EQ(store.deleted, c.deleted);
+        EXPECT_EQ(ids(mag.timerList), c.left);
+        EXPECT_EQ(mag.deleteReport, c.report);
+        const std::size_t steps = c.requests.size() + c.selection.size();
+        Keys calls = {"setRange(0," + std::to_string(steps) + ",1)",
+                      "setText(正在删除定时信息...\n\n)"};
+        for (std::size_t i = 0; i < steps; ++i) calls.insert(calls.end(), {"refresh()", "offsetPos(1)"});
+        EXPECT_EQ(progress.calls, calls);
+    }
+}
+
+// Pages replace `out`: 0 for an empty list or a negative page, 1 past the end.
+TEST_F(ManagerTest, PagesAndMissingCollaborators) {
+    for (int i = 0; i < 5; ++i) store.rows.push_back(msg(i, 1, std::to_string(i)));
+    SMS::CTimerSendMag mag, empty;
+    ASSERT_EQ(mag.loadAllTimerInfo() + mag.loadAllTimerInfo(), 2);  // reloading lists each once
+    EXPECT_EQ(mag.getListInfoNum(), 5);
+    struct Case {
+        int page, size, result;
+        std::string out;
+    };
+    for (const Case& c : {Case{0, 2, 1, "0 1 "}, Case{2, 2, 1, "4 "}, Case{3, 2, 1, ""},
+                          Case{INT_MAX, INT_MAX, 1, ""}, Case{-1, 2, 0, ""}, Case{0, -2, 0, ""}}) {
+        SCOPED_TRACE(std::to_string(c.page) + "x" + std::to_string(c.size));
+        std::vector<CTimerMsg> out = {msg(99, 1, "stale")};
+        EXPECT_EQ(mag.getListInfo(c.page, c.size, out), c.result);
+        EXPECT_EQ(ids(out), c.out);
+    }
+    std::vector<CTimerMsg> out;
+    EXPECT_EQ(empty.getListInfo(0, 10, out) + mag.deleteCurAllMsg(nullptr), 0);
+    EXPECT_TRUE(gateway->requests.empty());
+}
+
+// A pass abandoned before any one of its steps (a crash), then a whole pass:
+// the accepted timed packet alone becomes one timed message, with its key.
+TEST(TimerMsgMove, MoveRepeatedAfterACrashWritesOneTimedMessage) {
+    for (int n = 1; n <= 9; ++n) {
+        SCOPED_TRACE("crash before step " + std::to_string(n));
+        const qtest::Files f;
+        auto timed = qtest::packet("timed"), refused = qtest::packet("refused");
+        timed.timerFlag = refused.timerFlag = 1, timed.timerId = 7;
+        const auto ids = qtest::enqueue(f, {timed, refused, qtest::packet("now")});
+        Dmg::CSendQueueSerialize q;
+        ASSERT_TRUE(q.initialize(f.squ, qtest::kPassword) == 1 &&
+                    q.setServiceKey(ids[0], "TM5") == 1);
+        q.close();
+        ASSERT_TRUE(qtest::mark(f, ids[0], 1) && qtest::mark(f, ids[1], 2) &&
+                    qtest::mark(f, ids[2], 1));
+        qtest::pass(f, [n](int step, Dmg::CLogSendQueueSerialize&) { return step != n; });
+        ASSERT_TRUE(qtest::pass(f));
+        Dmg::CLocalDataSerialize local;
+        std::vector<CTimerMsg> stored;
+        ASSERT_TRUE(local.initialize(f.main, qtest::kPassword) == 1 &&
+                    local.getAllTimerMsg(stored) == 1);
+        ASSERT_EQ(stored.size(), 1u);  // group, service key, content
+        EXPECT_EQ(std::to_string(stored[0].group) + stored[0].serviceKey + stored[0].content,
+                  "7TM5timed");
+    }
+}
+
+// Group 7 holds TM1 and TM2, group 9 TM3: only exact keys of the named group
+// are dropped, and a request naming anything else drops nothing.
+TEST(EmbeddedGatewayTimers, CancelsExactlyTheNamedMessagesOfTheGroup) {
+    struct Case {
+        int group;
+        const char* keys;
+        Keys left;  // empty: refused
+    };
+    for (const Case& c : {Case{7, "TM1,TM2", {"TM3"}}, Case{7, "TM2", {"TM1", "TM3"}},
+                          Case{7, "TM1,TM3", {}}, Case{8, "TM1", {}}, Case{7, "TM", {}},
+                          Case{7, "", {}}, Case{7, "TM1,TM1", {}}, Case{7, "TM1,", {}}}) {
+        SCOPED_TRACE(std::to_string(c.group) + ":" + c.keys);
+        SMS::NET::CEmbeddedGateway gateway;
+        Keys keys;
+        for (const int group : {7, 7, 9}) {
+            SMS::NET::CNetTimerSendA p;
+            p.timerId = group, p.phones = {"13800138000"}, p.commonText = "hi";
+            Dmg::QueueData q;
+            p.getPacketT(q.packetText);
+            q.commonMsg = 1, q.timerFlag = 1;
+            keys.push_back(gateway.send(q).serviceKey);
+        }
+        ASSERT_EQ(keys, (Keys{"TM1", "TM2", "TM3"}));
+        const auto result = gateway.DelTimerMsg(c.group, c.keys);
+        EXPECT_EQ(result.accepted(), !c.left.empty());
+        EXPECT_EQ(result.errorText.empty(), !c.left.empty());
+        Keys left;
+        for (const auto& s : gateway.scheduled()) left.push_back(s.key);
+        EXPECT_EQ(left, c.left.empty() ? keys : c.left);
+    }
+}
+
+// A timed send through the pipeline and both threads is listed with the
+// service's keys, and deleting the list cancels those messages at the service.
+TEST(TimerMsgEndToEnd, TimedSendIsListedAndCancelledAtTheService) {
+    const fakes::TempDir dir;
+    ASSERT_EQ(Dmg::CDataManager::getSingleton().openUserData(dir.path()), 1);
+    {
+        CSendQueueService service;
+        SMS::CUserInfo::instance()->userDir = dir.path();
+        auto gateway = std::make_shared<SMS::NET::CEmbeddedGateway>();
+        SMS::NET::CNetInterfaceMag::instance()->setGateway(gateway);
+        SMS::NET::CNetLogResult terms;
+        terms.remainingSms = 100, terms.firstPackSize = 2, terms.packSize = 2;
+        auto* const settings = SMS::CSmsSendStartInstance::Instance();
+        settings->setNetConfigData(terms, SMS::NET::CNetConfigData());
+        settings->packetPauseMs = 0;
+        settings->onSendPrepared = [] {};
+        settings->onPacketsQueued = [](std::vector<Dmg::QueueData>& packets) {
+            SMS::CSmsSendLoadMag::instance()->addSendQueue(packets);
+        };
+        settings->onPacketDone = [](int&, int&) {};
+        SMS::CSmsMsgProcessor processor;
+        int id = 0;
+        for (const char* phone : {"13800138000", "13012345678", "13500135000"})
+            ASSERT_EQ(processor.addPhone(phone, false, true, id), 1);
+        processor.setSendMsg("timed hello");
+        ASSERT_EQ(processor.setTimer({2030, 1, 2, 3, 4}), 1);
+        std::string error;
+        fakes::RecordingProgressDlg progress;
+        ASSERT_EQ(SMS::CSmsSender().send(&processor, error, &progress), 1) << error;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (service.isActive() != 0 && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        ASSERT_EQ(service.isActive(), 0);
+        service.stop();
+
+        Keys scheduled, listed;
+        for (const auto& p : gateway->scheduled()) scheduled.push_back(p.key);
+        SMS::CTimerSendMag mag, reloaded;
+        ASSERT_EQ(mag.loadAllTimerInfo(), 1);
+        for (const auto& m : mag.timerList) listed.push_back(m.serviceKey);
+        ASSERT_FALSE(scheduled.empty());
+        EXPECT_EQ(listed, scheduled);
+        EXPECT_EQ(mag.deleteCurAllMsg(&progress), 1);
+        EXPECT_EQ(mag.deleteReport, report(listed.size(), 0));
+        EXPECT_EQ(gateway->scheduledCount(), 0u);
+        EXPECT_TRUE(reloaded.loadAllTimerInfo() == 1 && reloaded.getListInfoNum() == 0);
+        SMS::NET::CNetInterfaceMag::instance()->setGateway(nullptr);
+    }
+    Dmg::CDataManager::getSingleton().closeUserData();
+}
+
+}  // namespace
