@@ -23,7 +23,7 @@ public:
     CTimerSendMag& operator=(const CTimerSendMag& other);
     virtual ~CTimerSendMag();
 
-    // Both append to the list without emptying it first.
+    // Both replace the list by what the store finds.
     int loadAllTimerInfo();
     int select(const std::string& text);
     // `out` becomes a copy of the list; 1.
