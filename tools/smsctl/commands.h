@@ -1,9 +1,12 @@
-// Subcommands of the command-line client.
+// Subcommands of the command-line client. Each adds itself to the app; its
+// callback starts the client when it needs the library.
 #pragma once
 
 #include <CLI/CLI.hpp>
 
 namespace smsctl {
+
+class Client;
 
 // classify NUMBER...: the carrier of each number (from standard input when
 // no number is given).
