@@ -17,7 +17,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 targets="$root/bench/targets.txt"
 
-usage() { sed -n '2,16p' "$0" | sed 's/^# \{0,1\}//'; }
+usage() { awk 'NR > 1 && /^#/ { sub(/^# ?/, ""); print; next } NR > 1 { exit }' "$0"; }
 
 filter="" build=1 dir=""
 while [ $# -gt 0 ]; do
@@ -41,6 +41,7 @@ bench_targets() {
 # the end; TMPDIR also catches what a crashed benchmark leaves behind.
 work="$(mktemp -d "${TMPDIR:-/tmp}/bench-run-all.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
+trap 'exit 130' INT TERM
 mkdir "$work/tmp"
 
 # Runs a build step quietly; on failure shows its output and stops.
@@ -252,7 +253,7 @@ for r in [header] + table:
 
 counts = {v: sum(1 for r in table if r[4] == v) for v in ("met", "NOT met", "report")}
 print(f"\n{len(table)} figures: {counts['met']} met, {counts['NOT met']} NOT met, "
-      f"{counts['report']} reported, {problems} errors; {len(programs)} programs run"
+      f"{counts['report']} reported, {problems} errors; programs run: {len(programs)}"
       + (", failed: " + ", ".join(failed) if failed else ""))
 sys.exit(1 if failed or problems else 0)
 PY
