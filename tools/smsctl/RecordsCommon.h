@@ -41,6 +41,11 @@ inline Dmg::CSmsData parseTime(const std::string& text, const std::string& what,
     return Dmg::CSmsData(y, mo, d, h, mi);
 }
 
+// "1 reply", "3 replies".
+inline std::string counted(long long n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
 inline std::string showTime(const Dmg::CSmsData& time) { return toUtf8(time.getString()); }
 
 // --page N --page-size N: both or neither; without them everything is listed.

@@ -109,7 +109,10 @@ void addHistoryExport(CLI::App* history, Client& client) {
         if (mag.exportLog(*file, rows) == 0) {
             throw Failure(u8"cannot write " + *file + kSeeLog);
         }
-        std::cout << u8"exported " << rows.size() << u8" history records to " << *file << '\n';
+        std::cout << u8"exported "
+                  << records::counted(static_cast<long long>(rows.size()), u8"history record",
+                                      u8"history records")
+                  << u8" to " << *file << '\n';
     });
 }
 
@@ -123,7 +126,7 @@ void deleteHistory(Client& client, bool all, const std::vector<int>& numbers) {
     client.start();
     SMS::CHistoryLogMag mag;
     const int before = historySize(mag);
-    {
+    if (before > 0) {
         TerminalProgress progress;
         if (all) {
             mag.delAllLog(&progress);
@@ -134,11 +137,10 @@ void deleteHistory(Client& client, bool all, const std::vector<int>& numbers) {
             mag.delLog(numbers, &progress);
         }
     }
-    const int deleted = before - historySize(mag);
-    if (interrupted()) {
-        throw Failure(u8"cancelled: deleted " + std::to_string(deleted) + u8" history records");
-    }
-    std::cout << u8"deleted " << deleted << u8" history records\n";
+    const std::string deleted =
+        records::counted(before - historySize(mag), u8"history record", u8"history records");
+    if (interrupted()) throw Failure(u8"cancelled: deleted " + deleted);
+    std::cout << u8"deleted " << deleted << '\n';
 }
 
 void addHistoryDelete(CLI::App* history, Client& client) {
@@ -198,8 +200,9 @@ void addSendLog(CLI::App& app, Client& client) {
         SMS::CSmsSendLogMag mag;
         loadSendLog(mag);
         if (mag.ExportAll(*file) == 0) throw Failure(u8"cannot write " + *file + kSeeLog);
-        std::cout << u8"exported " << mag.getLogNum() << u8" send log entries to " << *file
-                  << '\n';
+        std::cout << u8"exported "
+                  << records::counted(mag.getLogNum(), u8"send log entry", u8"send log entries")
+                  << u8" to " << *file << '\n';
     });
 }
 

@@ -106,7 +106,8 @@ void addRepliesLists(CLI::App* replies, Client& client) {
         SMS::CReplyMsgsMag mag;
         loadReplies(mag, ReplySearch::used(exp) ? selected.get() : nullptr);
         if (mag.ExportAll(*file) == 0) throw Failure(u8"cannot write " + *file + kSeeLog);
-        std::cout << u8"exported " << mag.getLogNum() << u8" replies to " << *file << '\n';
+        std::cout << u8"exported " << counted(mag.getLogNum(), u8"reply", u8"replies") << u8" to "
+                  << *file << '\n';
     });
 }
 
@@ -120,7 +121,8 @@ void deleteReplies(Client& client, bool all, const std::vector<int>& numbers) {
     std::vector<Dmg::ReplyData> gone = all ? cache : chosen(cache, numbers, u8"reply");
     const int result = all ? mag.delAll() : mag.delSelect(gone);
     if (result != 1) throw Failure(std::string(u8"cannot delete the replies") + kSeeLog);
-    std::cout << u8"deleted " << gone.size() << u8" replies\n";
+    std::cout << u8"deleted "
+              << counted(static_cast<long long>(gone.size()), u8"reply", u8"replies") << '\n';
 }
 
 void addRepliesDelete(CLI::App* replies, Client& client) {
