@@ -108,6 +108,7 @@ void Client::openLog() {
 
 void Client::login() {
     gateway_ = std::make_shared<SMS::NET::CEmbeddedGateway>();
+    gateway_->setStateFile(userDir_ + "/embedded-gateway.txt");
     gateway_->setLoginResult(embeddedTerms());
     SMS::NET::CNetInterfaceMag::instance()->setGateway(gateway_);
     terms_ = SMS::NET::CNetInterfaceMag::instance()->login(senderName(), "");

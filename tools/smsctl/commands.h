@@ -12,4 +12,7 @@ class Client;
 // no number is given).
 void addClassifyCommand(CLI::App& app);
 
+// history, sendlog, replies, timers: the records of what was sent and received.
+void addRecordsCommands(CLI::App& app, Client& client);
+
 }  // namespace smsctl
