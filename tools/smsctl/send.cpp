@@ -30,18 +30,21 @@ struct Queued {
 };
 
 // Counts the packets of the send on their way to the sending thread. Set
-// before the send; the pipeline calls it on the caller's thread.
-void countQueued(Queued& queued) {
+// before the send and left in place (callbacks are not reassigned while the
+// threads run); the pipeline calls it on the caller's thread.
+std::shared_ptr<const Queued> countQueued() {
     SMS::CSmsSendStartInstance* const settings = SMS::CSmsSendStartInstance::Instance();
+    auto queued = std::make_shared<Queued>();
     auto forward = settings->onPacketsQueued;
-    settings->onPacketsQueued = [&queued, forward](std::vector<Dmg::QueueData>& packets) {
+    settings->onPacketsQueued = [queued, forward](std::vector<Dmg::QueueData>& packets) {
         for (const Dmg::QueueData& p : packets) {
-            ++queued.packets;
-            (p.rejected != 0 ? queued.rejected : queued.recipients) += p.recipientCount;
-            if (p.rejected == 0) queued.segments += p.segmentCount;
+            ++queued->packets;
+            (p.rejected != 0 ? queued->rejected : queued->recipients) += p.recipientCount;
+            if (p.rejected == 0) queued->segments += p.segmentCount;
         }
         forward(packets);
     };
+    return queued;
 }
 
 }  // namespace
@@ -89,8 +92,7 @@ void realSend(const SendArgs& args, Client& client) {
     if (plan.recipients == 0) throw Failure(u8"no number to send to");
     std::cerr << u8"smsctl: sending through " << client.gatewayDescription() << '\n';
 
-    Queued queued;
-    countQueued(queued);
+    const auto queued = countQueued();
     std::string error;
     {
         TerminalProgress progress;
@@ -100,9 +102,9 @@ void realSend(const SendArgs& args, Client& client) {
         }
     }
     if (!waitOrStop(client)) return;
-    printOutcome(client, {{"recipients", std::to_string(queued.recipients)},
-                          {"rejected", std::to_string(queued.rejected + plan.refused.size())},
-                          {"segments", std::to_string(queued.segments)}});
+    printOutcome(client, {{"recipients", std::to_string(queued->recipients)},
+                          {"rejected", std::to_string(queued->rejected + plan.refused.size())},
+                          {"segments", std::to_string(queued->segments)}});
 }
 
 }  // namespace
