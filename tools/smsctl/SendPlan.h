@@ -56,9 +56,9 @@ void dryRun(const SendArgs& args, Client& client);
 
 // Packets waiting in the send queue of the user data.
 int waitingPackets();
-// Waits for the sending threads; after Ctrl-C says how many packets stay
-// queued and gives false.
-bool waitOrStop(Client& client);
+// Waits for the sending threads; after Ctrl-C throws Failure saying how many
+// packets stay queued.
+void waitOrStop(Client& client);
 // The run's summary: `fields` (name, number) and the packets the gateway
 // accepted and those that failed.
 void printOutcome(Client& client, std::vector<std::pair<std::string, std::string>> fields);

@@ -72,7 +72,7 @@ void resume(Client& client) {
     for (const auto& p : packets) (p.timerFlag != 0 ? timed : now).push_back(p);
     SMS::CSmsSendLoadMag::instance()->addSendQueue(now);
     SMS::CSmsSendLoadMag::instance()->addSendQueue(timed);
-    if (!waitOrStop(client)) return;
+    waitOrStop(client);
     printOutcome(client, {});
 }
 

@@ -55,12 +55,10 @@ int waitingPackets() {
     return queue.getMsgNum();
 }
 
-// Waits for the threads; false after Ctrl-C, with what stays queued said.
-bool waitOrStop(Client& client) {
-    if (client.waitForSends()) return true;
-    std::cerr << u8"smsctl: stopped; " << waitingPackets()
-              << u8" packets stay queued for the next run\n";
-    return false;
+void waitOrStop(Client& client) {
+    if (client.waitForSends()) return;
+    throw Failure(u8"stopped; " + std::to_string(waitingPackets()) +
+                  u8" packets stay queued for the next run");
 }
 
 // Packets accepted by the gateway and failed, in this run.
@@ -101,7 +99,7 @@ void realSend(const SendArgs& args, Client& client) {
             throw Failure(u8"the send was refused: " + toUtf8(error));
         }
     }
-    if (!waitOrStop(client)) return;
+    waitOrStop(client);
     printOutcome(client, {{"recipients", std::to_string(queued->recipients)},
                           {"rejected", std::to_string(queued->rejected + plan.refused.size())},
                           {"segments", std::to_string(queued->segments)}});
