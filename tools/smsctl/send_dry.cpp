@@ -130,9 +130,10 @@ bool userDataExist(const Client& client) {
 void dryRun(const SendArgs& args, Client& client) {
     const bool withData = userDataExist(client);
     if (withData) {
-        // Opening and closing the stores writes nothing; the log would.
-        Base::CLog::getSingleton().setFileLevel(3);
+        // Opening and closing the stores writes nothing; the log would, so
+        // it is closed once the start-up is done (that logs nothing).
         client.start();
+        Base::CLog::getSingleton().closeLogFile();
     } else {
         // The embedded gateway's terms (every login there gets this balance),
         // without logging in: that would create the user folder.
