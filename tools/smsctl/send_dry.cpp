@@ -77,8 +77,9 @@ std::string limitRefusal(bool timed, int total) {
     return std::string();
 }
 
-void printJson(const Plan& plan, const std::vector<Row>& rows, const Cost& cost) {
-    std::cout << "{\"recipients\": [";
+void printJson(const SendArgs& args, const Plan& plan, const std::vector<Row>& rows,
+               const Cost& cost) {
+    std::cout << "{\"at\": " << jsonString(args.at) << ", \"recipients\": [";
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const Row& r = rows[i];
         std::cout << (i ? ", " : "") << "{\"number\": " << jsonString(r.number)
@@ -102,8 +103,10 @@ void printJson(const Plan& plan, const std::vector<Row>& rows, const Cost& cost)
               << ", \"refusal\": " << jsonString(cost.refusal) << "}\n";
 }
 
-void printText(const Plan& plan, const std::vector<Row>& rows, const Cost& cost) {
+void printText(const SendArgs& args, const Plan& plan, const std::vector<Row>& rows,
+               const Cost& cost) {
     reportRefused(plan);
+    if (!args.at.empty()) std::cout << "at: " << args.at << '\n';
     Table table({"number", "carrier", "segments", "status", "text"});
     for (const Row& r : rows) {
         table.add({r.number, r.carrier, std::to_string(r.segments),
@@ -156,9 +159,9 @@ void dryRun(const SendArgs& args, Client& client) {
         cost.refusal = u8"there is no number to send to";
     }
     if (client.options().json) {
-        printJson(plan, rows, cost);
+        printJson(args, plan, rows, cost);
     } else {
-        printText(plan, rows, cost);
+        printText(args, plan, rows, cost);
     }
 }
 

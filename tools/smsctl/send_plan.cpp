@@ -64,7 +64,7 @@ void addCsv(Plan& plan, const std::string& path, int column) {
     std::map<int, std::vector<std::string>> rows;
     if (FileSerialize::CFileManager::getSingleton().importFromFile(path, rows) != 1) {
         throw Failure(u8"cannot read the CSV file " + path +
-                      u8" (missing, unreadable or not CSV; see smsctl.log in the user directory)");
+                      u8" (missing, unreadable, or not CSV text)");
     }
     for (const auto& row : rows) {
         const auto& cells = row.second;
