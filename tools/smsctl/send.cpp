@@ -23,7 +23,6 @@ namespace {
 
 // What the pipeline handed to the sending thread.
 struct Queued {
-    int packets = 0;
     int recipients = 0;
     int rejected = 0;  // recipients on a reject list: their packets fail unsent
     int segments = 0;
@@ -38,7 +37,6 @@ std::shared_ptr<const Queued> countQueued() {
     auto forward = settings->onPacketsQueued;
     settings->onPacketsQueued = [queued, forward](std::vector<Dmg::QueueData>& packets) {
         for (const Dmg::QueueData& p : packets) {
-            ++queued->packets;
             (p.rejected != 0 ? queued->rejected : queued->recipients) += p.recipientCount;
             if (p.rejected == 0) queued->segments += p.segmentCount;
         }
@@ -66,7 +64,6 @@ void printOutcome(Client& client, std::vector<std::pair<std::string, std::string
     const int accepted = static_cast<int>(client.gateway().acceptedPackets());
     fields.emplace_back("packets_sent", std::to_string(accepted));
     fields.emplace_back("packets_failed", std::to_string(client.packetsDone() - accepted));
-    Table table({"item", "value"});
     if (client.options().json) {
         std::cout << '{';
         for (std::size_t i = 0; i < fields.size(); ++i) {
@@ -76,6 +73,7 @@ void printOutcome(Client& client, std::vector<std::pair<std::string, std::string
         std::cout << "}\n";
         return;
     }
+    Table table({"item", "value"});
     for (auto& f : fields) table.add({f.first, f.second});
     table.print(std::cout);
 }
