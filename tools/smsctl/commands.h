@@ -11,6 +11,10 @@ class Client;
 // classify NUMBER...: the carrier of each number (from standard input when
 // no number is given).
 void addClassifyCommand(CLI::App& app);
+// send NUMBER... [--group ID] [--csv FILE] --text TEXT|--phrase ID [--dry-run]: a send.
+void addSendCommand(CLI::App& app, Client& client);
+// queue list|delete|resume: the packets waiting in the send queue.
+void addQueueCommand(CLI::App& app, Client& client);
 
 // history, sendlog, replies, timers: the records of what was sent and received.
 void addRecordsCommands(CLI::App& app, Client& client);

@@ -36,6 +36,8 @@ int main(int argc, char** argv) {
     app.add_flag("--json", options.json, u8"list commands print JSON");
     smsctl::addClassifyCommand(app);
     smsctl::addRecordsCommands(app, client);
+    smsctl::addSendCommand(app, client);
+    smsctl::addQueueCommand(app, client);
 
     smsctl::catchInterrupt();
     try {
