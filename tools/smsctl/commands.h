@@ -11,5 +11,7 @@ class Client;
 // classify NUMBER...: the carrier of each number (from standard input when
 // no number is given).
 void addClassifyCommand(CLI::App& app);
+// contacts ...: the address book (contacts, groups, CSV files, upload).
+void addContactsCommand(CLI::App& app, Client& client);
 
 }  // namespace smsctl
