@@ -136,6 +136,10 @@ void upload(Client& client) {
     client.start();
     std::cerr << "uploading to " << client.gatewayDescription() << '\n';
     const std::size_t pending = pendingUploads();
+    if (pending == 0) {
+        std::cerr << "every contact is uploaded already\n";
+        return;
+    }
     TerminalProgress progress;
     progress.setText("uploading contacts");
     progress.setRange(0, static_cast<int>(pending), 1);
