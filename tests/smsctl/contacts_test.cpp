@@ -13,7 +13,8 @@ using Args = std::vector<std::string>;
 
 std::size_t count(const std::string& text, const std::string& part) {
     std::size_t n = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++n;
     return n;
 }
 
@@ -50,9 +51,10 @@ TEST(SmsctlContacts, AddedContactsAreFoundPagedChangedAndDeleted) {
     const fakes::TempDir dir;
     for (int i = 0; i < 5; ++i) {
         const std::string n = std::to_string(i);
-        EXPECT_EQ(ok(dir, {"contacts", "add", "--name", u8"联系人" + n, "--mobile", "1380000000" + n,
-                           "--set", u8"电话=010-555" + n, "--set", u8"生日=1980-5-1" + n}),
-                  std::to_string(i + 1) + "\n");
+        EXPECT_EQ(
+            ok(dir, {"contacts", "add", "--name", u8"联系人" + n, "--mobile", "1380000000" + n,
+                     "--set", u8"电话=010-555" + n, "--set", u8"生日=1980-5-1" + n}),
+            std::to_string(i + 1) + "\n");
     }
     // Past the manager's first load of a group (340), so the count needs the rest.
     // A file without a header: its columns named on the command line.
@@ -83,7 +85,8 @@ TEST(SmsctlContacts, AddedContactsAreFoundPagedChangedAndDeleted) {
         EXPECT_EQ(count(r.out, "\"id\""), c.rows) << r.out;
         EXPECT_TRUE(has(r.out + r.err, c.says)) << r.out << r.err;
     }
-    const std::string firstOfPage1 = ok(dir, {"--json", "contacts", "list", "--page", "1", "--page-size", "2"});
+    const std::string firstOfPage1 =
+        ok(dir, {"--json", "contacts", "list", "--page", "1", "--page-size", "2"});
     EXPECT_TRUE(has(firstOfPage1, "\"3\"") && has(firstOfPage1, "\"4\"")) << firstOfPage1;
 
     ok(dir, {"contacts", "modify", "2", "--set", u8"公司=新公司", "--set", u8"婚姻=是"});

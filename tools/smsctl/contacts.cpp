@@ -20,14 +20,15 @@ namespace smsctl {
 namespace contacts {
 namespace {
 
-constexpr int kFirstLoad = 340;         // the manager's first load of a group
+constexpr int kFirstLoad = 340;             // the manager's first load of a group
 constexpr std::size_t kShowProgress = 100;  // deletes that get a progress bar
 
 // Every contact property, in the record's order, for `show`.
 const char* const kProperties[] = {
-    "ID",   "名字", "手机", "电话", "邮箱", "性别", "生日", "婚否", "公司",
-    "职业", "地址", "邮编", "发送生日提醒", "所属组ID", "生日提醒", "个性签名",
-    "生日短语内容", "尊称", "注释", "备用1", "备用2", "备用3", "备用4", "备用5", "备用6",
+    "ID",       "名字",     "手机",         "电话",  "邮箱", "性别",         "生日",
+    "婚否",     "公司",     "职业",         "地址",  "邮编", "发送生日提醒", "所属组ID",
+    "生日提醒", "个性签名", "生日短语内容", "尊称",  "注释", "备用1",        "备用2",
+    "备用3",    "备用4",    "备用5",        "备用6",
 };
 
 std::string value(const Dmg::CFriend& contact, const char* property) {
@@ -60,9 +61,9 @@ void add(Client& client, const AddArgs& a) {
     check(mag.addFriend(contact, {groups.front()}, id),
           "cannot add the contact to group " + std::to_string(groups.front()));
     for (std::size_t i = 1; i < groups.size(); ++i) {
-        check(mag.addFriGroupRelation(id, groups[i]),
-              "contact " + std::to_string(id) + " added, but not to group " +
-                  std::to_string(groups[i]));
+        check(mag.addFriGroupRelation(id, groups[i]), "contact " + std::to_string(id) +
+                                                          " added, but not to group " +
+                                                          std::to_string(groups[i]));
     }
     std::cout << id << '\n';
 }
@@ -106,7 +107,8 @@ void search(Client& client, const std::string& label, const std::string& text) {
 
 Dmg::CFriend fetch(SMS::CFriendMag& mag, int id, std::vector<Dmg::CFriendGroup>* groups) {
     Dmg::CFriend contact;
-    const int found = groups ? mag.getFriendInfo(id, contact, *groups) : mag.getFriendInfo(id, contact);
+    const int found =
+        groups ? mag.getFriendInfo(id, contact, *groups) : mag.getFriendInfo(id, contact);
     check(found, "no contact with id " + std::to_string(id));
     return contact;
 }
@@ -149,8 +151,9 @@ void remove(Client& client, const std::vector<int>& ids) {
     for (const int id : ids) {
         if (progress && progress->isCanceled()) break;
         const int result = mag.delFriend(id);  // 2 deleted, 1 none there, 0 failed
-        if (result == 0) throw Failure("cannot delete contact " + std::to_string(id) + " (" +
-                                       std::to_string(deleted) + " deleted before)");
+        if (result == 0)
+            throw Failure("cannot delete contact " + std::to_string(id) + " (" +
+                          std::to_string(deleted) + " deleted before)");
         if (result == 2) ++deleted;
         if (result == 1) missing += " " + std::to_string(id);
         if (progress) progress->offsetPos(1);
@@ -183,9 +186,7 @@ void applySettings(Dmg::CFriend& contact, const std::vector<std::string>& settin
     }
 }
 
-Table contactTable() {
-    return Table({"id", "name", "mobile", "telephone", "company", "birthday"});
-}
+Table contactTable() { return Table({"id", "name", "mobile", "telephone", "company", "birthday"}); }
 
 void addRow(Table& table, const Dmg::CFriend& contact) {
     table.add({value(contact, "ID"), value(contact, "名字"), value(contact, "手机"),
@@ -213,7 +214,8 @@ void addContactsCommand(CLI::App& app, Client& client) {
     CLI::App* addCmd = cmd->add_subcommand("add", "add a contact and print its id");
     addCmd->add_option("--name", addArgs->name, "the contact's name")->required();
     addCmd->add_option("--mobile", addArgs->mobile, "the mobile number")->required();
-    addCmd->add_option("--group", addArgs->groups, "a group to file it under (repeatable; default 1)")
+    addCmd
+        ->add_option("--group", addArgs->groups, "a group to file it under (repeatable; default 1)")
         ->check(CLI::PositiveNumber);
     addCmd->add_option("--set", addArgs->settings,
                        u8"another property as LABEL=VALUE, e.g. 电话=010-1234 (repeatable)");
@@ -221,7 +223,8 @@ void addContactsCommand(CLI::App& app, Client& client) {
 
     auto listArgs = std::make_shared<ListArgs>();
     CLI::App* listCmd = cmd->add_subcommand("list", "list one page of a group's contacts");
-    listCmd->add_option("--group", listArgs->group, "the group (default 1)")->check(CLI::PositiveNumber);
+    listCmd->add_option("--group", listArgs->group, "the group (default 1)")
+        ->check(CLI::PositiveNumber);
     listCmd->add_option("--page", listArgs->page, "the page, counted from 0")
         ->check(CLI::Range(0, 1000000000));
     listCmd->add_option("--page-size", listArgs->pageSize, "contacts per page (default 20)")

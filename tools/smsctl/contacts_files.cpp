@@ -80,8 +80,8 @@ struct ImportArgs {
 };
 
 void importFile(Client& client, const ImportArgs& a) {
-    std::vector<std::string> columns = a.columns.empty() ? std::vector<std::string>()
-                                                         : parseColumns(a.columns);
+    std::vector<std::string> columns =
+        a.columns.empty() ? std::vector<std::string>() : parseColumns(a.columns);
     client.start();
     SMS::CFriendMag mag;
     Rows table;
@@ -89,7 +89,8 @@ void importFile(Client& client, const ImportArgs& a) {
     const bool header = columns.empty();
     if (header && !table.empty()) columns = headerColumns(table.begin()->second);
     if (columns.empty()) {
-        throw UsageError("the first row of " + a.file + " names no contact property: give --columns");
+        throw UsageError("the first row of " + a.file +
+                         " names no contact property: give --columns");
     }
     if (std::find(columns.begin(), columns.end(), kNumber) == columns.end()) {
         throw UsageError(u8"no column holds the mobile number (手机)");
@@ -188,13 +189,16 @@ void addFileCommands(CLI::App& contacts, Client& client) {
     importCmd->add_option("--columns", importArgs->columns,
                           u8"the property of each column, e.g. \"手机,名字,,公司\" "
                           u8"(default: the file's header row)");
-    importCmd->add_option("--group", importArgs->groups, "a group to file them under (repeatable; default 1)")
+    importCmd
+        ->add_option("--group", importArgs->groups,
+                     "a group to file them under (repeatable; default 1)")
         ->check(CLI::PositiveNumber);
     importCmd->callback([&client, importArgs] { importFile(client, *importArgs); });
 
     auto file = std::make_shared<std::string>();
     auto group = std::make_shared<int>(1);
-    CLI::App* exportCmd = contacts.add_subcommand("export", "write a group's contacts to a CSV file");
+    CLI::App* exportCmd =
+        contacts.add_subcommand("export", "write a group's contacts to a CSV file");
     exportCmd->add_option("file", *file, "the CSV file to write (GBK)")->required();
     exportCmd->add_option("--group", *group, "the group (default 1)")->check(CLI::PositiveNumber);
     exportCmd->callback([&client, file, group] { exportFile(client, *file, *group); });
@@ -238,11 +242,13 @@ void addGroupCommands(CLI::App& contacts, Client& client) {
     rename->callback([&client, id, name] {
         const std::string gbk = toGbk(*name, "name");
         client.start();
-        check(SMS::CFriendMag().renameGroup(*id, gbk), "cannot rename group " + std::to_string(*id));
+        check(SMS::CFriendMag().renameGroup(*id, gbk),
+              "cannot rename group " + std::to_string(*id));
         std::cerr << "renamed group " << *id << '\n';
     });
 
-    CLI::App* del = groups->add_subcommand("delete", "delete a group and its subgroups (not their contacts)");
+    CLI::App* del =
+        groups->add_subcommand("delete", "delete a group and its subgroups (not their contacts)");
     del->add_option("id", *id, "the group")->required()->check(CLI::PositiveNumber);
     del->callback([&client, id] {
         client.start();
