@@ -11,6 +11,9 @@ class Client;
 // classify NUMBER...: the carrier of each number (from standard input when
 // no number is given).
 void addClassifyCommand(CLI::App& app);
+// contacts ...: the address book (contacts, groups, CSV files, upload).
+void addContactsCommand(CLI::App& app, Client& client);
+
 // send NUMBER... [--group ID] [--csv FILE] --text TEXT|--phrase ID [--dry-run]: a send.
 void addSendCommand(CLI::App& app, Client& client);
 // queue list|delete|resume: the packets waiting in the send queue.

@@ -35,6 +35,7 @@ int main(int argc, char** argv) {
     app.add_flag("-v,--verbose", options.verbose, u8"show the library's log on stderr too");
     app.add_flag("--json", options.json, u8"list commands print JSON");
     smsctl::addClassifyCommand(app);
+    smsctl::addContactsCommand(app, client);
     smsctl::addRecordsCommands(app, client);
     smsctl::addSendCommand(app, client);
     smsctl::addQueueCommand(app, client);
