@@ -4,7 +4,6 @@
 #pragma once
 
 #include <CLI/CLI.hpp>
-
 #include <algorithm>
 #include <iostream>
 #include <memory>
@@ -39,6 +38,12 @@ inline void require(int result, const std::string& what) {
 
 inline std::string plural(std::size_t n, const std::string& noun) {
     return std::to_string(n) + " " + noun + (n == 1 ? "" : "s");
+}
+
+// Record numbers once each, so that one given twice is not deleted twice.
+inline void dedupe(std::vector<int>& ids) {
+    std::sort(ids.begin(), ids.end());
+    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
 }
 
 // `groups` list|add|rename|delete for a manager with the group-tree calls.

@@ -58,7 +58,8 @@ std::string entryOf(const ListKind& kind, const std::string& arg) {
         entry.erase(entry.begin(), std::find_if_not(entry.begin(), entry.end(), blank));
         entry.erase(std::find_if_not(entry.rbegin(), entry.rend(), blank).base(), entry.end());
     }
-    if (entry.empty()) throw UsageError(std::string(u8"an empty ") + kind.noun + u8" matches nothing");
+    if (entry.empty())
+        throw UsageError(std::string(u8"an empty ") + kind.noun + u8" matches nothing");
     return entry;
 }
 
@@ -118,10 +119,11 @@ void addListCommands(CLI::App* cmd, Client& client) {
     using Words = Dmg::CRejectWordsDataSerialize;
     using Phones = Dmg::CRejectPhonesDataSerialize;
     using Tests = Dmg::CTestPhonesSerialize;
-    addListCommand(cmd, client,
-                   {"reject-words", u8"words the carriers refuse in a message", u8"reject word",
-                    false, [](List& l) { return storeNamed<Words>("rejectwords").getRejectWords(l); },
-                    [](const List& l) { return storeNamed<Words>("rejectwords").setRejectWords(l); }});
+    addListCommand(
+        cmd, client,
+        {"reject-words", u8"words the carriers refuse in a message", u8"reject word", false,
+         [](List& l) { return storeNamed<Words>("rejectwords").getRejectWords(l); },
+         [](const List& l) { return storeNamed<Words>("rejectwords").setRejectWords(l); }});
     addListCommand(
         cmd, client,
         {"reject-numbers", u8"numbers that are never sent to", u8"reject number", true,
@@ -162,8 +164,9 @@ int carrierIndex(std::string cell) {
     std::transform(cell.begin(), cell.end(), cell.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     static const std::map<std::string, int> names = {
-        {"china mobile", 0}, {"mobile", 0}, {"yd", 0}, {"china unicom", 1}, {"unicom", 1},
-        {"lt", 1}, {"china telecom", 2}, {"telecom", 2}, {"dx", 2}};
+        {"china mobile", 0},  {"mobile", 0},  {"yd", 0},
+        {"china unicom", 1},  {"unicom", 1},  {"lt", 1},
+        {"china telecom", 2}, {"telecom", 2}, {"dx", 2}};
     const auto it = names.find(cell);
     return it == names.end() ? -1 : it->second;
 }
@@ -179,9 +182,9 @@ Lists parsePrefixFile(const std::string& path, const std::map<int, List>& rows) 
         const int carrier = carrierIndex(cells[0]);
         if (carrier < 0) throw UsageError(where + u8"unknown carrier '" + toUtf8(cells[0]) + "'");
         const std::string prefix = cells.size() > 1 ? cells[1] : "";
-        const bool digits = prefix.size() == 3 &&
-                            std::all_of(prefix.begin(), prefix.end(),
-                                        [](char c) { return c >= '0' && c <= '9'; });
+        const bool digits =
+            prefix.size() == 3 &&
+            std::all_of(prefix.begin(), prefix.end(), [](char c) { return c >= '0' && c <= '9'; });
         if (!digits) throw UsageError(where + u8"a prefix is three digits");
         List& list = lists[static_cast<std::size_t>(carrier)];
         if (std::find(list.begin(), list.end(), prefix) == list.end()) list.push_back(prefix);
@@ -221,32 +224,32 @@ void addPrefixCommands(CLI::App* parent, Client& client) {
     import->add_option("file", *file, u8"e.g. data/carrier-prefixes.csv")->required();
     import->callback([&client, file] {
         std::map<int, List> rows;
-        if (FileSerialize::CFileManager::getSingleton().importFromFile(*file, rows) == 0) {
-            throw Failure(u8"cannot read " + *file + u8" (see smsctl.log in the user directory)");
-        }
-        const Lists lists = parsePrefixFile(*file, rows);
-        client.start();
-        auto& store = storeNamed<Dmg::UserConfigSerialize>("userconfigfile");
-        require(store.setChinaMobileNumHeader(lists[0]) && store.setChinaUnicomNumHeader(lists[1]) &&
-                    store.setChinaTeleComNumHeader(lists[2]),
-                u8"cannot save the prefixes");
-        // Numbers classified later in this run use the new lists too.
-        SMS::CPhoneNumMag::inistance()->Init(lists[0], lists[1], lists[2]);
-        std::cout << u8"loaded " << lists[0].size() << ' ' << kCarrierNames[0] << ", "
-                  << lists[1].size() << ' ' << kCarrierNames[1] << ", " << lists[2].size() << ' '
-                  << kCarrierNames[2] << u8" prefixes\n";
-    });
-}
-
+    if (FileSerialize::CFileManager::getSingleton().importFromFile(*file, rows) == 0) {
+        throw Failure(u8"cannot read " + *file + u8" (see smsctl.log in the user directory)");
+    }
+    const Lists lists = parsePrefixFile(*file, rows);
+    client.start();
+    auto& store = storeNamed<Dmg::UserConfigSerialize>("userconfigfile");
+    require(store.setChinaMobileNumHeader(lists[0]) && store.setChinaUnicomNumHeader(lists[1]) &&
+                store.setChinaTeleComNumHeader(lists[2]),
+            u8"cannot save the prefixes");
+    // Numbers classified later in this run use the new lists too.
+    SMS::CPhoneNumMag::inistance()->Init(lists[0], lists[1], lists[2]);
+    std::cout << u8"loaded " << lists[0].size() << ' ' << kCarrierNames[0] << ", "
+              << lists[1].size() << ' ' << kCarrierNames[1] << ", " << lists[2].size() << ' '
+              << kCarrierNames[2] << u8" prefixes\n";
+});
 }  // namespace
+
+}  // namespace smsctl
 
 void warnIfDefaultPrefixes(Client& client) {
     static bool warned = false;  // once per run; the caller's thread only
     if (warned) return;
     client.start();
     const Lists stored = storedPrefixes();
-    const bool defaults = std::any_of(stored.begin(), stored.end(),
-                                      [](const List& l) { return l.empty(); });
+    const bool defaults =
+        std::any_of(stored.begin(), stored.end(), [](const List& l) { return l.empty(); });
     if (!defaults) return;
     warned = true;
     std::fprintf(stderr, "%s",

@@ -46,7 +46,8 @@ struct PhraseArgs {
 
 void addPhraseListing(CLI::App* cmd, Client& client, const std::shared_ptr<PhraseArgs>& a) {
     CLI::App* list = cmd->add_subcommand("list", u8"list the phrases of a group, a page at a time");
-    list->add_option("--group", a->group, u8"the group")->check(CLI::PositiveNumber)
+    list->add_option("--group", a->group, u8"the group")
+        ->check(CLI::PositiveNumber)
         ->capture_default_str();
     addPagingOptions(list, a->paging);
     list->callback([&client, a] {
@@ -93,9 +94,11 @@ void addPhraseChanges(CLI::App* cmd, Client& client, const std::shared_ptr<Phras
     });
 
     CLI::App* del = cmd->add_subcommand("delete", u8"delete phrases by number");
-    del->add_option("ids", a->ids, u8"phrase numbers (the id column)")->required()
+    del->add_option("ids", a->ids, u8"phrase numbers (the id column)")
+        ->required()
         ->check(CLI::PositiveNumber);
     del->callback([&client, a] {
+        dedupe(a->ids);
         client.start();
         SMS::CWordMag mag;
         // All or none: every number is checked before the first deletion.
@@ -115,27 +118,28 @@ void addPhraseChanges(CLI::App* cmd, Client& client, const std::shared_ptr<Phras
         ->check(CLI::PositiveNumber);
     import->callback([&client, a] {
         client.start();
-        std::map<int, std::vector<std::string>> rows;
-        require(FileSerialize::CFileManager::getSingleton().importFromFile(a->file, rows),
-                u8"cannot read " + a->file);
-        require(SMS::CWordMag().importWord(rows, a->groups),
-                u8"the import was refused, nothing was added (is the group there?)");
-        std::cout << u8"imported " << plural(rows.size(), u8"phrase") << '\n';
-    });
+    std::map<int, std::vector<std::string>> rows;
+    require(FileSerialize::CFileManager::getSingleton().importFromFile(a->file, rows),
+            u8"cannot read " + a->file);
+    require(SMS::CWordMag().importWord(rows, a->groups),
+            u8"the import was refused, nothing was added (is the group there?)");
+    std::cout << u8"imported " << plural(rows.size(), u8"phrase") << '\n';
+});
 
-    CLI::App* exp = cmd->add_subcommand("export", u8"write a group's phrases to a CSV file");
-    exp->add_option("file", a->file, u8"CSV file to write (text, time added)")->required();
-    exp->add_option("--group", a->group, u8"the group")->check(CLI::PositiveNumber)
-        ->capture_default_str();
-    exp->callback([&client, a] {
-        client.start();
-        SMS::CWordMag mag;
-        require(mag.getGroupWordNum(a->group), u8"cannot read the phrases");
-        const std::vector<Dmg::CWord> words = cachedWords(mag);
-        require(mag.exportWord(a->file, words), u8"cannot write " + a->file);
-        std::cout << u8"exported " << plural(words.size(), u8"phrase") << '\n';
-    });
-}
+CLI::App* exp = cmd->add_subcommand("export", u8"write a group's phrases to a CSV file");
+exp->add_option("file", a->file, u8"CSV file to write (text, time added)")->required();
+exp->add_option("--group", a->group, u8"the group")
+    ->check(CLI::PositiveNumber)
+    ->capture_default_str();
+exp->callback([&client, a] {
+    client.start();
+    SMS::CWordMag mag;
+    require(mag.getGroupWordNum(a->group), u8"cannot read the phrases");
+    const std::vector<Dmg::CWord> words = cachedWords(mag);
+    require(mag.exportWord(a->file, words), u8"cannot write " + a->file);
+    std::cout << u8"exported " << plural(words.size(), u8"phrase") << '\n';
+});
+}  // namespace
 
 void printSaved(const std::vector<Dmg::CSaveMsg>& msgs, bool json) {
     Table table({"id", "saved", "text"});
@@ -189,9 +193,11 @@ void addSavedChanges(CLI::App* cmd, Client& client, const std::shared_ptr<SavedA
     });
 
     CLI::App* del = cmd->add_subcommand("delete", u8"delete saved messages by number");
-    del->add_option("ids", a->ids, u8"message numbers (the id column)")->required()
+    del->add_option("ids", a->ids, u8"message numbers (the id column)")
+        ->required()
         ->check(CLI::PositiveNumber);
     del->callback([&client, a] {
+        dedupe(a->ids);
         client.start();
         SMS::CSaveMsgMag mag;
         require(mag.readAllSaveMsg(), u8"cannot read the saved messages");
@@ -222,7 +228,7 @@ void addSavedChanges(CLI::App* cmd, Client& client, const std::shared_ptr<SavedA
     });
 }
 
-}  // namespace
+}  // namespace smsctl
 
 void addPhrasesCommand(CLI::App& app, Client& client) {
     CLI::App* cmd = app.add_subcommand("phrases", u8"the phrase library");

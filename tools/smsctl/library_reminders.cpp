@@ -41,8 +41,10 @@ void showPage(SMS::CAlertInfoMag& mag, const Paging& paging, bool json) {
 }
 
 void addReminderListing(CLI::App* cmd, Client& client, const std::shared_ptr<ReminderArgs>& a) {
-    CLI::App* list = cmd->add_subcommand("list", u8"list the reminders of a group, a page at a time");
-    list->add_option("--group", a->group, u8"the group")->check(CLI::PositiveNumber)
+    CLI::App* list =
+        cmd->add_subcommand("list", u8"list the reminders of a group, a page at a time");
+    list->add_option("--group", a->group, u8"the group")
+        ->check(CLI::PositiveNumber)
         ->capture_default_str();
     addPagingOptions(list, a->paging);
     list->callback([&client, a] {
@@ -66,7 +68,8 @@ void addReminderListing(CLI::App* cmd, Client& client, const std::shared_ptr<Rem
 
     CLI::App* exp = cmd->add_subcommand("export", u8"write a group's reminders to a CSV file");
     exp->add_option("file", a->file, u8"CSV file to write, one row per reminder")->required();
-    exp->add_option("--group", a->group, u8"the group")->check(CLI::PositiveNumber)
+    exp->add_option("--group", a->group, u8"the group")
+        ->check(CLI::PositiveNumber)
         ->capture_default_str();
     exp->callback([&client, a] {
         client.start();
@@ -108,9 +111,11 @@ void addReminderChanges(CLI::App* cmd, Client& client, const std::shared_ptr<Rem
     });
 
     CLI::App* del = cmd->add_subcommand("delete", u8"delete reminders by number");
-    del->add_option("ids", a->ids, u8"reminder numbers (the id column)")->required()
+    del->add_option("ids", a->ids, u8"reminder numbers (the id column)")
+        ->required()
         ->check(CLI::PositiveNumber);
     del->callback([&client, a] {
+        dedupe(a->ids);
         client.start();
         SMS::CAlertInfoMag mag;
         // All or none: every number is checked before the first deletion.
