@@ -6,6 +6,7 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <iostream>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,6 +18,10 @@
 
 namespace smsctl {
 
+// Ranges of int, so that CLI11 names the limits plainly.
+inline CLI::Range nonNegative() { return CLI::Range(0, std::numeric_limits<int>::max()); }
+inline CLI::Range positive() { return CLI::Range(1, std::numeric_limits<int>::max()); }
+
 struct Paging {
     int page = 0;
     int size = 20;
@@ -24,10 +29,10 @@ struct Paging {
 
 inline void addPagingOptions(CLI::App* cmd, Paging& paging) {
     cmd->add_option("--page", paging.page, u8"page to show, from 0")
-        ->check(CLI::NonNegativeNumber)
+        ->check(nonNegative())
         ->capture_default_str();
     cmd->add_option("--page-size", paging.size, u8"records per page")
-        ->check(CLI::PositiveNumber)
+        ->check(positive())
         ->capture_default_str();
 }
 
@@ -77,7 +82,7 @@ void addGroupCommands(CLI::App* parent, Client& client, const std::string& noun)
     CLI::App* add = groups->add_subcommand("add", u8"add a group");
     add->add_option("name", *name, u8"name of the new group")->required();
     add->add_option("--parent", *parentId, u8"parent group (default: a new root group)")
-        ->check(CLI::PositiveNumber);
+        ->check(positive());
     add->callback([&client, noun, name, parentId] {
         const std::string gbk = toGbk(*name, "name");
         client.start();
@@ -90,7 +95,7 @@ void addGroupCommands(CLI::App* parent, Client& client, const std::string& noun)
 
     auto id = std::make_shared<int>(0);
     CLI::App* rename = groups->add_subcommand("rename", u8"rename a group");
-    rename->add_option("id", *id, u8"the group")->required()->check(CLI::PositiveNumber);
+    rename->add_option("id", *id, u8"the group")->required()->check(positive());
     rename->add_option("name", *name, u8"its new name")->required();
     rename->callback([&client, noun, id, name] {
         const std::string gbk = toGbk(*name, "name");
@@ -104,7 +109,7 @@ void addGroupCommands(CLI::App* parent, Client& client, const std::string& noun)
         "delete", u8"delete a group with its subgroups and every " + noun + u8" in them");
     del->add_option("id", *id, u8"the group (group 1 cannot be deleted)")
         ->required()
-        ->check(CLI::PositiveNumber);
+        ->check(positive());
     del->callback([&client, noun, id] {
         if (*id == 1) throw UsageError(u8"group 1 always exists and cannot be deleted");
         client.start();

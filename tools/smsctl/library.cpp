@@ -46,9 +46,7 @@ struct PhraseArgs {
 
 void addPhraseListing(CLI::App* cmd, Client& client, const std::shared_ptr<PhraseArgs>& a) {
     CLI::App* list = cmd->add_subcommand("list", u8"list the phrases of a group, a page at a time");
-    list->add_option("--group", a->group, u8"the group")
-        ->check(CLI::PositiveNumber)
-        ->capture_default_str();
+    list->add_option("--group", a->group, u8"the group")->check(positive())->capture_default_str();
     addPagingOptions(list, a->paging);
     list->callback([&client, a] {
         client.start();
@@ -80,7 +78,7 @@ void addPhraseChanges(CLI::App* cmd, Client& client, const std::shared_ptr<Phras
     CLI::App* add = cmd->add_subcommand("add", u8"add a phrase");
     add->add_option("text", a->text, u8"the phrase")->required();
     add->add_option("--group", a->groups, u8"group to add it to; repeat for several (default 1)")
-        ->check(CLI::PositiveNumber);
+        ->check(positive());
     add->callback([&client, a] {
         Dmg::CWord word;
         word.getWordStrut().content = toGbk(a->text, "text");
@@ -96,7 +94,7 @@ void addPhraseChanges(CLI::App* cmd, Client& client, const std::shared_ptr<Phras
     CLI::App* del = cmd->add_subcommand("delete", u8"delete phrases by number");
     del->add_option("ids", a->ids, u8"phrase numbers (the id column)")
         ->required()
-        ->check(CLI::PositiveNumber);
+        ->check(positive());
     del->callback([&client, a] {
         dedupe(a->ids);
         client.start();
@@ -115,7 +113,7 @@ void addPhraseChanges(CLI::App* cmd, Client& client, const std::shared_ptr<Phras
     CLI::App* import = cmd->add_subcommand("import", u8"add one phrase per row of a CSV file");
     import->add_option("file", a->file, u8"CSV file (GBK or UTF-8)")->required();
     import->add_option("--group", a->groups, u8"group to add them to; repeat for several")
-        ->check(CLI::PositiveNumber);
+        ->check(positive());
     import->callback([&client, a] {
         client.start();
     std::map<int, std::vector<std::string>> rows;
@@ -128,9 +126,7 @@ void addPhraseChanges(CLI::App* cmd, Client& client, const std::shared_ptr<Phras
 
 CLI::App* exp = cmd->add_subcommand("export", u8"write a group's phrases to a CSV file");
 exp->add_option("file", a->file, u8"CSV file to write (text, time added)")->required();
-exp->add_option("--group", a->group, u8"the group")
-    ->check(CLI::PositiveNumber)
-    ->capture_default_str();
+exp->add_option("--group", a->group, u8"the group")->check(positive())->capture_default_str();
 exp->callback([&client, a] {
     client.start();
     SMS::CWordMag mag;
@@ -195,7 +191,7 @@ void addSavedChanges(CLI::App* cmd, Client& client, const std::shared_ptr<SavedA
     CLI::App* del = cmd->add_subcommand("delete", u8"delete saved messages by number");
     del->add_option("ids", a->ids, u8"message numbers (the id column)")
         ->required()
-        ->check(CLI::PositiveNumber);
+        ->check(positive());
     del->callback([&client, a] {
         dedupe(a->ids);
         client.start();

@@ -43,9 +43,7 @@ void showPage(SMS::CAlertInfoMag& mag, const Paging& paging, bool json) {
 void addReminderListing(CLI::App* cmd, Client& client, const std::shared_ptr<ReminderArgs>& a) {
     CLI::App* list =
         cmd->add_subcommand("list", u8"list the reminders of a group, a page at a time");
-    list->add_option("--group", a->group, u8"the group")
-        ->check(CLI::PositiveNumber)
-        ->capture_default_str();
+    list->add_option("--group", a->group, u8"the group")->check(positive())->capture_default_str();
     addPagingOptions(list, a->paging);
     list->callback([&client, a] {
         client.start();
@@ -68,9 +66,7 @@ void addReminderListing(CLI::App* cmd, Client& client, const std::shared_ptr<Rem
 
     CLI::App* exp = cmd->add_subcommand("export", u8"write a group's reminders to a CSV file");
     exp->add_option("file", a->file, u8"CSV file to write, one row per reminder")->required();
-    exp->add_option("--group", a->group, u8"the group")
-        ->check(CLI::PositiveNumber)
-        ->capture_default_str();
+    exp->add_option("--group", a->group, u8"the group")->check(positive())->capture_default_str();
     exp->callback([&client, a] {
         client.start();
         SMS::CAlertInfoMag mag;
@@ -90,7 +86,7 @@ void addReminderChanges(CLI::App* cmd, Client& client, const std::shared_ptr<Rem
     add->add_option("--phone", a->phone, u8"the number it goes to");
     add->add_option("--type", a->type, u8"kind of reminder (birthday, meeting, ...)");
     add->add_option("--group", a->groups, u8"group to add it to; repeat for several (default 1)")
-        ->check(CLI::PositiveNumber);
+        ->check(positive());
     add->callback([&client, a] {
         Dmg::CAlertInfo info;
         info.addPropetyAndValue("内容", toGbk(a->text, "text"));
@@ -113,7 +109,7 @@ void addReminderChanges(CLI::App* cmd, Client& client, const std::shared_ptr<Rem
     CLI::App* del = cmd->add_subcommand("delete", u8"delete reminders by number");
     del->add_option("ids", a->ids, u8"reminder numbers (the id column)")
         ->required()
-        ->check(CLI::PositiveNumber);
+        ->check(positive());
     del->callback([&client, a] {
         dedupe(a->ids);
         client.start();
