@@ -51,13 +51,16 @@ List readList(const ListKind& kind) {
     return list;
 }
 
+std::string trimmed(std::string text) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    text.erase(text.begin(), std::find_if_not(text.begin(), text.end(), blank));
+    text.erase(std::find_if_not(text.rbegin(), text.rend(), blank).base(), text.end());
+    return text;
+}
+
 std::string entryOf(const ListKind& kind, const std::string& arg) {
     std::string entry = toGbk(arg, kind.noun);
-    if (kind.isNumber) {
-        const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-        entry.erase(entry.begin(), std::find_if_not(entry.begin(), entry.end(), blank));
-        entry.erase(std::find_if_not(entry.rbegin(), entry.rend(), blank).base(), entry.end());
-    }
+    if (kind.isNumber) entry = trimmed(entry);
     if (entry.empty())
         throw UsageError(std::string(u8"an empty ") + kind.noun + u8" matches nothing");
     return entry;
@@ -175,7 +178,9 @@ int carrierIndex(std::string cell) {
 // "carrier,..." are skipped. Every carrier needs at least one prefix.
 Lists parsePrefixFile(const std::string& path, const std::map<int, List>& rows) {
     Lists lists;
-    for (const auto& [index, cells] : rows) {
+    for (const auto& [index, row] : rows) {
+        List cells;  // "China Mobile, 150" is read as it is meant
+        for (const std::string& cell : row) cells.push_back(trimmed(cell));
         if (cells.empty() || cells[0].empty() || cells[0][0] == '#') continue;
         if (cells[0] == "carrier") continue;
         const std::string where = path + u8" row " + std::to_string(index + 1) + u8": ";
