@@ -10,7 +10,19 @@ class Client;
 
 // classify NUMBER...: the carrier of each number (from standard input when
 // no number is given).
-void addClassifyCommand(CLI::App& app);
+void addClassifyCommand(CLI::App& app, Client& client);
+
+// phrases, reminders, saved: the content libraries (list, search, add,
+// delete, export; groups of phrases and reminders; import of phrases).
+void addPhrasesCommand(CLI::App& app, Client& client);
+void addRemindersCommand(CLI::App& app, Client& client);
+void addSavedCommand(CLI::App& app, Client& client);
+// filters: reject words, reject numbers, test numbers, carrier prefixes.
+void addFiltersCommand(CLI::App& app, Client& client);
+// Says once per run on stderr when classification uses the built-in carrier
+// prefixes; for every command that classifies or sends numbers. Starts the
+// client.
+void warnIfDefaultPrefixes(Client& client);
 // contacts ...: the address book (contacts, groups, CSV files, upload).
 void addContactsCommand(CLI::App& app, Client& client);
 

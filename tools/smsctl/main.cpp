@@ -34,7 +34,11 @@ int main(int argc, char** argv) {
         ->check(CLI::IsMember({"embedded"}));
     app.add_flag("-v,--verbose", options.verbose, u8"show the library's log on stderr too");
     app.add_flag("--json", options.json, u8"list commands print JSON");
-    smsctl::addClassifyCommand(app);
+    smsctl::addClassifyCommand(app, client);
+    smsctl::addPhrasesCommand(app, client);
+    smsctl::addRemindersCommand(app, client);
+    smsctl::addSavedCommand(app, client);
+    smsctl::addFiltersCommand(app, client);
     smsctl::addContactsCommand(app, client);
     smsctl::addRecordsCommands(app, client);
     smsctl::addSendCommand(app, client);

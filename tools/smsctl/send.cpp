@@ -82,6 +82,7 @@ namespace {
 
 void realSend(const SendArgs& args, Client& client) {
     client.start();
+    warnIfDefaultPrefixes(client);
     Plan plan;
     composePlan(args, true, plan);
     reportRefused(plan);
