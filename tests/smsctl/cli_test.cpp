@@ -2,6 +2,9 @@
 // arguments, and text that is not UTF-8.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+
 #include "tests/smsctl/SmsctlRun.h"
 
 namespace {
@@ -28,3 +31,20 @@ TEST(SmsctlCli, WrongArgumentsNameTheProblemAndExitWith2) {
 }
 
 }  // namespace
+
+// The demo runs the whole road in a folder of its own under TMPDIR and
+// removes it: everything sent once, the rejected number failed, nothing left.
+TEST(SmsctlCli, DemoSendsEverythingAndLeavesNothing) {
+    const fakes::TempDir dir;
+    const fakes::TempDir tmp;
+    const char* const previous = std::getenv("TMPDIR");
+    const std::string saved = previous != nullptr ? previous : "";
+    ::setenv("TMPDIR", tmp.path().c_str(), 1);
+    const smsctltest::Result r = smsctltest::run(dir, {"demo"});
+    previous != nullptr ? ::setenv("TMPDIR", saved.c_str(), 1) : ::unsetenv("TMPDIR");
+    SCOPED_TRACE(r.out + r.err);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find(u8"1 packets sent, 1 failed, 1 recipients rejected, 7 segments"),
+              std::string::npos);
+    EXPECT_TRUE(std::filesystem::is_empty(tmp.path()));
+}

@@ -61,7 +61,9 @@ void Client::start() {
         throw UsageError(u8"--gateway: unknown gateway '" + options_.gateway +
                          u8"' (this build knows 'embedded')");
     }
-    userDir_ = options_.userDir.empty() ? defaultUserDir() : options_.userDir;
+    userDir_ = !userDirOverride_.empty() ? userDirOverride_
+               : options_.userDir.empty() ? defaultUserDir()
+                                          : options_.userDir;
     std::error_code ec;
     std::filesystem::create_directories(userDir_, ec);
     if (!std::filesystem::is_directory(userDir_, ec)) {

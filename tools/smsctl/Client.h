@@ -32,6 +32,8 @@ public:
 
     // Starts the library once; later calls do nothing. Throws Failure.
     void start();
+    // Uses `dir` instead of the options' folder; before start() only.
+    void setUserDir(const std::string& dir) { userDirOverride_ = dir; }
     // Stops the threads and closes the user data; harmless when not started.
     void stop();
 
@@ -56,6 +58,7 @@ private:
 
     const Options& options_;  // filled by the command line before start()
     std::string userDir_;
+    std::string userDirOverride_;
     std::unique_ptr<CSendQueueService> service_;
     std::shared_ptr<SMS::NET::CEmbeddedGateway> gateway_;
     SMS::NET::CNetLogResult terms_;

@@ -51,6 +51,17 @@ std::string carrierCode(const std::string& number);
 // Prints the refused numbers on stderr.
 void reportRefused(const Plan& plan);
 
+// What the pipeline handed to the sending thread.
+struct SendCounts {
+    int recipients = 0;
+    int rejected = 0;  // recipients on a reject list: their packets fail unsent
+    int segments = 0;
+};
+
+// A real send: composed, queued, sent by the threads and waited for, its
+// summary printed. Throws Failure when refused or stopped by Ctrl-C.
+SendCounts sendNow(const SendArgs& args, Client& client);
+
 // The dry run: shows what the send would be and stores nothing.
 void dryRun(const SendArgs& args, Client& client);
 

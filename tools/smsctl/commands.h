@@ -4,6 +4,9 @@
 
 #include <CLI/CLI.hpp>
 
+#include <ostream>
+#include <string>
+
 namespace smsctl {
 
 class Client;
@@ -23,6 +26,9 @@ void addFiltersCommand(CLI::App& app, Client& client);
 // prefixes; for every command that classifies or sends numbers. Starts the
 // client.
 void warnIfDefaultPrefixes(Client& client);
+// Loads a carrier prefix table (CSV rows "carrier,prefix") into the
+// configuration store and this run; says so on `out`. Starts the client.
+void loadPrefixTable(Client& client, const std::string& path, std::ostream& out);
 // contacts ...: the address book (contacts, groups, CSV files, upload).
 void addContactsCommand(CLI::App& app, Client& client);
 
@@ -33,5 +39,8 @@ void addQueueCommand(CLI::App& app, Client& client);
 
 // history, sendlog, replies, timers: the records of what was sent and received.
 void addRecordsCommands(CLI::App& app, Client& client);
+
+// demo: the whole road of one send in a fresh temporary user folder.
+void addDemoCommand(CLI::App& app, Client& client);
 
 }  // namespace smsctl

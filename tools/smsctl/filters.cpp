@@ -227,12 +227,17 @@ void addPrefixCommands(CLI::App* parent, Client& client) {
     CLI::App* import = cmd->add_subcommand(
         "import", u8"replace the prefix lists with those of a CSV file (carrier,prefix rows)");
     import->add_option("file", *file, u8"e.g. data/carrier-prefixes.csv")->required();
-    import->callback([&client, file] {
-        std::map<int, List> rows;
-    if (FileSerialize::CFileManager::getSingleton().importFromFile(*file, rows) == 0) {
-        throw Failure(u8"cannot read " + *file + u8" (see smsctl.log in the user directory)");
+    import->callback([&client, file] { loadPrefixTable(client, *file, std::cout); });
+}
+
+}  // namespace
+
+void loadPrefixTable(Client& client, const std::string& path, std::ostream& out) {
+    std::map<int, List> rows;
+    if (FileSerialize::CFileManager::getSingleton().importFromFile(path, rows) == 0) {
+        throw Failure(u8"cannot read " + path + u8" (see smsctl.log in the user directory)");
     }
-    const Lists lists = parsePrefixFile(*file, rows);
+    const Lists lists = parsePrefixFile(path, rows);
     client.start();
     auto& store = storeNamed<Dmg::UserConfigSerialize>("userconfigfile");
     require(store.setChinaMobileNumHeader(lists[0]) && store.setChinaUnicomNumHeader(lists[1]) &&
@@ -240,13 +245,10 @@ void addPrefixCommands(CLI::App* parent, Client& client) {
             u8"cannot save the prefixes");
     // Numbers classified later in this run use the new lists too.
     SMS::CPhoneNumMag::inistance()->Init(lists[0], lists[1], lists[2]);
-    std::cout << u8"loaded " << lists[0].size() << ' ' << kCarrierNames[0] << ", "
-              << lists[1].size() << ' ' << kCarrierNames[1] << ", " << lists[2].size() << ' '
-              << kCarrierNames[2] << u8" prefixes\n";
-});
-}  // namespace
-
-}  // namespace smsctl
+    out << u8"loaded " << lists[0].size() << ' ' << kCarrierNames[0] << ", " << lists[1].size()
+        << ' ' << kCarrierNames[1] << ", " << lists[2].size() << ' ' << kCarrierNames[2]
+        << u8" prefixes\n";
+}
 
 void warnIfDefaultPrefixes(Client& client) {
     static bool warned = false;  // once per run; the caller's thread only

@@ -43,6 +43,7 @@ int main(int argc, char** argv) {
     smsctl::addRecordsCommands(app, client);
     smsctl::addSendCommand(app, client);
     smsctl::addQueueCommand(app, client);
+    smsctl::addDemoCommand(app, client);
 
     smsctl::catchInterrupt();
     try {

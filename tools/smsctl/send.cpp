@@ -21,19 +21,12 @@
 namespace smsctl {
 namespace {
 
-// What the pipeline handed to the sending thread.
-struct Queued {
-    int recipients = 0;
-    int rejected = 0;  // recipients on a reject list: their packets fail unsent
-    int segments = 0;
-};
-
 // Counts the packets of the send on their way to the sending thread. Set
 // before the send and left in place (callbacks are not reassigned while the
 // threads run); the pipeline calls it on the caller's thread.
-std::shared_ptr<const Queued> countQueued() {
+std::shared_ptr<const SendCounts> countQueued() {
     SMS::CSmsSendStartInstance* const settings = SMS::CSmsSendStartInstance::Instance();
-    auto queued = std::make_shared<Queued>();
+    auto queued = std::make_shared<SendCounts>();
     auto forward = settings->onPacketsQueued;
     settings->onPacketsQueued = [queued, forward](std::vector<Dmg::QueueData>& packets) {
         for (const Dmg::QueueData& p : packets) {
@@ -78,9 +71,7 @@ void printOutcome(Client& client, std::vector<std::pair<std::string, std::string
     table.print(std::cout);
 }
 
-namespace {
-
-void realSend(const SendArgs& args, Client& client) {
+SendCounts sendNow(const SendArgs& args, Client& client) {
     client.start();
     warnIfDefaultPrefixes(client);
     Plan plan;
@@ -102,9 +93,10 @@ void realSend(const SendArgs& args, Client& client) {
     printOutcome(client, {{"recipients", std::to_string(queued->recipients)},
                           {"rejected", std::to_string(queued->rejected + plan.refused.size())},
                           {"segments", std::to_string(queued->segments)}});
+    SendCounts counts = *queued;
+    counts.rejected += static_cast<int>(plan.refused.size());
+    return counts;
 }
-
-}  // namespace
 
 void addSendCommand(CLI::App& app, Client& client) {
     auto args = std::make_shared<SendArgs>();
@@ -129,7 +121,7 @@ void addSendCommand(CLI::App& app, Client& client) {
         if (args->dryRun) {
             dryRun(*args, client);
         } else {
-            realSend(*args, client);
+            sendNow(*args, client);
         }
     });
 }
