@@ -91,4 +91,21 @@ TEST(SmsctlSend, WrongArgumentsExitWith2) {
     EXPECT_FALSE(std::filesystem::exists(dir.file("user")));
 }
 
+// A timed send in one run is listed and cancelled at the service in the next
+// runs: the gateway's schedule and the timed-message list agree across runs.
+TEST(SmsctlSend, TimedSendIsListedAndCancelledInLaterRuns) {
+    const fakes::TempDir dir;
+    const auto sent =
+        smsctltest::run(dir, {"send", "13800138000", "--text", "hi", "--at", "2030-01-02 03:04"});
+    ASSERT_EQ(sent.status, 0) << sent.err;
+    const auto listed = smsctltest::run(dir, {"--json", "timers", "list"});
+    EXPECT_NE(listed.out.find("\"key\": \"TM1\""), std::string::npos) << listed.out;
+    const auto cancelled = smsctltest::run(dir, {"timers", "cancel", "--all"});
+    EXPECT_EQ(cancelled.status, 0) << cancelled.err;
+    EXPECT_NE(cancelled.out.find(u8"正确删除1"), std::string::npos) << cancelled.out;
+    EXPECT_EQ(smsctltest::run(dir, {"timers", "list"}).out, u8"(none)\n");
+    EXPECT_EQ(smsctltest::slurp(dir.file("user/embedded-gateway.txt")).find("packet"),
+              std::string::npos);
+}
+
 }  // namespace
