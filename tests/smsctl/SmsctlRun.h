@@ -32,19 +32,21 @@ inline std::string slurp(const std::string& path) {
     return text.str();
 }
 
-// smsctl --user-dir <dir>/user ARGS < input.
+// smsctl --user-dir <dir>/user ARGS < input. Runs at the same time keep
+// their output apart by `tag`.
 inline Result run(const fakes::TempDir& dir, const std::vector<std::string>& args,
-                  const std::string& input = "") {
-    std::ofstream(dir.file("stdin"), std::ios::binary) << input;
+                  const std::string& input = "", const std::string& tag = "") {
+    const std::string in = dir.file("stdin" + tag), out = dir.file("stdout" + tag),
+                      err = dir.file("stderr" + tag);
+    std::ofstream(in, std::ios::binary) << input;
     std::string command = quoted(SMSCTL_BIN) + " --user-dir " + quoted(dir.file("user"));
     for (const auto& a : args) command += " " + quoted(a);
-    command += " <" + quoted(dir.file("stdin")) + " >" + quoted(dir.file("stdout")) + " 2>" +
-               quoted(dir.file("stderr"));
+    command += " <" + quoted(in) + " >" + quoted(out) + " 2>" + quoted(err);
     const int raw = std::system(command.c_str());
     Result r;
     r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    r.out = slurp(dir.file("stdout"));
-    r.err = slurp(dir.file("stderr"));
+    r.out = slurp(out);
+    r.err = slurp(err);
     return r;
 }
 

@@ -1,10 +1,15 @@
 // smsctl send: a real send reaches the history; a dry run leaves the user
-// folder as it was; wrong arguments exit with 2.
+// folder as it was; wrong arguments exit with 2; timed sends are cancelled in
+// later runs; two clients on one folder lose nothing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <map>
+#include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "addressbook/CFriendMag.h"
@@ -106,6 +111,40 @@ TEST(SmsctlSend, TimedSendIsListedAndCancelledInLaterRuns) {
     EXPECT_EQ(smsctltest::run(dir, {"timers", "list"}).out, u8"(none)\n");
     EXPECT_EQ(smsctltest::slurp(dir.file("user/embedded-gateway.txt")).find("packet"),
               std::string::npos);
+}
+
+// A second client started on the same user folder while the first one sends:
+// both sends go through, every number once in the history.
+TEST(SmsctlSend, SecondClientWhileTheFirstSendsLosesNothing) {
+    const fakes::TempDir dir;
+    constexpr int kNumbers = 3000;
+    for (const char* name : {"a.csv", "b.csv"}) {
+        std::ofstream csv(dir.file(name));
+        for (int i = 0; i < kNumbers; ++i) csv << 13800000000LL + i + (name[0] == 'b' ? kNumbers : 0) << "\n";
+    }
+    smsctltest::Result first;
+    std::thread a([&] {
+        first = smsctltest::run(dir, {"send", "--csv", dir.file("a.csv"), "--text", "A"}, "", "a");
+    });
+    // The second starts once the first has queued its packets.
+    while (!std::filesystem::exists(dir.file("user/SQu.dll"))) std::this_thread::yield();
+    const auto second =
+        smsctltest::run(dir, {"send", "--csv", dir.file("b.csv"), "--text", "B"}, "", "b");
+    a.join();
+    EXPECT_EQ(first.status, 0) << first.err;
+    EXPECT_EQ(second.status, 0) << second.err;
+    ASSERT_EQ(Dmg::CDataManager::getSingleton().openUserData(dir.file("user")), 1);
+    std::vector<Dmg::CHistoryMsg> rows;
+    static_cast<Dmg::CHistoryLogSerialize*>(
+        Dmg::CDataManager::getSingleton().getDataSerialize("historylog"))->getAllLog(rows);
+    Dmg::CDataManager::getSingleton().closeUserData();
+    std::map<std::string, int> sent;  // number -> times in an accepted row
+    for (const auto& row : rows) {
+        std::stringstream numbers(row.secondText);
+        for (std::string n; std::getline(numbers, n, ',');) sent[n] += row.success ? 1 : 100;
+    }
+    EXPECT_EQ(sent.size(), 2u * kNumbers);
+    EXPECT_TRUE(std::all_of(sent.begin(), sent.end(), [](const auto& e) { return e.second == 1; }));
 }
 
 }  // namespace
