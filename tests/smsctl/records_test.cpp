@@ -88,24 +88,31 @@ void runSteps(const fakes::TempDir& dir, const std::vector<Step>& steps) {
 TEST(SmsctlRecords, RepliesRoundTrip) {
     const fakes::TempDir dir;
     const std::string file = dir.file("replies.csv");
-    runSteps(dir, {
-        {{"replies", "inject", "13800138000", u8"收到，谢谢", "--time", "2026-12-01 09:30"}, 0,
-         {"stored 1 reply"}},
-        {{"replies", "inject", "13900139000", "STOP", "--time", "2026-12-03 10:00"}, 0, {}},
-        {{"replies", "inject", "13700137000", "later", "--time", "2026-12-05"}, 0, {}},
-        {{"replies", "inject", "1", "x", "--time", "2026-13-01 00:00"}, 2, {"--time"}},
-        {{"--json", "replies", "list"}, 0, {u8"\"收到，谢谢\"", "\"2026-12-03 10:00\"", "later"}},
-        {{"replies", "search", "--from", "2026-12-02", "--to", "2026-12-04"}, 0, {"STOP"},
-         {"later", u8"谢谢"}},
-        {{"replies", "search", "--key", u8"谢"}, 0, {"13800138000"}, {"STOP", "later"}},
-        {{"replies", "export", file, "--to", "2026-12-03"}, 0, {"exported 2 replies"}},
-        {{"replies", "delete", "2"}, 0, {"deleted 1 reply"}},
-        {{"replies", "delete", "2"}, 1, {"no reply numbered 2"}},
-        {{"replies", "delete"}, 2, {"--all"}},
-        {{"replies", "list"}, 0, {"later"}, {"STOP"}},
-        {{"replies", "delete", "--all"}, 0, {"deleted 2 replies"}},
-        {{"replies", "list"}, 0, {"(none)"}},
-    });
+    runSteps(
+        dir,
+        {
+            {{"replies", "inject", "13800138000", u8"收到，谢谢", "--time", "2026-12-01 09:30"},
+             0,
+             {"stored 1 reply"}},
+            {{"replies", "inject", "13900139000", "STOP", "--time", "2026-12-03 10:00"}, 0, {}},
+            {{"replies", "inject", "13700137000", "later", "--time", "2026-12-05"}, 0, {}},
+            {{"replies", "inject", "1", "x", "--time", "2026-13-01 00:00"}, 2, {"--time"}},
+            {{"--json", "replies", "list"},
+             0,
+             {u8"\"收到，谢谢\"", "\"2026-12-03 10:00\"", "later"}},
+            {{"replies", "search", "--from", "2026-12-02", "--to", "2026-12-04"},
+             0,
+             {"STOP"},
+             {"later", u8"谢谢"}},
+            {{"replies", "search", "--key", u8"谢"}, 0, {"13800138000"}, {"STOP", "later"}},
+            {{"replies", "export", file, "--to", "2026-12-03"}, 0, {"exported 2 replies"}},
+            {{"replies", "delete", "2"}, 0, {"deleted 1 reply"}},
+            {{"replies", "delete", "2"}, 1, {"no reply numbered 2"}},
+            {{"replies", "delete"}, 2, {"--all"}},
+            {{"replies", "list"}, 0, {"later"}, {"STOP"}},
+            {{"replies", "delete", "--all"}, 0, {"deleted 2 replies"}},
+            {{"replies", "list"}, 0, {"(none)"}},
+        });
     const std::string exported = smsctltest::slurp(file);
     EXPECT_TRUE(has(exported, "13900139000") && !has(exported, "13700137000")) << exported;
 }
@@ -117,15 +124,18 @@ TEST(SmsctlRecords, HistoryListSearchExportDelete) {
               sent("late", "13800138002", 2)},
              {1, 1, 2});
     const std::string file = dir.file("history.csv");
-    runSteps(dir, {
-        {{"--json", "history", "list"}, 0, {"\"hello\"", u8"\"你好\"", "\"failed\"", "13800138002"}},
-        {{"history", "list", "--page", "1", "--page-size", "2"}, 0, {"late"}, {"hello"}},
-        {{"history", "search", "--failed"}, 0, {"late"}, {"hello"}},
-        {{"history", "search", "--key", u8"你"}, 0, {u8"你好"}, {"hello"}},
-        {{"history", "export", file, "--key", "hello"}, 0, {"exported 1 history record"}},
-        {{"history", "delete", "99"}, 1, {"no history record numbered 99"}},
-        {{"history", "delete", "--all", "1"}, 2, {}},
-    });
+    runSteps(dir,
+             {
+                 {{"--json", "history", "list"},
+                  0,
+                  {"\"hello\"", u8"\"你好\"", "\"failed\"", "13800138002"}},
+                 {{"history", "list", "--page", "1", "--page-size", "2"}, 0, {"late"}, {"hello"}},
+                 {{"history", "search", "--failed"}, 0, {"late"}, {"hello"}},
+                 {{"history", "search", "--key", u8"你"}, 0, {u8"你好"}, {"hello"}},
+                 {{"history", "export", file, "--key", "hello"}, 0, {"exported 1 history record"}},
+                 {{"history", "delete", "99"}, 1, {"no history record numbered 99"}},
+                 {{"history", "delete", "--all", "1"}, 2, {}},
+             });
     EXPECT_TRUE(has(smsctltest::slurp(file), "13800138000"));
     // The numbers the history gave.
     const smsctltest::Result listed = run(dir, {"--json", "history", "search", "--key", "hello"});
@@ -133,11 +143,11 @@ TEST(SmsctlRecords, HistoryListSearchExportDelete) {
     ASSERT_NE(at, std::string::npos) << listed.out;
     const std::string number = listed.out.substr(at + 11, listed.out.find('"', at + 11) - at - 11);
     runSteps(dir, {
-        {{"history", "delete", number}, 0, {"deleted 1 history record"}},
-        {{"history", "list"}, 0, {"late"}, {"hello"}},
-        {{"history", "delete", "--all"}, 0, {"deleted 2 history records"}},
-        {{"history", "list"}, 0, {"(none)"}},
-    });
+                      {{"history", "delete", number}, 0, {"deleted 1 history record"}},
+                      {{"history", "list"}, 0, {"late"}, {"hello"}},
+                      {{"history", "delete", "--all"}, 0, {"deleted 2 history records"}},
+                      {{"history", "list"}, 0, {"(none)"}},
+                  });
 }
 
 // A timed message scheduled by an earlier run: the gateway of this run knows
@@ -161,12 +171,12 @@ TEST(SmsctlRecords, TimersCancelAcrossRuns) {
         return listed.out.substr(at + 11, listed.out.find('"', at + 11) - at - 11);
     };
     runSteps(dir, {
-        {{"timers", "cancel", idOf("TM9")}, 1, {"refused to cancel 1"}},
-        {{"timers", "cancel", idOf("TM1")}, 0, {u8"正确删除1条"}},
-        {{"timers", "list"}, 0, {"ghost"}, {"party"}},
-        {{"timers", "cancel", "77"}, 1, {"no timed message with record id 77"}},
-        {{"sendlog", "list"}, 0, {"(none)"}},  // an empty log is no failure
-    });
+                      {{"timers", "cancel", idOf("TM9")}, 1, {"refused to cancel 1"}},
+                      {{"timers", "cancel", idOf("TM1")}, 0, {u8"正确删除1条"}},
+                      {{"timers", "list"}, 0, {"ghost"}, {"party"}},
+                      {{"timers", "cancel", "77"}, 1, {"no timed message with record id 77"}},
+                      {{"sendlog", "list"}, 0, {"(none)"}},  // an empty log is no failure
+                  });
     SMS::NET::CEmbeddedGateway later;
     ASSERT_TRUE(later.setStateFile(state));
     EXPECT_EQ(later.scheduledCount(), 0u);

@@ -56,7 +56,7 @@ TEST(SmsctlSend, SentNumbersReachTheHistoryAndRefusedOnesAreNamed) {
 TEST(SmsctlSend, DryRunStoresNothing) {
     const fakes::TempDir dir;
     const std::string user = dir.file("user");
-    const std::vector<std::string> dry = {"--json", "send", "--dry-run", "--group", "1",
+    const std::vector<std::string> dry = {"--json",     "send",   "--dry-run",    "--group",    "1",
                                           "--personal", "--text", u8"<姓名>您好", "13900139000"};
     // Without user data, a dry run does not create them.
     ASSERT_EQ(smsctltest::run(dir, {"send", "--dry-run", "--text", "hi", "13900139000"}).status, 0);
@@ -120,7 +120,8 @@ TEST(SmsctlSend, SecondClientWhileTheFirstSendsLosesNothing) {
     constexpr int kNumbers = 3000;
     for (const char* name : {"a.csv", "b.csv"}) {
         std::ofstream csv(dir.file(name));
-        for (int i = 0; i < kNumbers; ++i) csv << 13800000000LL + i + (name[0] == 'b' ? kNumbers : 0) << "\n";
+        for (int i = 0; i < kNumbers; ++i)
+            csv << 13800000000LL + i + (name[0] == 'b' ? kNumbers : 0) << "\n";
     }
     smsctltest::Result first;
     std::thread a([&] {
@@ -136,7 +137,8 @@ TEST(SmsctlSend, SecondClientWhileTheFirstSendsLosesNothing) {
     ASSERT_EQ(Dmg::CDataManager::getSingleton().openUserData(dir.file("user")), 1);
     std::vector<Dmg::CHistoryMsg> rows;
     static_cast<Dmg::CHistoryLogSerialize*>(
-        Dmg::CDataManager::getSingleton().getDataSerialize("historylog"))->getAllLog(rows);
+        Dmg::CDataManager::getSingleton().getDataSerialize("historylog"))
+        ->getAllLog(rows);
     Dmg::CDataManager::getSingleton().closeUserData();
     std::map<std::string, int> sent;  // number -> times in an accepted row
     for (const auto& row : rows) {

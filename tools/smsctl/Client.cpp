@@ -61,7 +61,7 @@ void Client::start() {
         throw UsageError(u8"--gateway: unknown gateway '" + options_.gateway +
                          u8"' (this build knows 'embedded')");
     }
-    userDir_ = !userDirOverride_.empty() ? userDirOverride_
+    userDir_ = !userDirOverride_.empty()  ? userDirOverride_
                : options_.userDir.empty() ? defaultUserDir()
                                           : options_.userDir;
     std::error_code ec;

@@ -17,10 +17,10 @@ class CSendQueueService;
 namespace smsctl {
 
 struct Options {
-    std::string userDir;              // empty: the per-user default
+    std::string userDir;  // empty: the per-user default
     std::string gateway = "embedded";
-    bool verbose = false;             // the library's log on stderr too
-    bool json = false;                // list commands print JSON
+    bool verbose = false;  // the library's log on stderr too
+    bool json = false;     // list commands print JSON
 };
 
 class Client {

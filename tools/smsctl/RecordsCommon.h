@@ -3,7 +3,6 @@
 #pragma once
 
 #include <CLI/CLI.hpp>
-
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -30,10 +29,10 @@ inline Dmg::CSmsData parseTime(const std::string& text, const std::string& what,
     int y = 0, mo = 0, d = 0, h = endOfDay ? 23 : 0, mi = endOfDay ? 59 : 0, used = 0;
     const bool dateOnly = std::sscanf(text.c_str(), "%4d-%2d-%2d%n", &y, &mo, &d, &used) == 3 &&
                           used == static_cast<int>(text.size());
-    const bool full = !dateOnly &&
-                      std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d%n", &y, &mo, &d, &h, &mi,
-                                  &used) == 5 &&
-                      used == static_cast<int>(text.size());
+    const bool full =
+        !dateOnly &&
+        std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d%n", &y, &mo, &d, &h, &mi, &used) == 5 &&
+        used == static_cast<int>(text.size());
     if ((!dateOnly && !full) || y < 1900 || mo < 1 || mo > 12 || d < 1 || d > 31 || h < 0 ||
         h > 23 || mi < 0 || mi > 59) {
         throw UsageError(what + u8": '" + text + u8"' is not a time like 2026-12-06 08:05");
@@ -54,8 +53,8 @@ struct Paging {
     void add(CLI::App* cmd) {
         auto* p = cmd->add_option("--page", page, u8"page to show, from 0")
                       ->check(CLI::NonNegativeNumber);
-        auto* s = cmd->add_option("--page-size", size, u8"records per page")
-                      ->check(CLI::PositiveNumber);
+        auto* s =
+            cmd->add_option("--page-size", size, u8"records per page")->check(CLI::PositiveNumber);
         p->needs(s);
         s->needs(p);
     }

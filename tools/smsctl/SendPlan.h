@@ -23,7 +23,7 @@ struct SendArgs {
     int phrase = -1;                   // phrase library id, -1 for none
     std::string signature;             // UTF-8
     bool personal = false;
-    std::string at;                    // "YYYY-MM-DD HH:MM", empty for now
+    std::string at;  // "YYYY-MM-DD HH:MM", empty for now
     bool dryRun = false;
 };
 

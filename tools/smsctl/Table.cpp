@@ -32,7 +32,8 @@ void Table::print(std::ostream& out) const {
         for (std::size_t i = 0; i < cells.size(); ++i) {
             text += cells[i];
             // No padding after the last column.
-            if (i + 1 < cells.size()) text += std::string(widths[i] - displayWidth(cells[i]) + 2, ' ');
+            if (i + 1 < cells.size())
+                text += std::string(widths[i] - displayWidth(cells[i]) + 2, ' ');
         }
         out << text << '\n';
     };
@@ -57,19 +58,29 @@ std::string jsonString(const std::string& text) {
     for (const char ch : text) {
         const auto c = static_cast<unsigned char>(ch);
         switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (c < 0x20) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-                out += escaped;
-            } else {
-                out += ch;
-            }
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            default:
+                if (c < 0x20) {
+                    char escaped[8];
+                    std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+                    out += escaped;
+                } else {
+                    out += ch;
+                }
         }
     }
     return out + "\"";

@@ -34,8 +34,9 @@ bool isWide(std::uint32_t cp) {
 std::string toGbk(const std::string& utf8, const std::string& what) {
     std::string gbk;
     if (Platform::utf8ToGbk(utf8, gbk)) return gbk;
-    throw UsageError(what + u8" is not UTF-8 text that GBK can hold; set the terminal to UTF-8 "
-                            u8"(for example LANG=C.UTF-8)");
+    throw UsageError(what +
+                     u8" is not UTF-8 text that GBK can hold; set the terminal to UTF-8 "
+                     u8"(for example LANG=C.UTF-8)");
 }
 
 std::string toUtf8(const std::string& gbk) {

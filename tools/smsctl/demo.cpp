@@ -39,7 +39,8 @@ class DemoFolder {
 public:
     explicit DemoFolder(bool keep) : keep_(keep) {
         const char* const tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp != nullptr && *tmp ? tmp : "/tmp") + "/smsctl-demo-XXXXXX";
+        std::string pattern =
+            std::string(tmp != nullptr && *tmp ? tmp : "/tmp") + "/smsctl-demo-XXXXXX";
         if (::mkdtemp(pattern.data()) == nullptr) {
             throw Failure(u8"cannot make a folder under " + pattern.substr(0, pattern.rfind('/')) +
                           u8" (set TMPDIR to a writable folder)");
@@ -146,15 +147,16 @@ void runDemo(Client& client, bool keep) {
     send.personal = true;
     out << u8"4. a personalised send to the group and to " << send.numbers.size()
         << u8" typed numbers: " << send.text << send.signature << '\n'
-        << u8"\n5. sending with the background threads:\n" << std::flush;
+        << u8"\n5. sending with the background threads:\n"
+        << std::flush;
     const SendCounts counts = sendNow(send, client);
     printHistory(out);
     printSendLog(out);
     const int accepted = static_cast<int>(client.gateway().acceptedPackets());
-    out << u8"\n8. summary: " << accepted << u8" packets sent, "
-        << client.packetsDone() - accepted << u8" failed, " << counts.rejected
-        << u8" recipients rejected, " << counts.segments << u8" segments, balance left "
-        << client.terms().remainingSms - counts.segments << u8" segments\n";
+    out << u8"\n8. summary: " << accepted << u8" packets sent, " << client.packetsDone() - accepted
+        << u8" failed, " << counts.rejected << u8" recipients rejected, " << counts.segments
+        << u8" segments, balance left " << client.terms().remainingSms - counts.segments
+        << u8" segments\n";
     client.stop();
 }
 

@@ -227,10 +227,11 @@ void addPrefixCommands(CLI::App* parent, Client& client) {
     CLI::App* import = cmd->add_subcommand(
         "import", u8"replace the prefix lists with those of a CSV file (carrier,prefix rows)");
     import->add_option("file", *file, u8"e.g. data/carrier-prefixes.csv")->required();
-    import->callback([&client, file] { loadPrefixTable(client, *file, std::cout); });
-}
-
+    import->callback([&client, file] { loadPrefixTable(client, *file, std::cout);
+});
 }  // namespace
+
+}  // namespace smsctl
 
 void loadPrefixTable(Client& client, const std::string& path, std::ostream& out) {
     std::map<int, List> rows;

@@ -1,7 +1,6 @@
 // The command-line client: drives the library from a terminal the way a user
 // interface does. Terminal text is UTF-8; the library works in GBK.
 #include <CLI/CLI.hpp>
-
 #include <cstdio>
 #include <exception>
 #include <iostream>

@@ -81,7 +81,9 @@ void resume(Client& client) {
 void addQueueCommand(CLI::App& app, Client& client) {
     CLI::App* cmd = app.add_subcommand("queue", u8"packets waiting to be sent");
     cmd->require_subcommand(1);
-    cmd->add_subcommand("list", u8"list the waiting packets")->callback([&client] { list(client); });
+    cmd->add_subcommand("list", u8"list the waiting packets")->callback([&client] {
+        list(client);
+    });
 
     auto ids = std::make_shared<std::vector<int>>();
     auto all = std::make_shared<bool>(false);

@@ -34,7 +34,8 @@ struct HistorySelection {
     // Whether `cmd` was given any search option.
     static bool searching(const CLI::App* cmd) {
         return cmd->count("--from") + cmd->count("--to") + cmd->count("--failed") +
-                   cmd->count("--key") > 0;
+                   cmd->count("--key") >
+               0;
     }
 };
 

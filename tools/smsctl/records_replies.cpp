@@ -93,7 +93,8 @@ void addRepliesLists(CLI::App* replies, Client& client) {
     CLI::App* cmd = replies->add_subcommand("search", u8"list the replies in a time range");
     search->add(cmd);
     searchPaging->add(cmd);
-    cmd->callback([&client, search, searchPaging] { listReplies(client, search.get(), *searchPaging); });
+    cmd->callback(
+        [&client, search, searchPaging] { listReplies(client, search.get(), *searchPaging); });
 
     auto file = std::make_shared<std::string>();
     auto selected = std::make_shared<ReplySearch>();

@@ -60,8 +60,7 @@ void printOutcome(Client& client, std::vector<std::pair<std::string, std::string
     if (client.options().json) {
         std::cout << '{';
         for (std::size_t i = 0; i < fields.size(); ++i) {
-            std::cout << (i ? ", " : "") << jsonString(fields[i].first) << ": "
-                      << fields[i].second;
+            std::cout << (i ? ", " : "") << jsonString(fields[i].first) << ": " << fields[i].second;
         }
         std::cout << "}\n";
         return;
@@ -100,7 +99,8 @@ SendCounts sendNow(const SendArgs& args, Client& client) {
 
 void addSendCommand(CLI::App& app, Client& client) {
     auto args = std::make_shared<SendArgs>();
-    CLI::App* cmd = app.add_subcommand("send", u8"send a message to numbers, a group or a CSV file");
+    CLI::App* cmd =
+        app.add_subcommand("send", u8"send a message to numbers, a group or a CSV file");
     cmd->add_option("numbers", args->numbers, u8"numbers to send to");
     cmd->add_option("--group", args->group, u8"send to the contacts of this address-book group")
         ->check(CLI::NonNegativeNumber);

@@ -88,9 +88,8 @@ std::string phraseText(int id) {
 Dmg::CSmsData parseTime(const std::string& text) {
     int y = 0, mo = 0, d = 0, h = 0, mi = 0;
     char end = 0;
-    const bool shaped = text.size() == 16 &&
-                        std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d%c", &y, &mo, &d, &h, &mi,
-                                    &end) == 5;
+    const bool shaped = text.size() == 16 && std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d%c", &y,
+                                                         &mo, &d, &h, &mi, &end) == 5;
     if (!shaped || y < 1970 || mo < 1 || mo > 12 || d < 1 || d > daysIn(y, mo) || h > 23 ||
         mi > 59 || h < 0 || mi < 0) {
         throw UsageError(u8"--at: '" + text + u8"' is not a time like \"2026-12-24 18:30\"");
@@ -127,7 +126,8 @@ void composePlan(const SendArgs& args, bool withUserData, Plan& plan) {
 
     plan.processor.setSendMsg(args.phrase >= 0 ? phraseText(args.phrase)
                                                : toGbk(args.text, u8"--text"));
-    if (!args.signature.empty()) plan.processor.setCompanyEnder(toGbk(args.signature, u8"--signature"));
+    if (!args.signature.empty())
+        plan.processor.setCompanyEnder(toGbk(args.signature, u8"--signature"));
     plan.processor.setPersonalSms(args.personal);
     if (!args.at.empty()) plan.processor.setTimer(parseTime(args.at));
 }
