@@ -6,6 +6,7 @@ packages=(
   g++ cmake make pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libboost-dev libspdlog-dev libfmt-dev libsqlcipher-dev libssl-dev libcli11-dev
+  python3   # bench/run-all.sh reads the benchmarks' JSON with it
 )
 
 missing=()

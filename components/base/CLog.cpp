@@ -2,8 +2,12 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <string>
 #include <system_error>
+#include <utility>
 
+#include <spdlog/sinks/base_sink.h>
 #include <spdlog/sinks/rotating_file_sink.h>
 
 #include "LogCore.h"
@@ -35,6 +39,21 @@ std::shared_ptr<spdlog::sinks::sink> openFileSink(const std::string& path, std::
         return nullptr;
     }
 }
+
+// Hands each line's level and bare text to a function.
+class EchoSink final : public spdlog::sinks::base_sink<std::mutex> {
+public:
+    explicit EchoSink(std::function<void(int, const std::string&)> echo) : echo_(std::move(echo)) {}
+
+protected:
+    void sink_it_(const spdlog::details::log_msg& msg) override {
+        echo_(fromSpdLevel(msg.level), std::string(msg.payload.data(), msg.payload.size()));
+    }
+    void flush_() override {}
+
+private:
+    std::function<void(int, const std::string&)> echo_;
+};
 
 }  // namespace
 
@@ -118,6 +137,18 @@ void CLog::setFileLevel(int level) {
         const std::lock_guard<std::mutex> lock(impl_->fileMutex);
         impl_->fileLevel = clampLevel(level);
         if (impl_->fileSink) impl_->fileSink->set_level(toSpdLevel(level));
+    } catch (...) {
+    }
+}
+
+void CLog::setEcho(std::function<void(int, const std::string&)> echo) {
+    try {
+        const std::lock_guard<std::mutex> lock(impl_->fileMutex);
+        if (impl_->echoSink) impl_->dist->remove_sink(impl_->echoSink);
+        impl_->echoSink.reset();
+        if (!echo) return;
+        impl_->echoSink = std::make_shared<EchoSink>(std::move(echo));
+        impl_->dist->add_sink(impl_->echoSink);
     } catch (...) {
     }
 }

@@ -26,6 +26,7 @@ struct CLog::Impl {
     std::mutex fileMutex;  // guards fileSink while it is replaced
     std::shared_ptr<spdlog::sinks::sink> fileSink;
     std::atomic<int> fileLevel{0};
+    std::shared_ptr<spdlog::sinks::sink> echoSink;  // guarded by fileMutex
 };
 
 }  // namespace Base

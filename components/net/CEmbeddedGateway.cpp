@@ -2,11 +2,17 @@
 #include "contracts/net/CEmbeddedGateway.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <type_traits>
 #include <utility>
 
+#include "contracts/base/CLog.h"
 #include "contracts/net/CNetSendASend.h"
 #include "contracts/net/CNetSendBSend.h"
 #include "contracts/net/CNetTimerSendA.h"
@@ -98,6 +104,114 @@ void parseInto(const Dmg::QueueData& packet, CEmbeddedGateway::ScheduledPacket& 
     }
 }
 
+
+// The state file: a header, the key counter, then per scheduled packet one
+// "packet" line and one "to" line per recipient, and a closing count, so a
+// cut-off file is seen. Texts are hex, since they are GBK and may hold
+// blanks or line breaks; "-" stands for an empty one.
+constexpr const char* kStateHeader = "embedded-gateway-state 1";
+
+std::string toHex(const std::string& bytes) {
+    if (bytes.empty()) return "-";
+    static const char digits[] = "0123456789abcdef";
+    std::string out;
+    for (const unsigned char c : bytes) out += digits[c >> 4], out += digits[c & 15];
+    return out;
+}
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+bool fromHex(const std::string& hex, std::string& out) {
+    out.clear();
+    if (hex == "-") return true;
+    if (hex.empty() || hex.size() % 2 != 0) return false;
+    for (std::size_t i = 0; i < hex.size(); i += 2) {
+        const int high = hexDigit(hex[i]), low = hexDigit(hex[i + 1]);
+        if (high < 0 || low < 0) return false;
+        out += static_cast<char>(high * 16 + low);
+    }
+    return true;
+}
+
+// Reads the next line of `in` as exactly the word `first`, then `fields`.
+template <class... Fields>
+bool readLine(std::istream& in, const char* first, Fields&... fields) {
+    std::string line, word, extra;
+    if (!std::getline(in, line)) return false;
+    std::istringstream words(line);
+    return (words >> word) && word == first && (words >> ... >> fields) && !(words >> extra);
+}
+
+std::string writeState(const std::vector<CEmbeddedGateway::ScheduledPacket>& packets,
+                       std::uint64_t nextKey) {
+    std::ostringstream out;
+    out << kStateHeader << "\nnext " << nextKey << '\n';
+    for (const auto& p : packets) {
+        out << "packet " << toHex(p.key) << ' ' << p.timerId << ' ' << p.timerDetail << ' '
+            << p.year << ' ' << p.month << ' ' << p.day << ' ' << p.hour << ' ' << p.minute
+            << ' ' << p.phones.size() << '\n';
+        for (std::size_t i = 0; i < p.phones.size(); ++i) {
+            out << "to " << toHex(p.phones[i]) << ' ' << toHex(p.texts[i]) << '\n';
+        }
+    }
+    out << "end " << packets.size() << '\n';
+    return out.str();
+}
+
+// A key the counter could hand out again: it would make cancellations ambiguous.
+bool counterWouldRepeat(const std::string& key, std::uint64_t nextKey) {
+    if (key.rfind("TM", 0) != 0 || key.size() < 3 || key.size() > 20) return false;
+    const std::string digits = key.substr(2);
+    return digits.find_first_not_of("0123456789") == std::string::npos &&
+           std::stoull(digits) >= nextKey;
+}
+
+bool readPacket(std::istream& in, const std::vector<CEmbeddedGateway::ScheduledPacket>& earlier,
+                std::uint64_t nextKey, CEmbeddedGateway::ScheduledPacket& p) {
+    std::string key;
+    std::size_t count = 0;
+    if (!readLine(in, "packet", key, p.timerId, p.timerDetail, p.year, p.month, p.day, p.hour,
+                  p.minute, count) ||
+        !fromHex(key, p.key) || p.key.empty() || count == 0 || count > 1000000 ||
+        counterWouldRepeat(p.key, nextKey)) {
+        return false;
+    }
+    for (const auto& e : earlier) {
+        if (e.key == p.key) return false;
+    }
+    p.phones.resize(count), p.texts.resize(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        std::string phone, text;
+        if (!readLine(in, "to", phone, text) || !fromHex(phone, p.phones[i]) ||
+            !fromHex(text, p.texts[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// False for anything but a whole, well-formed file with unique keys.
+bool readState(std::istream& in, std::vector<CEmbeddedGateway::ScheduledPacket>& packets,
+               std::uint64_t& nextKey) {
+    std::string header;
+    if (!std::getline(in, header) || header != kStateHeader) return false;
+    if (!readLine(in, "next", nextKey) || nextKey == 0) return false;
+    while (in.peek() == 'p') {
+        CEmbeddedGateway::ScheduledPacket p;
+        if (!readPacket(in, packets, nextKey, p)) return false;
+        packets.push_back(std::move(p));
+    }
+    std::size_t total = 0;
+    std::string extra;
+    return readLine(in, "end", total) && total == packets.size() && !(in >> extra);
+}
+
+void logLine(const std::string& text) { Base::CLog::getSingleton().writeMessage(text, 2); }
+
 }  // namespace
 
 CEmbeddedGateway::CEmbeddedGateway() = default;
@@ -152,6 +266,7 @@ std::string CEmbeddedGateway::keep(Parsed& parsed) {
     if (parsed.timed) {
         parsed.timer.key = "TM" + std::to_string(m_nextKey++);
         m_scheduled.push_back(std::move(parsed.timer));
+        saveState();
         return m_scheduled.back().key;
     }
     for (std::size_t i = 0; i < parsed.timer.phones.size(); ++i) {
@@ -179,6 +294,7 @@ CNetSendResultB CEmbeddedGateway::DelTimerMsg(int group, const std::string& keys
     for (const std::size_t i : found) {
         m_scheduled.erase(m_scheduled.begin() + static_cast<std::ptrdiff_t>(i));
     }
+    saveState();
     return CNetSendResultB{};
 }
 
@@ -276,6 +392,49 @@ void CEmbeddedGateway::clear() {
     m_accepted = 0;
     m_refused = 0;
     m_handedIn = 0;
+    saveState();
+}
+
+bool CEmbeddedGateway::setStateFile(const std::string& path) {
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    m_stateFile = path;
+    m_scheduled.clear();
+    m_nextKey = 1;
+    if (path.empty()) return true;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        std::error_code ec;
+        if (!std::filesystem::exists(path, ec) && !ec) return true;  // a new service
+        logLine("嵌入网关状态文件无法读取，定时信息从空开始：" + path);
+        return false;
+    }
+    std::vector<ScheduledPacket> packets;
+    std::uint64_t nextKey = 1;
+    if (!readState(in, packets, nextKey)) {
+        logLine("嵌入网关状态文件已损坏，定时信息从空开始：" + path);
+        return false;
+    }
+    m_scheduled = std::move(packets);
+    m_nextKey = nextKey;
+    return true;
+}
+
+// Runs under m_mutex, so two changes never write the file out of order.
+void CEmbeddedGateway::saveState() const {
+    if (m_stateFile.empty()) return;
+    const std::string temporary = m_stateFile + ".tmp";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out << writeState(m_scheduled, m_nextKey);
+        out.close();
+        if (!out) {
+            logLine("嵌入网关状态文件写入失败：" + temporary);
+            return;
+        }
+    }
+    std::error_code ec;
+    std::filesystem::rename(temporary, m_stateFile, ec);
+    if (ec) logLine("嵌入网关状态文件替换失败：" + m_stateFile + "：" + ec.message());
 }
 
 }  // namespace SMS::NET

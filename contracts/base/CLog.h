@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -33,6 +34,9 @@ public:
     void closeLogFile();
     // Lines below `level` are not written to the file (captures see all).
     void setFileLevel(int level);
+    // Also hands every line (level, text) to `echo`, called on the thread that
+    // logs; an empty function stops it. For a console that shows the log.
+    void setEcho(std::function<void(int, const std::string&)> echo);
     void flush();
 
     CLog(const CLog&) = delete;

@@ -88,12 +88,22 @@ public:
     // rules stay.
     void clear();
 
+    // Keeps the scheduled packets and the key counter in the text file at
+    // `path`, so they outlive the process: loads them now (a missing file is
+    // an empty service) and rewrites the file whole (temporary file, then
+    // rename) after every change to them. A damaged file gives false and a
+    // log line, and the service starts empty; a failed write is logged and
+    // the service goes on. An empty path stops keeping them.
+    bool setStateFile(const std::string& path);
+
 private:
     struct Parsed;
     // Both run with m_mutex held.
     CNetSendResultB judge(const Parsed& parsed);
     // The key of the packet kept, empty for an immediate packet.
     std::string keep(Parsed& parsed);
+    // Writes m_scheduled and m_nextKey to m_stateFile, if one is set.
+    void saveState() const;
 
     // Every member below: set and read by any caller's thread, under m_mutex.
     mutable std::mutex m_mutex;
@@ -110,6 +120,7 @@ private:
     std::size_t m_accepted = 0;
     std::size_t m_refused = 0;
     std::uint64_t m_nextKey = 1;
+    std::string m_stateFile;  // empty: nothing kept on disk
 };
 
 }  // namespace SMS::NET

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <thread>
@@ -16,12 +18,19 @@
 #include "contracts/net/CNetSendBSend.h"
 #include "contracts/net/CNetTimerSendA.h"
 #include "contracts/net/CNetTimerSendB.h"
+#include "tests/fakes/LogCapture.h"
+#include "tests/fakes/TempDir.h"
 
 namespace {
 
 using SMS::NET::CEmbeddedGateway;
 using SMS::NET::CNetInterfaceMag;
 using Phones = std::vector<std::string>;
+
+std::string slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
 
 // A stored packet as packing leaves it: the text and the two kind flags.
 template <class Packet>
@@ -117,6 +126,64 @@ TEST(EmbeddedGateway, KeepsAcceptedMessagesPerKind) {
     EXPECT_NE(scheduled[0].key, scheduled[1].key);
     gateway.clear();
     EXPECT_EQ(gateway.deliveredCount() + gateway.scheduledCount() + gateway.acceptedPackets(), 0u);
+}
+
+Dmg::QueueData timed(int timerId, const Phones& phones, const Phones& texts) {
+    return stored(SMS::NET::CNetTimerSendB{timerId, 1, 2026, 12, 24, 9, 0, phones, {}, {}, {}, texts},
+                  0, 1);
+}
+
+// Key, timer id, time and each recipient's text of every scheduled packet.
+std::string schedule(const CEmbeddedGateway& gateway) {
+    std::string out;
+    for (const auto& p : gateway.scheduled()) {
+        out += p.key + "/" + std::to_string(p.timerId) + "/" + std::to_string(p.day) + " " +
+               std::to_string(p.hour);
+        for (std::size_t i = 0; i < p.phones.size(); ++i) out += ":" + p.phones[i] + "=" + p.texts[i];
+        out += ";";
+    }
+    return out;
+}
+
+// Scheduled packets and the key counter outlive the gateway through its state
+// file; a cancellation is kept too, and a damaged file is refused, not half read.
+TEST(EmbeddedGateway, StateFileKeepsScheduledPacketsAcrossRuns) {
+    const fakes::TempDir dir;
+    const std::string path = dir.file("state.txt");
+    {
+        CEmbeddedGateway first;
+        ASSERT_TRUE(first.setStateFile(path));  // missing: an empty service
+        first.send(timed(5, {"13800138000", "13900139000"}, {"明早 九点\n", ""}));
+        first.send(timed(6, {"13800138000"}, {"b"}));
+        first.send(timed(7, {"13800138000"}, {"c"}));
+        ASSERT_EQ(first.DelTimerMsg(6, "TM2").code, 0);
+    }
+    CEmbeddedGateway second;
+    ASSERT_TRUE(second.setStateFile(path));
+    EXPECT_EQ(schedule(second),
+              "TM1/5/24 9:13800138000=明早 九点\n:13900139000=;TM3/7/24 9:13800138000=c;");
+    second.send(timed(8, {"13800138000"}, {"d"}));  // the counter goes on: no second TM3
+    EXPECT_EQ(second.scheduled().back().key, "TM4");
+
+    const std::string good = slurp(path);
+    const std::string damaged[] = {
+        "", "garbage\n", good.substr(0, good.size() / 2), good.substr(0, good.rfind("end")),
+        good.substr(0, good.rfind("end")) + "end 9\n", good + "packet\n",
+        // A key the counter would repeat, a repeated key, text that is not hex.
+        "embedded-gateway-state 1\nnext 2\npacket 544d33 1 1 1 1 1 1 1 1\nto 31 32\nend 1\n",
+        "embedded-gateway-state 1\nnext 9\npacket 6b 1 1 1 1 1 1 1 1\nto 31 32\n"
+        "packet 6b 1 1 1 1 1 1 1 1\nto 31 32\nend 2\n",
+        "embedded-gateway-state 1\nnext 9\npacket 6b 1 1 1 1 1 1 1 1\nto 3 32\nend 1\n",
+    };
+    for (const std::string& text : damaged) {
+        SCOPED_TRACE(text);
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+        const fakes::LogCapture log;
+        CEmbeddedGateway gateway;
+        EXPECT_FALSE(gateway.setStateFile(path));
+        EXPECT_EQ(gateway.scheduledCount(), 0u);
+        EXPECT_EQ(log.texts().size(), 1u);
+    }
 }
 
 // For ThreadSanitizer: two senders while the caller's thread changes rules.

@@ -28,11 +28,13 @@ void classifyOne(const SMS::CPhoneNumMag& mag, const std::string& terminalText) 
 
 }  // namespace
 
-void addClassifyCommand(CLI::App& app) {
+void addClassifyCommand(CLI::App& app, Client& client) {
     auto numbers = std::make_shared<std::vector<std::string>>();
     CLI::App* cmd = app.add_subcommand("classify", u8"print the carrier of each number");
     cmd->add_option("numbers", *numbers, u8"numbers; read one per line from stdin when none");
-    cmd->callback([numbers] {
+    cmd->callback([numbers, &client] {
+        // The prefix lists come from the user's configuration store.
+        warnIfDefaultPrefixes(client);
         const SMS::CPhoneNumMag& mag = *SMS::CPhoneNumMag::inistance();
         if (!numbers->empty()) {
             for (const auto& n : *numbers) classifyOne(mag, n);

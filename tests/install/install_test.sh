@@ -1,0 +1,34 @@
+#!/bin/sh
+# Installs the build into a temporary folder, builds the consumer program
+# against the installed package (find_package) and runs it, then runs the
+# installed client. The temporary folder is removed at the end.
+# install_test.sh <cmake> <build folder> <consumer source> <C++ compiler> <generator>
+set -eu
+cmake="$1" build="$2" consumer="$3" cxx="$4" generator="$5"
+
+tmp=$(mktemp -d "${TMPDIR:-/tmp}/smslogic-install.XXXXXX")
+# An install writes its list of files into the build folder: keep the list
+# of an earlier real install as it was.
+manifest="$build/install_manifest.txt"
+if [ -e "$manifest" ]; then cp -p "$manifest" "$tmp/manifest"; fi
+cleanup() {
+    if [ -e "$tmp/manifest" ]; then cp -p "$tmp/manifest" "$manifest"; else rm -f "$manifest"; fi
+    rm -rf "$tmp"
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM
+
+fail() { echo "FAIL: $1"; cat "$tmp/log"; exit 1; }
+
+"$cmake" --install "$build" --prefix "$tmp/prefix" >"$tmp/log" 2>&1 || fail "install"
+"$cmake" -S "$consumer" -B "$tmp/consumer" -G "$generator" -DCMAKE_CXX_COMPILER="$cxx" \
+    -DCMAKE_PREFIX_PATH="$tmp/prefix" >"$tmp/log" 2>&1 || fail "configure the consumer"
+"$cmake" --build "$tmp/consumer" >"$tmp/log" 2>&1 || fail "build the consumer"
+
+out=$(cd "$tmp" && "$tmp/consumer/consumer" 2>"$tmp/log") || fail "the consumer exited with $?"
+expected="accepted 4: YD 1 LT 1 DX 1 XLT 1"
+[ "$out" = "$expected" ] || fail "the consumer printed '$out', not '$expected'"
+
+# The installed client finds the installed shared objects by itself.
+(cd "$tmp" && "$tmp/prefix/bin/smsctl" --help) >"$tmp/log" 2>&1 || fail "installed smsctl"
+echo ok

@@ -1,0 +1,152 @@
+// smsctl send: a real send reaches the history; a dry run leaves the user
+// folder as it was; wrong arguments exit with 2; timed sends are cancelled in
+// later runs; two clients on one folder lose nothing.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "addressbook/CFriendMag.h"
+#include "contracts/dmg/CDataManager.h"
+#include "contracts/dmg/CFriend.h"
+#include "contracts/dmg/CHistoryLogSerialize.h"
+#include "tests/smsctl/SmsctlRun.h"
+
+namespace {
+
+// Every file of the folder with its bytes.
+std::map<std::string, std::string> snapshot(const std::string& dir) {
+    std::map<std::string, std::string> files;
+    for (const auto& f : std::filesystem::recursive_directory_iterator(dir)) {
+        if (f.is_regular_file()) files[f.path().string()] = smsctltest::slurp(f.path().string());
+    }
+    return files;
+}
+
+// The phone lists of the history, read after the program ended.
+std::string historyPhones(const std::string& userDir) {
+    Dmg::CDataManager& data = Dmg::CDataManager::getSingleton();
+    EXPECT_EQ(data.openUserData(userDir), 1);
+    std::vector<Dmg::CHistoryMsg> rows;
+    static_cast<Dmg::CHistoryLogSerialize*>(data.getDataSerialize("historylog"))->getAllLog(rows);
+    std::string phones;
+    for (const auto& row : rows) phones += row.secondText;
+    data.closeUserData();
+    return phones;
+}
+
+TEST(SmsctlSend, SentNumbersReachTheHistoryAndRefusedOnesAreNamed) {
+    const fakes::TempDir dir;
+    const auto r = smsctltest::run(
+        dir, {"send", "13800138000", "13012345678", "12345", "--text", u8"明天开会"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("refused 12345"), std::string::npos) << r.err;
+    EXPECT_NE(r.out.find("packets_failed"), std::string::npos) << r.out;
+    const std::string phones = historyPhones(dir.file("user"));
+    EXPECT_NE(phones.find("13800138000"), std::string::npos) << phones;
+    EXPECT_NE(phones.find("13012345678"), std::string::npos) << phones;
+}
+
+TEST(SmsctlSend, DryRunStoresNothing) {
+    const fakes::TempDir dir;
+    const std::string user = dir.file("user");
+    const std::vector<std::string> dry = {"--json",     "send",   "--dry-run",    "--group",    "1",
+                                          "--personal", "--text", u8"<姓名>您好", "13900139000"};
+    // Without user data, a dry run does not create them.
+    ASSERT_EQ(smsctltest::run(dir, {"send", "--dry-run", "--text", "hi", "13900139000"}).status, 0);
+    EXPECT_FALSE(std::filesystem::exists(user));
+
+    ASSERT_EQ(smsctltest::run(dir, {"send", "13800138000", "--text", "hi"}).status, 0);
+    {
+        Dmg::CDataManager::getSingleton().openUserData(user);
+        Dmg::CFriend contact;
+        contact.addPropetyAndValue("名字", "张三");
+        contact.addPropetyAndValue("手机", "13500135000");
+        int id = 0;
+        SMS::CFriendMag().addFriend(contact, std::vector<int>{1}, id);
+        Dmg::CDataManager::getSingleton().closeUserData();
+    }
+    const auto before = snapshot(user);
+    const auto r = smsctltest::run(dir, dry);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find(u8"\"text\": \"张三您好\""), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"total\": 2"), std::string::npos) << r.out;
+    EXPECT_EQ(snapshot(user), before);
+}
+
+TEST(SmsctlSend, WrongArgumentsExitWith2) {
+    const fakes::TempDir dir;
+    const std::vector<std::vector<std::string>> cases = {
+        {"send", "13800138000", "--text", "hi", "--at", "2026-02-30 10:00"},
+        {"send", "13800138000", "--text", "hi", "--at", "tomorrow"},
+        {"send", "13800138000"},
+        {"send", "--text", "hi"},
+    };
+    for (const auto& args : cases) {
+        const auto r = smsctltest::run(dir, args);
+        SCOPED_TRACE(r.err);
+        EXPECT_EQ(r.status, 2);
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.file("user")));
+}
+
+// A timed send in one run is listed and cancelled at the service in the next
+// runs: the gateway's schedule and the timed-message list agree across runs.
+TEST(SmsctlSend, TimedSendIsListedAndCancelledInLaterRuns) {
+    const fakes::TempDir dir;
+    const auto sent =
+        smsctltest::run(dir, {"send", "13800138000", "--text", "hi", "--at", "2030-01-02 03:04"});
+    ASSERT_EQ(sent.status, 0) << sent.err;
+    const auto listed = smsctltest::run(dir, {"--json", "timers", "list"});
+    EXPECT_NE(listed.out.find("\"key\": \"TM1\""), std::string::npos) << listed.out;
+    const auto cancelled = smsctltest::run(dir, {"timers", "cancel", "--all"});
+    EXPECT_EQ(cancelled.status, 0) << cancelled.err;
+    EXPECT_NE(cancelled.out.find(u8"正确删除1"), std::string::npos) << cancelled.out;
+    EXPECT_EQ(smsctltest::run(dir, {"timers", "list"}).out, u8"(none)\n");
+    EXPECT_EQ(smsctltest::slurp(dir.file("user/embedded-gateway.txt")).find("packet"),
+              std::string::npos);
+}
+
+// A second client started on the same user folder while the first one sends:
+// both sends go through, every number once in the history.
+TEST(SmsctlSend, SecondClientWhileTheFirstSendsLosesNothing) {
+    const fakes::TempDir dir;
+    constexpr int kNumbers = 3000;
+    for (const char* name : {"a.csv", "b.csv"}) {
+        std::ofstream csv(dir.file(name));
+        for (int i = 0; i < kNumbers; ++i)
+            csv << 13800000000LL + i + (name[0] == 'b' ? kNumbers : 0) << "\n";
+    }
+    smsctltest::Result first;
+    std::thread a([&] {
+        first = smsctltest::run(dir, {"send", "--csv", dir.file("a.csv"), "--text", "A"}, "", "a");
+    });
+    // The second starts once the first has queued its packets.
+    while (!std::filesystem::exists(dir.file("user/SQu.dll"))) std::this_thread::yield();
+    const auto second =
+        smsctltest::run(dir, {"send", "--csv", dir.file("b.csv"), "--text", "B"}, "", "b");
+    a.join();
+    EXPECT_EQ(first.status, 0) << first.err;
+    EXPECT_EQ(second.status, 0) << second.err;
+    ASSERT_EQ(Dmg::CDataManager::getSingleton().openUserData(dir.file("user")), 1);
+    std::vector<Dmg::CHistoryMsg> rows;
+    static_cast<Dmg::CHistoryLogSerialize*>(
+        Dmg::CDataManager::getSingleton().getDataSerialize("historylog"))
+        ->getAllLog(rows);
+    Dmg::CDataManager::getSingleton().closeUserData();
+    std::map<std::string, int> sent;  // number -> times in an accepted row
+    for (const auto& row : rows) {
+        std::stringstream numbers(row.secondText);
+        for (std::string n; std::getline(numbers, n, ',');) sent[n] += row.success ? 1 : 100;
+    }
+    EXPECT_EQ(sent.size(), 2u * kNumbers);
+    EXPECT_TRUE(std::all_of(sent.begin(), sent.end(), [](const auto& e) { return e.second == 1; }));
+}
+
+}  // namespace

@@ -1,0 +1,153 @@
+#include "tools/smsctl/Client.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "contracts/base/CLog.h"
+#include "contracts/dmg/CDataManager.h"
+#include "contracts/net/CNetConfigData.h"
+#include "contracts/net/CNetInterfaceMag.h"
+#include "queue/CSendQueueService.h"
+#include "queue/CSmsSendLoadMag.h"
+#include "send/CSmsSendStartInstance.h"
+#include "send/CUserInfo.h"
+#include "tools/smsctl/Errors.h"
+#include "tools/smsctl/Interrupt.h"
+#include "tools/smsctl/Terminal.h"
+
+namespace smsctl {
+namespace {
+
+// The simulated service's terms: a balance to spend and a short pause.
+SMS::NET::CNetLogResult embeddedTerms() {
+    SMS::NET::CNetLogResult terms;
+    terms.remainingSms = 100000;
+    terms.packetPauseMs = 20;
+    terms.userName = "smsctl";
+    return terms;
+}
+
+std::string senderName() {
+    const char* const user = std::getenv("USER");
+    return user != nullptr && *user != '\0' ? user : "smsctl";
+}
+
+}  // namespace
+
+std::string defaultUserDir() {
+    const char* const xdg = std::getenv("XDG_DATA_HOME");
+    if (xdg != nullptr && *xdg == '/') return std::string(xdg) + "/smsctl";
+    const char* const home = std::getenv("HOME");
+    if (home == nullptr || *home == '\0') {
+        throw UsageError(u8"neither XDG_DATA_HOME nor HOME is set: give --user-dir");
+    }
+    return std::string(home) + "/.local/share/smsctl";
+}
+
+Client::Client(const Options& options) : options_(options) {}
+
+Client::~Client() { stop(); }
+
+void Client::start() {
+    if (started_) return;
+    if (options_.gateway != "embedded") {
+        throw UsageError(u8"--gateway: unknown gateway '" + options_.gateway +
+                         u8"' (this build knows 'embedded')");
+    }
+    userDir_ = !userDirOverride_.empty()  ? userDirOverride_
+               : options_.userDir.empty() ? defaultUserDir()
+                                          : options_.userDir;
+    std::error_code ec;
+    std::filesystem::create_directories(userDir_, ec);
+    if (!std::filesystem::is_directory(userDir_, ec)) {
+        throw Failure(u8"cannot create the user directory " + userDir_);
+    }
+    openLog();
+    service_ = std::make_unique<CSendQueueService>();
+    if (Dmg::CDataManager::getSingleton().openUserData(userDir_) != 1) {
+        throw Failure(u8"cannot open the user data in " + userDir_ +
+                      u8" (a damaged file or another key; see smsctl.log there)");
+    }
+    started_ = true;
+    login();
+    SMS::CUserInfo* const user = SMS::CUserInfo::instance();
+    user->userDir = userDir_;
+    user->senderId = senderName();
+    user->senderExtra = "";
+    setCallbacks();
+}
+
+void Client::stop() {
+    if (!started_) return;
+    started_ = false;
+    service_->stop();
+    service_.reset();
+    Dmg::CDataManager::getSingleton().closeUserData();
+    Base::CLog::getSingleton().flush();
+}
+
+void Client::openLog() {
+    Base::CLog& log = Base::CLog::getSingleton();
+    if (!log.setLogFile(userDir_ + "/smsctl.log", 2u * 1024 * 1024, 3)) {
+        std::fprintf(stderr, u8"smsctl: cannot write %s/smsctl.log; the log is off\n",
+                     userDir_.c_str());
+    }
+    if (!options_.verbose) return;
+    auto lock = std::make_shared<std::mutex>();  // lines come from every thread
+    log.setEcho([lock](int level, const std::string& text) {
+        const std::string line = toUtf8(text);
+        const std::lock_guard<std::mutex> guard(*lock);
+        std::fprintf(stderr, "log[%d] %s\n", level, line.c_str());
+    });
+}
+
+void Client::login() {
+    gateway_ = std::make_shared<SMS::NET::CEmbeddedGateway>();
+    gateway_->setStateFile(userDir_ + "/embedded-gateway.txt");
+    gateway_->setLoginResult(embeddedTerms());
+    SMS::NET::CNetInterfaceMag::instance()->setGateway(gateway_);
+    terms_ = SMS::NET::CNetInterfaceMag::instance()->login(senderName(), "");
+    if (terms_.result != 0) throw Failure(u8"login refused: " + toUtf8(terms_.message));
+    SMS::CSmsSendStartInstance::Instance()->setNetConfigData(terms_, SMS::NET::CNetConfigData());
+}
+
+void Client::setCallbacks() {
+    SMS::CSmsSendStartInstance* const settings = SMS::CSmsSendStartInstance::Instance();
+    settings->onSendPrepared = [] {};
+    settings->onPacketsQueued = [](std::vector<Dmg::QueueData>& packets) {
+        SMS::CSmsSendLoadMag::instance()->addSendQueue(packets);
+    };
+    settings->onPacketDone = [this](int&, int&) { ++packetsDone_; };
+    settings->onFirstSendFailure = [](std::string& error) {
+        std::fprintf(stderr, u8"smsctl: the service refused a packet: %s (the send goes on)\n",
+                     toUtf8(error).c_str());
+        return 0;
+    };
+    settings->onSendAborted = [] {
+        std::fprintf(stderr, u8"smsctl: the send stopped; what is unsent stays queued\n");
+    };
+}
+
+std::string Client::gatewayDescription() const {
+    return u8"the embedded gateway, a simulation inside this program: nothing leaves this machine";
+}
+
+bool Client::waitForSends() {
+    while (service_ && service_->isActive() != 0) {
+        if (interrupted()) {
+            service_->stop();
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+}  // namespace smsctl

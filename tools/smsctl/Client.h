@@ -1,0 +1,73 @@
+// One run of the client: the library started up the way a user interface
+// does it (queue service, user data, login, user info, send settings, the
+// five callbacks) and shut down at the end, threads stopped and what is
+// unsent left queued for the next run.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <string>
+
+#include "contracts/net/CEmbeddedGateway.h"
+#include "contracts/net/CNetLogResult.h"
+
+class CSendQueueService;
+
+namespace smsctl {
+
+struct Options {
+    std::string userDir;  // empty: the per-user default
+    std::string gateway = "embedded";
+    bool verbose = false;  // the library's log on stderr too
+    bool json = false;     // list commands print JSON
+};
+
+class Client {
+public:
+    explicit Client(const Options& options);
+    ~Client();
+    Client(const Client&) = delete;
+    Client& operator=(const Client&) = delete;
+
+    // Starts the library once; later calls do nothing. Throws Failure.
+    void start();
+    // Uses `dir` instead of the options' folder; before start() only.
+    void setUserDir(const std::string& dir) { userDirOverride_ = dir; }
+    // Stops the threads and closes the user data; harmless when not started.
+    void stop();
+
+    const Options& options() const { return options_; }
+    const std::string& userDir() const { return userDir_; }
+    // The terms the service gave at login (balance, packet sizes, pause).
+    const SMS::NET::CNetLogResult& terms() const { return terms_; }
+    SMS::NET::CEmbeddedGateway& gateway() { return *gateway_; }
+    // One line that says where sends go.
+    std::string gatewayDescription() const;
+
+    // Waits until everything queued is sent and moved into the history, or
+    // until Ctrl-C; false when interrupted (the rest stays queued).
+    bool waitForSends();
+    // Packets the sending thread finished in this run.
+    int packetsDone() const { return packetsDone_.load(); }
+
+private:
+    void openLog();
+    void login();
+    void setCallbacks();
+
+    const Options& options_;  // filled by the command line before start()
+    std::string userDir_;
+    std::string userDirOverride_;
+    std::unique_ptr<CSendQueueService> service_;
+    std::shared_ptr<SMS::NET::CEmbeddedGateway> gateway_;
+    SMS::NET::CNetLogResult terms_;
+    bool started_ = false;
+    // Counted by the sending thread's callback, read by the caller's thread.
+    std::atomic<int> packetsDone_{0};
+};
+
+// $XDG_DATA_HOME/smsctl, else ~/.local/share/smsctl.
+std::string defaultUserDir();
+
+}  // namespace smsctl
