@@ -39,6 +39,7 @@ bench_targets() {
 
 # Outputs, and the benchmarks' own temporary folders, in one folder removed at
 # the end; TMPDIR also catches what a crashed benchmark leaves behind.
+# mktemp turns the trailing X's into a unique name.
 work="$(mktemp -d "${TMPDIR:-/tmp}/bench-run-all.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
 trap 'exit 130' INT TERM

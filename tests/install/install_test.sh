@@ -6,6 +6,7 @@
 set -eu
 cmake="$1" build="$2" consumer="$3" cxx="$4" generator="$5"
 
+# mktemp turns the trailing X's into a unique name.
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/smslogic-install.XXXXXX")
 # An install writes its list of files into the build folder: keep the list
 # of an earlier real install as it was.

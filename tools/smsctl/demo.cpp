@@ -38,6 +38,7 @@ const char* const kRejected = "13900139013";
 class DemoFolder {
 public:
     explicit DemoFolder(bool keep) : keep_(keep) {
+        // mkdtemp turns the trailing X's into a unique name.
         const char* const tmp = std::getenv("TMPDIR");
         std::string pattern =
             std::string(tmp != nullptr && *tmp ? tmp : "/tmp") + "/smsctl-demo-XXXXXX";
