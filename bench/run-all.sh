@@ -62,6 +62,8 @@ if [ "$build" = 1 ]; then
     echo "$dir is configured without benchmarks (SMS_BUILD_BENCH=OFF)" >&2
     exit 1
   else
+    # Configured afresh first: an older configuration may not know every program.
+    quietly cmake -S "$root" -B "$dir"
     mapfile -t names < <(bench_targets | grep -E -- "${filter:-.}" || true)
     if [ ${#names[@]} -gt 0 ]; then
       quietly cmake --build "$dir" -j "$(nproc)" --target "${names[@]}"

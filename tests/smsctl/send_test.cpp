@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -15,7 +14,6 @@
 #include "addressbook/CFriendMag.h"
 #include "contracts/dmg/CDataManager.h"
 #include "contracts/dmg/CFriend.h"
-#include "contracts/dmg/CHistoryLogSerialize.h"
 #include "tests/smsctl/SmsctlRun.h"
 
 namespace {
@@ -29,18 +27,6 @@ std::map<std::string, std::string> snapshot(const std::string& dir) {
     return files;
 }
 
-// The phone lists of the history, read after the program ended.
-std::string historyPhones(const std::string& userDir) {
-    Dmg::CDataManager& data = Dmg::CDataManager::getSingleton();
-    EXPECT_EQ(data.openUserData(userDir), 1);
-    std::vector<Dmg::CHistoryMsg> rows;
-    static_cast<Dmg::CHistoryLogSerialize*>(data.getDataSerialize("historylog"))->getAllLog(rows);
-    std::string phones;
-    for (const auto& row : rows) phones += row.secondText;
-    data.closeUserData();
-    return phones;
-}
-
 TEST(SmsctlSend, SentNumbersReachTheHistoryAndRefusedOnesAreNamed) {
     const fakes::TempDir dir;
     const auto r = smsctltest::run(
@@ -48,9 +34,8 @@ TEST(SmsctlSend, SentNumbersReachTheHistoryAndRefusedOnesAreNamed) {
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.err.find("refused 12345"), std::string::npos) << r.err;
     EXPECT_NE(r.out.find("packets_failed"), std::string::npos) << r.out;
-    const std::string phones = historyPhones(dir.file("user"));
-    EXPECT_NE(phones.find("13800138000"), std::string::npos) << phones;
-    EXPECT_NE(phones.find("13012345678"), std::string::npos) << phones;
+    const auto sent = smsctltest::sentTimes(dir.file("user"));
+    EXPECT_EQ(sent, (std::map<std::string, int>{{"13012345678", 1}, {"13800138000", 1}}));
 }
 
 TEST(SmsctlSend, DryRunStoresNothing) {
@@ -123,28 +108,16 @@ TEST(SmsctlSend, SecondClientWhileTheFirstSendsLosesNothing) {
         for (int i = 0; i < kNumbers; ++i)
             csv << 13800000000LL + i + (name[0] == 'b' ? kNumbers : 0) << "\n";
     }
-    smsctltest::Result first;
-    std::thread a([&] {
-        first = smsctltest::run(dir, {"send", "--csv", dir.file("a.csv"), "--text", "A"}, "", "a");
-    });
+    const pid_t a =
+        smsctltest::start(dir, {"send", "--csv", dir.file("a.csv"), "--text", "A"}, "a");
     // The second starts once the first has queued its packets.
     while (!std::filesystem::exists(dir.file("user/SQu.dll"))) std::this_thread::yield();
     const auto second =
         smsctltest::run(dir, {"send", "--csv", dir.file("b.csv"), "--text", "B"}, "", "b");
-    a.join();
+    const auto first = smsctltest::finish(dir, a, "a");
     EXPECT_EQ(first.status, 0) << first.err;
     EXPECT_EQ(second.status, 0) << second.err;
-    ASSERT_EQ(Dmg::CDataManager::getSingleton().openUserData(dir.file("user")), 1);
-    std::vector<Dmg::CHistoryMsg> rows;
-    static_cast<Dmg::CHistoryLogSerialize*>(
-        Dmg::CDataManager::getSingleton().getDataSerialize("historylog"))
-        ->getAllLog(rows);
-    Dmg::CDataManager::getSingleton().closeUserData();
-    std::map<std::string, int> sent;  // number -> times in an accepted row
-    for (const auto& row : rows) {
-        std::stringstream numbers(row.secondText);
-        for (std::string n; std::getline(numbers, n, ',');) sent[n] += row.success ? 1 : 100;
-    }
+    const auto sent = smsctltest::sentTimes(dir.file("user"));
     EXPECT_EQ(sent.size(), 2u * kNumbers);
     EXPECT_TRUE(std::all_of(sent.begin(), sent.end(), [](const auto& e) { return e.second == 1; }));
 }

@@ -90,7 +90,12 @@ void Client::stop() {
     service_->stop();
     service_.reset();
     Dmg::CDataManager::getSingleton().closeUserData();
+    queueLock_.reset();
     Base::CLog::getSingleton().flush();
+}
+
+void Client::lockQueue(QueueLock::Mode mode) {
+    if (!queueLock_) queueLock_ = std::make_unique<QueueLock>(userDir_, mode);
 }
 
 void Client::openLog() {

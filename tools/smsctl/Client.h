@@ -11,6 +11,7 @@
 
 #include "contracts/net/CEmbeddedGateway.h"
 #include "contracts/net/CNetLogResult.h"
+#include "tools/smsctl/QueueLock.h"
 
 class CSendQueueService;
 
@@ -36,6 +37,9 @@ public:
     void setUserDir(const std::string& dir) { userDirOverride_ = dir; }
     // Stops the threads and closes the user data; harmless when not started.
     void stop();
+    // Holds the user folder's queue lock until stop(); after start(). Throws
+    // Failure when another run holds it the other way.
+    void lockQueue(QueueLock::Mode mode);
 
     const Options& options() const { return options_; }
     const std::string& userDir() const { return userDir_; }
@@ -62,6 +66,7 @@ private:
     std::unique_ptr<CSendQueueService> service_;
     std::shared_ptr<SMS::NET::CEmbeddedGateway> gateway_;
     SMS::NET::CNetLogResult terms_;
+    std::unique_ptr<QueueLock> queueLock_;  // released once the threads stopped
     bool started_ = false;
     // Counted by the sending thread's callback, read by the caller's thread.
     std::atomic<int> packetsDone_{0};

@@ -35,7 +35,9 @@ TerminalProgress::~TerminalProgress() { finish(); }
 void TerminalProgress::setRange(int lower, int upper, int /*step*/) {
     lower_ = lower, upper_ = upper, position_ = lower;
     start_ = std::chrono::steady_clock::now();
-    draw(true);
+    // Plain lines start with the title that follows, not with a bare count.
+    lastTenth_ = 0;
+    draw(terminal_);
 }
 
 void TerminalProgress::refresh() { draw(false); }

@@ -1,5 +1,5 @@
 // Pieces shared by the record commands (history, send log, replies, timed
-// messages): times on the command line, paging options, record numbers.
+// messages): paging options, counts, record numbers.
 #pragma once
 
 #include <CLI/CLI.hpp>
@@ -11,6 +11,7 @@
 #include "contracts/dmg/CSmsData.h"
 #include "tools/smsctl/Errors.h"
 #include "tools/smsctl/Terminal.h"
+#include "tools/smsctl/TimeAndCarrier.h"
 
 namespace smsctl {
 class Client;
@@ -20,25 +21,6 @@ namespace smsctl::records {
 
 // replies and timers (records_replies.cpp).
 void addReplyCommands(CLI::App& app, Client& client);
-
-// "YYYY-MM-DD HH:MM", or "YYYY-MM-DD" for the start of that day (its last
-// minute when `endOfDay`); empty gives an unset time (an open end).
-inline Dmg::CSmsData parseTime(const std::string& text, const std::string& what,
-                               bool endOfDay = false) {
-    if (text.empty()) return {};
-    int y = 0, mo = 0, d = 0, h = endOfDay ? 23 : 0, mi = endOfDay ? 59 : 0, used = 0;
-    const bool dateOnly = std::sscanf(text.c_str(), "%4d-%2d-%2d%n", &y, &mo, &d, &used) == 3 &&
-                          used == static_cast<int>(text.size());
-    const bool full =
-        !dateOnly &&
-        std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d%n", &y, &mo, &d, &h, &mi, &used) == 5 &&
-        used == static_cast<int>(text.size());
-    if ((!dateOnly && !full) || y < 1900 || mo < 1 || mo > 12 || d < 1 || d > 31 || h < 0 ||
-        h > 23 || mi < 0 || mi > 59) {
-        throw UsageError(what + u8": '" + text + u8"' is not a time like 2026-12-06 08:05");
-    }
-    return Dmg::CSmsData(y, mo, d, h, mi);
-}
 
 // "1 reply", "3 replies".
 inline std::string counted(long long n, const char* one, const char* many) {

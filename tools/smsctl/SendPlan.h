@@ -41,13 +41,9 @@ struct Plan {
 
 // Checks what can be checked without the library; throws UsageError.
 void checkSendArgs(const SendArgs& args);
-// "YYYY-MM-DD HH:MM" as a time; throws UsageError for anything else.
-Dmg::CSmsData parseTime(const std::string& text);
 // Composes the send. `withUserData` false: the user data are not open, so a
 // group or a phrase cannot be read (Failure).
 void composePlan(const SendArgs& args, bool withUserData, Plan& plan);
-// "YD", "LT", "DX", "XLT" or "" for a number of no class (GBK number).
-std::string carrierCode(const std::string& number);
 // Prints the refused numbers on stderr.
 void reportRefused(const Plan& plan);
 

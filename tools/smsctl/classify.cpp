@@ -1,29 +1,21 @@
+// smsctl classify: the carrier class of each number, as the sender sees it.
 #include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "contracts/platform/CodePage.h"
-#include "phone/CPhoneNumMag.h"
+#include "tools/smsctl/TimeAndCarrier.h"
 #include "tools/smsctl/commands.h"
 
 namespace smsctl {
 namespace {
 
-// The class name in the order callers ask: the first true answer wins.
-const char* carrierOf(const SMS::CPhoneNumMag& mag, const std::string& number) {
-    if (mag.isYDNumber(number)) return u8"China Mobile (YD)";
-    if (mag.isLTNumber(number)) return u8"China Unicom (LT)";
-    if (mag.isDXNumber(number)) return u8"China Telecom (DX)";
-    if (mag.isXLTNumber(number)) return u8"area-code number (XLT)";
-    return u8"not a sendable number";
-}
-
-void classifyOne(const SMS::CPhoneNumMag& mag, const std::string& terminalText) {
+void classifyOne(const std::string& terminalText) {
     std::string gbk;
     // Text that is not UTF-8 is classified as the bytes it is.
     if (!Platform::utf8ToGbk(terminalText, gbk)) gbk = terminalText;
-    std::cout << terminalText << '\t' << carrierOf(mag, gbk) << '\n';
+    std::cout << terminalText << '\t' << carrierName(carrierCode(gbk)) << '\n';
 }
 
 }  // namespace
@@ -35,15 +27,14 @@ void addClassifyCommand(CLI::App& app, Client& client) {
     cmd->callback([numbers, &client] {
         // The prefix lists come from the user's configuration store.
         warnIfDefaultPrefixes(client);
-        const SMS::CPhoneNumMag& mag = *SMS::CPhoneNumMag::inistance();
         if (!numbers->empty()) {
-            for (const auto& n : *numbers) classifyOne(mag, n);
+            for (const auto& n : *numbers) classifyOne(n);
             return;
         }
         std::string line;
         while (std::getline(std::cin, line)) {
             if (!line.empty() && line.back() == '\r') line.pop_back();
-            classifyOne(mag, line);
+            classifyOne(line);
         }
     });
 }

@@ -207,8 +207,6 @@ void addContactsCommand(CLI::App& app, Client& client) {
     using namespace contacts;
     CLI::App* cmd = app.add_subcommand("contacts", "the address book: contacts and groups");
     cmd->require_subcommand(1);
-    // Subcommands inherit this: the global options (--json) may come last too.
-    cmd->fallthrough();
 
     auto addArgs = std::make_shared<AddArgs>();
     CLI::App* addCmd = cmd->add_subcommand("add", "add a contact and print its id");

@@ -224,14 +224,13 @@ void addPrefixCommands(CLI::App* parent, Client& client) {
     });
 
     auto file = std::make_shared<std::string>();
-    CLI::App* import = cmd->add_subcommand(
+    CLI::App* importCmd = cmd->add_subcommand(
         "import", u8"replace the prefix lists with those of a CSV file (carrier,prefix rows)");
-    import->add_option("file", *file, u8"e.g. data/carrier-prefixes.csv")->required();
-    import->callback([&client, file] { loadPrefixTable(client, *file, std::cout);
-});
-}  // namespace
+    importCmd->add_option("file", *file, u8"e.g. data/carrier-prefixes.csv")->required();
+    importCmd->callback([&client, file] { loadPrefixTable(client, *file, std::cout); });
+}
 
-}  // namespace smsctl
+}  // namespace
 
 void loadPrefixTable(Client& client, const std::string& path, std::ostream& out) {
     std::map<int, List> rows;

@@ -110,32 +110,32 @@ void addPhraseChanges(CLI::App* cmd, Client& client, const std::shared_ptr<Phras
         std::cout << u8"deleted " << plural(a->ids.size(), u8"phrase") << '\n';
     });
 
-    CLI::App* import = cmd->add_subcommand("import", u8"add one phrase per row of a CSV file");
-    import->add_option("file", a->file, u8"CSV file (GBK or UTF-8)")->required();
-    import->add_option("--group", a->groups, u8"group to add them to; repeat for several")
+    CLI::App* importCmd = cmd->add_subcommand("import", u8"add one phrase per row of a CSV file");
+    importCmd->add_option("file", a->file, u8"CSV file (GBK or UTF-8)")->required();
+    importCmd->add_option("--group", a->groups, u8"group to add them to; repeat for several")
         ->check(positive());
-    import->callback([&client, a] {
+    importCmd->callback([&client, a] {
         client.start();
-    std::map<int, std::vector<std::string>> rows;
-    require(FileSerialize::CFileManager::getSingleton().importFromFile(a->file, rows),
-            u8"cannot read " + a->file);
-    require(SMS::CWordMag().importWord(rows, a->groups),
-            u8"the import was refused, nothing was added (is the group there?)");
-    std::cout << u8"imported " << plural(rows.size(), u8"phrase") << '\n';
-});
+        std::map<int, std::vector<std::string>> rows;
+        require(FileSerialize::CFileManager::getSingleton().importFromFile(a->file, rows),
+                u8"cannot read " + a->file);
+        require(SMS::CWordMag().importWord(rows, a->groups),
+                u8"the import was refused, nothing was added (is the group there?)");
+        std::cout << u8"imported " << plural(rows.size(), u8"phrase") << '\n';
+    });
 
-CLI::App* exp = cmd->add_subcommand("export", u8"write a group's phrases to a CSV file");
-exp->add_option("file", a->file, u8"CSV file to write (text, time added)")->required();
-exp->add_option("--group", a->group, u8"the group")->check(positive())->capture_default_str();
-exp->callback([&client, a] {
-    client.start();
-    SMS::CWordMag mag;
-    require(mag.getGroupWordNum(a->group), u8"cannot read the phrases");
-    const std::vector<Dmg::CWord> words = cachedWords(mag);
-    require(mag.exportWord(a->file, words), u8"cannot write " + a->file);
-    std::cout << u8"exported " << plural(words.size(), u8"phrase") << '\n';
-});
-}  // namespace
+    CLI::App* exp = cmd->add_subcommand("export", u8"write a group's phrases to a CSV file");
+    exp->add_option("file", a->file, u8"CSV file to write (text, time added)")->required();
+    exp->add_option("--group", a->group, u8"the group")->check(positive())->capture_default_str();
+    exp->callback([&client, a] {
+        client.start();
+        SMS::CWordMag mag;
+        require(mag.getGroupWordNum(a->group), u8"cannot read the phrases");
+        const std::vector<Dmg::CWord> words = cachedWords(mag);
+        require(mag.exportWord(a->file, words), u8"cannot write " + a->file);
+        std::cout << u8"exported " << plural(words.size(), u8"phrase") << '\n';
+    });
+}
 
 void printSaved(const std::vector<Dmg::CSaveMsg>& msgs, bool json) {
     Table table({"id", "saved", "text"});
@@ -224,7 +224,7 @@ void addSavedChanges(CLI::App* cmd, Client& client, const std::shared_ptr<SavedA
     });
 }
 
-}  // namespace smsctl
+}  // namespace
 
 void addPhrasesCommand(CLI::App& app, Client& client) {
     CLI::App* cmd = app.add_subcommand("phrases", u8"the phrase library");

@@ -26,6 +26,9 @@ int main(int argc, char** argv) {
     smsctl::Client client(options);
     CLI::App app{u8"smsctl: command-line client of the bulk-SMS library"};
     app.require_subcommand(1);
+    // Subcommands inherit this: the global options may also come after them
+    // ("smsctl history list --json").
+    app.fallthrough();
     app.add_option("--user-dir", options.userDir,
                    u8"the user's data folder (default: $XDG_DATA_HOME/smsctl or "
                    u8"~/.local/share/smsctl)");

@@ -42,6 +42,7 @@ void list(Client& client) {
 void remove(Client& client, std::vector<int> ids, bool all) {
     if (ids.empty() == !all) throw UsageError(u8"queue delete: give packet ids or --all");
     client.start();
+    client.lockQueue(QueueLock::Mode::kTakingOver);
     SMS::CSmsSendQueueMag queue;
     std::vector<int> waiting;
     for (const Dmg::QueueData& p : loadWaiting(queue)) waiting.push_back(p.recordId);
@@ -59,6 +60,7 @@ void remove(Client& client, std::vector<int> ids, bool all) {
 
 void resume(Client& client) {
     client.start();
+    client.lockQueue(QueueLock::Mode::kTakingOver);
     SMS::CSmsSendQueueMag queue;
     const std::vector<Dmg::QueueData> packets = loadWaiting(queue);
     if (packets.empty()) {

@@ -42,8 +42,8 @@ struct HistorySelection {
 void loadHistory(SMS::CHistoryLogMag& mag, const HistorySelection& s, bool search) {
     int result = 0;
     if (search) {
-        const Dmg::CSmsData from = records::parseTime(s.from, "--from");
-        const Dmg::CSmsData to = records::parseTime(s.to, "--to", true);
+        const Dmg::CSmsData from = parseTime(s.from, "--from", BareDate::kStartOfDay);
+        const Dmg::CSmsData to = parseTime(s.to, "--to", BareDate::kEndOfDay);
         result = mag.select(from, to, !s.failed, toGbk(s.key, "--key"));
     } else {
         result = s.newOnly ? mag.loadNewLog() : mag.loadAllLog();

@@ -35,8 +35,8 @@ struct ReplySearch {
 void loadReplies(SMS::CReplyMsgsMag& mag, const ReplySearch* search) {
     int result = 0;
     if (search != nullptr) {
-        Dmg::CSmsData from = parseTime(search->from, "--from");
-        Dmg::CSmsData to = parseTime(search->to, "--to", true);
+        Dmg::CSmsData from = parseTime(search->from, "--from", BareDate::kStartOfDay);
+        Dmg::CSmsData to = parseTime(search->to, "--to", BareDate::kEndOfDay);
         std::string key = toGbk(search->key, "--key");
         result = mag.select(from, to, key);
     } else {
@@ -71,7 +71,7 @@ void addRepliesInject(CLI::App* replies, Client& client) {
     cmd->add_option("text", a->text, u8"the reply's text")->required();
     cmd->add_option("--time", a->time, u8"arrival, \"YYYY-MM-DD HH:MM\" (default: now)");
     cmd->callback([&client, a] {
-        const Dmg::CSmsData time = parseTime(a->time, "--time");
+        const Dmg::CSmsData time = parseTime(a->time, "--time", BareDate::kStartOfDay);
         const std::string phone = toGbk(a->phone, "phone"), text = toGbk(a->text, "text");
         client.start();
         client.gateway().injectReply(phone, text, time);

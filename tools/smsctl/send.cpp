@@ -72,6 +72,7 @@ void printOutcome(Client& client, std::vector<std::pair<std::string, std::string
 
 SendCounts sendNow(const SendArgs& args, Client& client) {
     client.start();
+    client.lockQueue(QueueLock::Mode::kSending);
     warnIfDefaultPrefixes(client);
     Plan plan;
     composePlan(args, true, plan);

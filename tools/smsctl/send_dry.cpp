@@ -17,6 +17,7 @@
 #include "tools/smsctl/SendPlan.h"
 #include "tools/smsctl/Table.h"
 #include "tools/smsctl/Terminal.h"
+#include "tools/smsctl/TimeAndCarrier.h"
 
 namespace smsctl {
 namespace {

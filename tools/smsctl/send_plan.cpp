@@ -11,10 +11,10 @@
 #include "contracts/dmg/CWord.h"
 #include "contracts/fileserialize/CFileManager.h"
 #include "library/CWordMag.h"
-#include "phone/CPhoneNumMag.h"
 #include "tools/smsctl/Errors.h"
 #include "tools/smsctl/SendPlan.h"
 #include "tools/smsctl/Terminal.h"
+#include "tools/smsctl/TimeAndCarrier.h"
 
 namespace smsctl {
 namespace {
@@ -23,13 +23,6 @@ std::string trimmed(const std::string& text) {
     const auto first = text.find_first_not_of(" \t\r\n");
     if (first == std::string::npos) return std::string();
     return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
-}
-
-bool leapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
-
-int daysIn(int year, int month) {
-    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && leapYear(year) ? 29 : days[month - 1];
 }
 
 // Adds a recipient, noting a refusal with its reason.
@@ -85,18 +78,6 @@ std::string phraseText(int id) {
 
 }  // namespace
 
-Dmg::CSmsData parseTime(const std::string& text) {
-    int y = 0, mo = 0, d = 0, h = 0, mi = 0;
-    char end = 0;
-    const bool shaped = text.size() == 16 && std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d%c", &y,
-                                                         &mo, &d, &h, &mi, &end) == 5;
-    if (!shaped || y < 1970 || mo < 1 || mo > 12 || d < 1 || d > daysIn(y, mo) || h > 23 ||
-        mi > 59 || h < 0 || mi < 0) {
-        throw UsageError(u8"--at: '" + text + u8"' is not a time like \"2026-12-24 18:30\"");
-    }
-    return Dmg::CSmsData(y, mo, d, h, mi);
-}
-
 void checkSendArgs(const SendArgs& args) {
     if (args.numbers.empty() && args.group < 0 && args.csv.empty()) {
         throw UsageError(u8"send: give numbers, --group or --csv");
@@ -104,16 +85,7 @@ void checkSendArgs(const SendArgs& args) {
     if (args.text.empty() == (args.phrase < 0)) {
         throw UsageError(u8"send: give either --text or --phrase");
     }
-    if (!args.at.empty()) parseTime(args.at);
-}
-
-std::string carrierCode(const std::string& number) {
-    const SMS::CPhoneNumMag& mag = *SMS::CPhoneNumMag::inistance();
-    if (mag.isYDNumber(number)) return "YD";
-    if (mag.isLTNumber(number)) return "LT";
-    if (mag.isDXNumber(number)) return "DX";
-    if (mag.isXLTNumber(number)) return "XLT";
-    return std::string();
+    parseTime(args.at, "--at", BareDate::kRefused);
 }
 
 void composePlan(const SendArgs& args, bool withUserData, Plan& plan) {
@@ -129,7 +101,7 @@ void composePlan(const SendArgs& args, bool withUserData, Plan& plan) {
     if (!args.signature.empty())
         plan.processor.setCompanyEnder(toGbk(args.signature, u8"--signature"));
     plan.processor.setPersonalSms(args.personal);
-    if (!args.at.empty()) plan.processor.setTimer(parseTime(args.at));
+    if (!args.at.empty()) plan.processor.setTimer(parseTime(args.at, "--at", BareDate::kRefused));
 }
 
 void reportRefused(const Plan& plan) {
