@@ -38,6 +38,17 @@ TEST(SmsctlSend, SentNumbersReachTheHistoryAndRefusedOnesAreNamed) {
     EXPECT_EQ(sent, (std::map<std::string, int>{{"13012345678", 1}, {"13800138000", 1}}));
 }
 
+// Output piped to a reader that quits early: the send still goes through.
+TEST(SmsctlSend, AReaderThatGoesAwayDoesNotEndTheSend) {
+    const fakes::TempDir dir;
+    const std::string command = smsctltest::quoted(SMSCTL_BIN) + " --user-dir " +
+                                smsctltest::quoted(dir.file("user")) +
+                                " send 13800138000 --text hi 2>&1 | head -c 1 >/dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    EXPECT_EQ(smsctltest::sentTimes(dir.file("user")),
+              (std::map<std::string, int>{{"13800138000", 1}}));
+}
+
 TEST(SmsctlSend, DryRunStoresNothing) {
     const fakes::TempDir dir;
     const std::string user = dir.file("user");

@@ -17,7 +17,12 @@ extern "C" void onInterrupt(int) {
 
 }  // namespace
 
-void catchInterrupt() { std::signal(SIGINT, onInterrupt); }
+void catchInterrupt() {
+    std::signal(SIGINT, onInterrupt);
+    // A reader that goes away (smsctl send ... | head) must not end a send
+    // half way: writes to the closed pipe fail instead.
+    std::signal(SIGPIPE, SIG_IGN);
+}
 
 bool interrupted() { return g_interrupted.load(); }
 
