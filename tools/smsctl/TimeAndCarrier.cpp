@@ -1,6 +1,6 @@
 #include "tools/smsctl/TimeAndCarrier.h"
 
-#include <cstdio>
+#include <string>
 
 #include "phone/CPhoneNumMag.h"
 #include "tools/smsctl/Errors.h"
@@ -16,13 +16,20 @@ int daysIn(int year, int month) {
 }
 
 // Whether `text` is exactly "YYYY-MM-DD" (`withTime` false) or
-// "YYYY-MM-DD HH:MM"; fills the fields it has.
+// "YYYY-MM-DD HH:MM", digits where the pattern has letters; fills the fields.
 bool shaped(const std::string& text, bool withTime, int& y, int& mo, int& d, int& h, int& mi) {
-    int used = -1;
-    const int fields =
-        withTime ? std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d%n", &y, &mo, &d, &h, &mi, &used)
-                 : std::sscanf(text.c_str(), "%4d-%2d-%2d%n", &y, &mo, &d, &used);
-    return fields == (withTime ? 5 : 3) && used == static_cast<int>(text.size());
+    const std::string pattern = withTime ? "dddd-dd-dd dd:dd" : "dddd-dd-dd";
+    if (text.size() != pattern.size()) return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool digit = text[i] >= '0' && text[i] <= '9';
+        if (pattern[i] == 'd' ? !digit : text[i] != pattern[i]) return false;
+    }
+    const auto number = [&text](std::size_t at, std::size_t n) {
+        return std::stoi(text.substr(at, n));
+    };
+    y = number(0, 4), mo = number(5, 2), d = number(8, 2);
+    if (withTime) h = number(11, 2), mi = number(14, 2);
+    return true;
 }
 
 }  // namespace
