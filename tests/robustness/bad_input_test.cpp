@@ -5,6 +5,7 @@
 // data that were there are still there and a plain write still works.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -115,6 +116,7 @@ bool hasNul(const std::string& text) { return text.find('\0') != std::string::np
 Strings namesIn(const std::string& folder) {
     Strings names;
     for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
     return names;
 }
 
@@ -581,6 +583,36 @@ std::vector<TextEntry> BadInput::textEntries() {
              info.getPropetyAndValueMap(second);
              EXPECT_EQ(first, second);
          }},
+        // User folders.
+        {"CUserInfo::userDir: queue view, send, upload", [this](V v) {
+             const Strings before = namesIn(dir.path());
+             SMS::CUserInfo::instance()->userDir = dir.path() + "/" + v;
+             SMS::CSmsSendQueueMag view;
+             EXPECT_EQ(view.loadSendMsg() + view.getMsgNum(), v.empty() ? 2 : 1);
+             SMS::CSmsMsgProcessor p;
+             int id = 0;
+             ASSERT_EQ(p.addPhone(kPhone, false, true, id), 1);
+             p.setSendMsg("x");
+             std::string error;
+             const int balance = settings.remainingSms;
+             const int sent = SMS::CSmsSender().send(&p, error, &progress);
+             EXPECT_EQ(sent, v.empty() ? 1 : 0);
+             EXPECT_EQ(settings.remainingSms, balance - sent);
+             if (sent == 1) view.delSendMsg({queued.at(0).recordId});
+             SMS::CNetFriendUpload().Upload();
+             SMS::CUserInfo::instance()->userDir = dir.path();
+             EXPECT_EQ(namesIn(dir.path()), before);  // no file made under another name
+         }},
+        {"CDataManager::openUserData", [this](V v) {
+             Dmg::CDataManager& data = Dmg::CDataManager::getSingleton();
+             const std::string folder = dir.file("other");
+             fs::create_directory(folder);
+             EXPECT_EQ(data.openUserData(folder + "/" + v), v.empty() ? 1 : 0);
+             EXPECT_EQ(namesIn(folder).empty(), !v.empty());
+             data.closeUserData();
+             ASSERT_EQ(data.openUserData(dir.path()), 1);
+             fs::remove_all(folder);
+         }},
         // Files.
         {"CFileManager cells and file contents", [this](V v) {
              FileSerialize::CFileManager& files = FileSerialize::CFileManager::getSingleton();
@@ -875,9 +907,10 @@ TEST_F(BadInput, TextValues) {
         contact.addPropetyAndValue("名字", texts()[i].value);
         ASSERT_EQ(friends.addFriend(contact, {}, ids[i]), 1);
     }
+    gateway->clear();
     SMS::CNetFriendUpload().Upload();
     const auto uploaded = gateway->uploadedContacts();
-    ASSERT_EQ(uploaded.size(), ids.size() + 1);
+    ASSERT_EQ(uploaded.size(), ids.size() + 1);  // the seed was changed, so it goes again
     for (std::size_t i = 0; i < ids.size(); ++i) {
         EXPECT_EQ(uploaded[i + 1].name, texts()[i].value) << texts()[i].name;
         EXPECT_EQ(friends.delFriend(ids[i]), 2);
