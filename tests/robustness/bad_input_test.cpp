@@ -23,6 +23,8 @@
 #include "contracts/dmg/CDataManager.h"
 #include "contracts/dmg/CLocalDataSerialize.h"
 #include "contracts/dmg/CLogSendQueueSerialize.h"
+#include "contracts/dmg/CRejectPhonesDataSerialize.h"
+#include "contracts/dmg/CRejectWordsDataSerialize.h"
 #include "contracts/dmg/CSendQueueSerialize.h"
 #include "contracts/fileserialize/CFileManager.h"
 #include "contracts/net/CEmbeddedGateway.h"
@@ -55,6 +57,7 @@ using Rows = std::map<int, Strings>;
 
 const std::string kPassword = "Quenp19990812";
 const std::string kPhone = "13800138000";
+const std::string kNotGbk = u8"中文。";
 
 struct Text {
     const char* name;
@@ -79,7 +82,8 @@ const std::vector<Text>& texts() {
         {"lead byte 0xFE at the end", "ab\xFE"},
         {"0x80", "\x80"},
         {"0xFF", "\xFF\xFF"},
-        {"UTF-8", u8"短信"},
+        {"UTF-8 that is also GBK", u8"短信"},
+        {"UTF-8 that is not GBK", kNotGbk},
         {"SQL", "'; DROP TABLE x; --"},
         {"percent", "%"},
         {"underscore", "_"},
@@ -328,8 +332,8 @@ std::vector<TextEntry> BadInput::textEntries() {
              EXPECT_EQ(friends.delGroup(found.back().id), 1);
          }},
         {"CFriendMag::importFriend", [this](V v) {
-             std::vector<Strings> rows = {{v, kb(v), v}, {kPhone, v, kb(v)}};
-             ASSERT_EQ(friends.importFriend(rows, {"手机", "名字", v}, {}), 1);
+             std::vector<Strings> rows = {{v, kb(v), v, v}, {kPhone, v, kb(v), kb(v)}};
+             ASSERT_EQ(friends.importFriend(rows, {"手机", "名字", v, "生日"}, {}), 1);
              EXPECT_EQ(friends.selectFriendNum("手机", kPhone) + friends.getCurFriendNum(), 2);
              std::vector<Dmg::CFriend> found;
              friends.getAllFriend(found);
@@ -465,6 +469,31 @@ std::vector<TextEntry> BadInput::textEntries() {
              ASSERT_EQ(out.size(), 2u);
              EXPECT_EQ(out[0].message, v + kb(v));
              EXPECT_EQ(out[1].message, kb(v) + v);
+         }},
+        {"reject lists: CSmsMsgProcessor::filterMsg, CSmsSender::send", [this](V v) {
+             auto* const words = static_cast<Dmg::CRejectWordsDataSerialize*>(
+                 Dmg::CDataManager::getSingleton().getDataSerialize("rejectwords"));
+             auto* const phones = static_cast<Dmg::CRejectPhonesDataSerialize*>(
+                 Dmg::CDataManager::getSingleton().getDataSerialize("rejectphones"));
+             ASSERT_EQ(words->setRejectWords({kb(v)}) + phones->setRejectPhones({kb(v)}), 2);
+             SMS::CSmsMsgProcessor p;
+             const std::string holding = "x" + v + " ";
+             EXPECT_EQ(p.filterMsg(holding), v.empty());
+             EXPECT_TRUE(p.filterMsg("春节快乐"));
+             int id = 0;
+             ASSERT_EQ(p.addPhone(kPhone, false, true, id), 1);
+             settings.remainingSms = 1000;
+             std::string error;
+             for (const std::string& text : {std::string("春节快乐"), holding}) {
+                 p.setSendMsg(text);
+                 queued.clear();
+                 const int sent = SMS::CSmsSender().send(&p, error, &progress);
+                 EXPECT_EQ(sent, text == holding && !v.empty() ? 0 : 1);
+                 if (sent == 0) continue;
+                 EXPECT_TRUE(queued.size() == 1 && queued[0].rejected == 0);  // not a listed number
+                 queue.delSendMsg({queued.at(0).recordId});
+             }
+             EXPECT_EQ(words->setRejectWords({}) + phones->setRejectPhones({}), 2);
          }},
         {"CSmsMsgProcessor::urlencode, urldecode", [](V v) {
              int length = -1;
@@ -618,7 +647,7 @@ std::vector<TextEntry> BadInput::textEntries() {
              const Rows rows = {{0, {v}}, {1, {kb(v), "", kb(v)}}};
              Rows back = {{9, {"x"}}};
              const int exported = files.exportToFile(path, rows);
-             EXPECT_EQ(exported, hasNul(v) ? 0 : 1);
+             EXPECT_EQ(exported, hasNul(v) || v == kNotGbk ? 0 : 1);  // no file form
              EXPECT_EQ(files.importFromFile(path, back), exported);
              EXPECT_EQ(back, exported == 1 ? rows : Rows());
              std::ofstream(path, std::ios::binary | std::ios::trunc) << v;
