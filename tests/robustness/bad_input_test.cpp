@@ -548,6 +548,9 @@ std::vector<TextEntry> BadInput::textEntries() {
              EXPECT_EQ(settings.segmentCount(kPhone, v), (chars + per - 1) / per);
              EXPECT_EQ(settings.getSmsSplitNum({v}, {v}) + settings.getSmsSplitNum({kPhone}, {v, v}),
                        0);
+             std::vector<Dmg::CSendQueueElement> elements(2);
+             elements[0].phone = kPhone, elements[0].message = v, elements[1].phone = v;
+             EXPECT_EQ(settings.getSmsSplitNum(elements), (chars + per - 1) / per);
          }},
         {"CSmsPacketSendQueue::Pack, UnPack", [](V v) {
              for (const int timed : {0, 1}) {
@@ -890,7 +893,11 @@ std::vector<NumberEntry> BadInput::numberEntries() {
              SMS::CSmsMsgProcessor p;
              int id = 0;
              ASSERT_EQ(p.addPhone(kPhone, false, true, id), 1);
-             EXPECT_EQ(p.delPhone(kPhone, n) + p.setTimerDetail(Dmg::CSmsData(n, n, n, n, n), n), 2);
+             Dmg::CFriend contact;
+             contact.addPropetyAndValue("手机", kPhone);
+             EXPECT_EQ(p.delPhone(kPhone, n) + p.delPhone(contact, n) +
+                           p.setTimerDetail(Dmg::CSmsData(n, n, n, n, n), n),
+                       3);
              std::vector<Dmg::CSendQueueElement> out;
              ASSERT_EQ(p.getSendQueue(out, false), 1);
              EXPECT_TRUE(out.size() == 1 && out[0].timerDetail == n && out[0].timerData.minute == n);
