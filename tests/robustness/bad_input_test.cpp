@@ -946,6 +946,12 @@ std::vector<NumberEntry> BadInput::numberEntries() {
              ASSERT_EQ(p.getSendQueue(out, false), 1);
              EXPECT_TRUE(out.size() == 1 && out[0].timerDetail == n &&
                          out[0].timerData.minute == n);
+             std::vector<Dmg::QueueData> packets;
+             Strings phones, messages;
+             int segments = 0, type = 0;
+             ASSERT_EQ(SMS::CSmsPacketSendQueue().Pack(out, packets, segments), 1);
+             EXPECT_EQ(SMS::CSmsPacketSendQueue::UnPack(packets.at(0), phones, messages, type), 1);
+             EXPECT_TRUE(packets[0].timerDetail == n && packets[0].timerData.year == n);
              int length = -1;
              char* const encoded = SMS::CSmsMsgProcessor::urlencode("abc", n, &length);
              EXPECT_EQ(encoded == nullptr, n == INT_MAX);
