@@ -335,12 +335,12 @@ std::vector<TextEntry> BadInput::textEntries() {
          }},
         {"CFriendMag::importFriend",
          [this](V v) {
-             std::vector<Strings> rows = {{v, kb(v), v, v}, {kPhone, v, kb(v), kb(v)}};
+             std::vector<Strings> rows = {{v, v, v, v}, {kPhone, kb(v), kb(v), kb(v)}};
              ASSERT_EQ(friends.importFriend(rows, {"手机", "名字", v, "生日"}, {}), 1);
              EXPECT_EQ(friends.selectFriendNum("手机", kPhone) + friends.getCurFriendNum(), 2);
              std::vector<Dmg::CFriend> found;
              friends.getAllFriend(found);
-             EXPECT_EQ(found.at(0).getFirendStrut().name, v);
+             EXPECT_EQ(found.at(0).getFirendStrut().name, kb(v));
              EXPECT_EQ(friends.delCurSelect(), 1);
          }},
         // Phrases, reminders, saved messages.
@@ -371,13 +371,13 @@ std::vector<TextEntry> BadInput::textEntries() {
              std::vector<Dmg::CWordGroup> found;
              EXPECT_EQ(words.getSubGroup(root, found), 1);
              EXPECT_TRUE(found.size() == 1 && found[0].name == kb(v));
-             Rows rows = {{0, {kb(v), v}}};
+             Rows rows = {{0, {kb(v), kb(v)}}};
              ASSERT_EQ(words.importWord(rows, {sub}), 1);
              EXPECT_EQ(words.getGroupWordNum(sub) + words.getCurWordNum(), 2);
              std::vector<Dmg::CWord> shown;
              words.init(1);
              EXPECT_EQ(words.getWord(0, 0, shown), 1);
-             EXPECT_EQ(shown.at(0).getWordStrut().content, kb(v) + v);
+             EXPECT_EQ(shown.at(0).getWordStrut().content, kb(v) + kb(v));
              EXPECT_EQ(words.delGroup(root), 1);
          }},
         {"CAlertInfoMag reminder add, read, modify, delete",
@@ -475,14 +475,14 @@ std::vector<TextEntry> BadInput::textEntries() {
              common.setSendMsg(v), common.setCompanyEnder(kb(v)), common.setPersonalSms(true);
              EXPECT_TRUE(common.filterMsg(v));
              Dmg::CFriend contact;
-             contact.addPropetyAndValue("名字", kb(v));
+             contact.addPropetyAndValue("名字", v);
              ASSERT_EQ(personal.addPhone(kPhone, contact, false, id), 1);
-             personal.setSendMsg("<姓名>" + v), personal.setPersonalSms(true);
+             personal.setSendMsg("<姓名>" + kb(v)), personal.setPersonalSms(true);
              std::vector<Dmg::CSendQueueElement> out;
              ASSERT_EQ(common.getSendQueue(out, true) + personal.getSendQueue(out, true), 2);
              ASSERT_EQ(out.size(), 2u);
              EXPECT_EQ(out[0].message, v + kb(v));
-             EXPECT_EQ(out[1].message, kb(v) + v);
+             EXPECT_EQ(out[1].message, v + kb(v));
          }},
         {"reject lists: CSmsMsgProcessor::filterMsg, CSmsSender::send",
          [this](V v) {
@@ -634,9 +634,10 @@ std::vector<TextEntry> BadInput::textEntries() {
              Dmg::CWord word;
              Dmg::CAlertInfo info;
              std::map<std::string, std::string> first, second;
-             for (const char* p : {"内容", "添加时间"}) word.addPropetyAndValue(p, v);
-             for (const char* p : {"提醒类型", "名字", "手机", "内容", "激活时间", "添加时间"})
-                 info.addPropetyAndValue(p, v);
+             word.addPropetyAndValue("内容", v), word.addPropetyAndValue("添加时间", kb(v));
+             for (const char* p : {"提醒类型", "名字", "手机", "激活时间", "添加时间"})
+                 info.addPropetyAndValue(p, kb(v));
+             info.addPropetyAndValue("内容", v);
              EXPECT_EQ(word.addPropetyAndValue(v, "x") + info.addPropetyAndValue(v, "x"), 0);
              word.getPropetyAndValueMap(first);
              EXPECT_EQ(first.at("内容"), v);
@@ -644,7 +645,7 @@ std::vector<TextEntry> BadInput::textEntries() {
              word.getPropetyAndValueMap(second);
              EXPECT_EQ(first, second);
              info.getPropetyAndValueMap(first);
-             EXPECT_TRUE(first.at("名字") == v && first.at("手机") == v);
+             EXPECT_TRUE(first.at("内容") == v && first.at("手机") == kb(v));
              for (const auto& [name, text] : first) info.addPropetyAndValue(name, text);
              info.getPropetyAndValueMap(second);
              EXPECT_EQ(first, second);
