@@ -110,8 +110,8 @@ struct NumberEntry {
     std::function<void(int)> call;
 };
 
-// The value itself, or the first kilobyte of the 10 MB one: a record takes
-// the whole of it in one field only, which keeps the run short.
+// The value itself, or the first kilobyte of the 10 MB one: the whole of it
+// goes into one field of each table only, which keeps the run short.
 std::string kb(const std::string& value) { return value.substr(0, 1024); }
 
 bool hasNul(const std::string& text) { return text.find('\0') != std::string::npos; }
