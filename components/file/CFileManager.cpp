@@ -27,6 +27,14 @@ int failed(const char* what, const std::string& path, const std::string& why) {
     return 0;
 }
 
+// A file name ends at its first NUL byte for the system, so a path holding
+// one would name another file than the caller's.
+bool nameHoldsNul(const std::string& path, std::string& why) {
+    if (path.find('\0') == std::string::npos) return false;
+    why = "the file name holds a NUL byte";
+    return true;
+}
+
 // The whole file at `path`, which must be a regular file of at most
 // kMaxFileBytes.
 bool readFile(const std::string& path, std::string& bytes, std::string& why) {
@@ -143,6 +151,7 @@ CFileManager* CFileManager::getSingletonPtr() { return &getSingleton(); }
 int CFileManager::exportToFile(const std::string& path,
                                const std::map<int, std::vector<std::string>>& rows) {
     std::string why;
+    if (nameHoldsNul(path, why)) return failed("CSV export", path, why);
     try {
         std::string bytes = writeCsv(rows);
         if (!fileBytes(bytes, why)) return failed("CSV export", path, why);
@@ -159,6 +168,7 @@ int CFileManager::importFromFile(const std::string& path,
                                  std::map<int, std::vector<std::string>>& rows) {
     rows.clear();
     std::string why;
+    if (nameHoldsNul(path, why)) return failed("CSV import", path, why);
     try {
         std::string bytes;
         if (!readFile(path, bytes, why)) return failed("CSV import", path, why);

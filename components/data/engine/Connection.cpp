@@ -63,6 +63,12 @@ std::mutex& creationMutex() {
 
 std::unique_ptr<Connection> Connection::open(const std::string& path,
                                              const std::string& password) {
+    // The system reads a file name up to its first NUL byte: such a path
+    // would open, or create, another file than the one named.
+    if (path.find('\0') != std::string::npos) {
+        logFailure(path, "the file name holds a NUL byte");
+        return nullptr;
+    }
     std::string salt;
     bool isNew = false;
     std::unique_lock<std::mutex> creating(creationMutex(), std::defer_lock);
