@@ -63,6 +63,10 @@ build_fuzzers() {
 [ ${#gcc_run[@]} -eq 0 ] || build_fuzzers "$build/gcc" g++ "${gcc_run[@]}"
 echo "built in $((SECONDS - start)) s; running each fuzzer for $seconds s, $jobs at a time"
 
+# Stack traces name functions and lines with llvm-symbolizer, where there is one.
+symbolizer="$(command -v llvm-symbolizer || echo /usr/lib/llvm-14/bin/llvm-symbolizer)"
+[ -x "$symbolizer" ] || symbolizer=""
+
 # run <target> <binary>: one fuzzer in its own folder; new inputs go to the
 # folder's corpus, the repository's seeds are only read.
 run() {
@@ -70,7 +74,7 @@ run() {
   local dict=()
   [ ! -f "$root/fuzz/dict/$t.dict" ] || dict=("-dict=$root/fuzz/dict/$t.dict")
   mkdir -p "$dir/corpus" "$dir/findings"
-  (cd "$dir" && TMPDIR="$dir" ASAN_OPTIONS=detect_leaks=1 \
+  (cd "$dir" && TMPDIR="$dir" ASAN_OPTIONS=detect_leaks=1 ASAN_SYMBOLIZER_PATH="$symbolizer" \
      UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
      "$bin" -max_total_time="$seconds" -max_len=4096 -timeout=10 -rss_limit_mb=2048 \
        -print_final_stats=1 -artifact_prefix="$dir/findings/" "${dict[@]}" \
