@@ -46,8 +46,9 @@ for name in "${selected[@]}"; do
 done
 
 tmp="$(mktemp -d "${TMPDIR:-/tmp}/sms-fuzz.XXXXXX")"
-trap 'rm -rf "$tmp"' EXIT
-start=$SECONDS
+# Fuzzers still running when the script is stopped are stopped with it.
+trap 'kill $(jobs -p) 2>/dev/null || true; wait; rm -rf "$tmp"' EXIT
+began=$SECONDS
 
 # build <dir> <compiler> <target>...: the build's output only when it fails.
 build_fuzzers() {
@@ -61,54 +62,61 @@ build_fuzzers() {
 }
 [ ${#clang_run[@]} -eq 0 ] || build_fuzzers "$build/clang" clang++-14 "${clang_run[@]}"
 [ ${#gcc_run[@]} -eq 0 ] || build_fuzzers "$build/gcc" g++ "${gcc_run[@]}"
-echo "built in $((SECONDS - start)) s; running each fuzzer for $seconds s, $jobs at a time"
+echo "built in $((SECONDS - began)) s; running each fuzzer for $seconds s, $jobs at a time"
 
 # Stack traces name functions and lines with llvm-symbolizer, where there is one.
 symbolizer="$(command -v llvm-symbolizer || echo /usr/lib/llvm-14/bin/llvm-symbolizer)"
 [ -x "$symbolizer" ] || symbolizer=""
 
-# run <target> <binary>: one fuzzer in its own folder; new inputs go to the
-# folder's corpus, the repository's seeds are only read.
-run() {
-  local t="$1" bin="$2" dir="$tmp/$1" rc=0
+all=() engine=() bins=()
+for t in "${clang_run[@]}"; do
+  all+=("$t") engine+=("libFuzzer/clang") bins+=("$build/clang/bin/${t}_fuzz")
+done
+for t in "${gcc_run[@]}"; do
+  all+=("$t") engine+=("libFuzzer/gcc") bins+=("$build/gcc/bin/${t}_fuzz")
+done
+
+# start <index>: one fuzzer in the background, in a folder of its own; new
+# inputs go to that folder's corpus, the repository's seeds are only read.
+declare -A index_of=()
+start() {
+  local t="${all[$1]}" dir="$tmp/${all[$1]}"
   local dict=()
   [ ! -f "$root/fuzz/dict/$t.dict" ] || dict=("-dict=$root/fuzz/dict/$t.dict")
   mkdir -p "$dir/corpus" "$dir/findings"
-  (cd "$dir" && TMPDIR="$dir" ASAN_OPTIONS=detect_leaks=1 ASAN_SYMBOLIZER_PATH="$symbolizer" \
-     UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-     "$bin" -max_total_time="$seconds" -max_len=4096 -timeout=10 -rss_limit_mb=2048 \
+  (cd "$dir" && exec env TMPDIR="$dir" ASAN_OPTIONS=detect_leaks=1 \
+     ASAN_SYMBOLIZER_PATH="$symbolizer" UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+     "${bins[$1]}" -max_total_time="$seconds" -max_len=4096 -timeout=10 -rss_limit_mb=2048 \
        -print_final_stats=1 -artifact_prefix="$dir/findings/" "${dict[@]}" \
-       "$dir/corpus" "$root/fuzz/corpus/$t") >"$dir/log" 2>&1 || rc=$?
-  echo "$rc" >"$dir/rc"
+       "$dir/corpus" "$root/fuzz/corpus/$t") >"$dir/log" 2>&1 &
+  index_of[$!]="$1"
 }
 
-all=() engine=()
-for t in "${clang_run[@]}"; do all+=("$t"); engine+=("libFuzzer/clang"); done
-for t in "${gcc_run[@]}"; do all+=("$t"); engine+=("libFuzzer/gcc"); done
-bins=()
-for i in "${!all[@]}"; do
-  flavour=clang; [ "${engine[$i]}" = "libFuzzer/clang" ] || flavour=gcc
-  bins+=("$build/$flavour/bin/${all[$i]}_fuzz")
-done
+# collect: waits for the next fuzzer to end and keeps its exit status.
+rcs=()
+collect() {
+  local pid="" rc=0
+  wait -n -p pid || rc=$?
+  rcs[${index_of[$pid]}]="$rc"
+  unset "index_of[$pid]"
+}
 
-running=0
 for i in "${!all[@]}"; do
-  if [ "$running" -ge "$jobs" ]; then wait -n || true; running=$((running - 1)); fi
-  run "${all[$i]}" "${bins[$i]}" &
-  running=$((running + 1))
+  [ "${#index_of[@]}" -lt "$jobs" ] || collect
+  start "$i"
 done
-wait
+while [ "${#index_of[@]}" -gt 0 ]; do collect; done
 
-# report <target>: prints the finding and its input; false when there was one.
+# report <index>: prints the finding and its input; false when there was one.
 report() {
-  local t="$1" bin="$2" dir="$tmp/$1"
+  local t="${all[$1]}" bin="${bins[$1]}" rc="${rcs[$1]}" dir="$tmp/${all[$1]}"
   local findings=("$dir"/findings/*)
-  if [ "$(cat "$dir/rc")" = 0 ] && [ ! -e "${findings[0]}" ] &&
+  if [ "$rc" = 0 ] && [ ! -e "${findings[0]}" ] &&
      ! grep -qE "ERROR: (AddressSanitizer|LeakSanitizer|libFuzzer)|runtime error:|broken promise" \
        "$dir/log"; then
     return 0
   fi
-  echo "FAILED: $t: $(grep -m1 -E 'SUMMARY|broken promise|ERROR' "$dir/log" || echo "exit $(cat "$dir/rc")")"
+  echo "FAILED: $t: $(grep -m1 -E 'SUMMARY|broken promise|ERROR' "$dir/log" || echo "exit $rc")"
   for f in "${findings[@]}"; do
     [ -e "$f" ] || continue
     echo "  input $f ($(stat -c %s "$f") bytes, removed at exit), hex:"
@@ -123,11 +131,11 @@ report() {
 
 failed=0
 for i in "${!all[@]}"; do
-  t="${all[$i]}" log="$tmp/${all[$i]}/log"
+  log="$tmp/${all[$i]}/log"
   runs="$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")"
   rate="$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log")"
-  printf '%-13s %-16s %10s runs %8s/s\n' "$t" "${engine[$i]}" "${runs:-?}" "${rate:-?}"
-  report "$t" "${bins[$i]}" || failed=1
+  printf '%-13s %-16s %10s runs %8s/s\n' "${all[$i]}" "${engine[$i]}" "${runs:-?}" "${rate:-?}"
+  report "$i" || failed=1
 done
-echo "fuzzing took $((SECONDS - start)) s in all"
+echo "fuzzing took $((SECONDS - began)) s in all"
 exit "$failed"
