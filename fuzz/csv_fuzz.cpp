@@ -1,8 +1,8 @@
 // CSV file bytes, read the way CFileManager::importFromFile reads a file's
 // bytes (a NUL refused, the encoding decided, UTF-8 converted to GBK, then
 // the parser), without the file. Rows that are read must come back unchanged
-// through the text export writes (GBK, or UTF-8 with a byte-order mark where
-// GBK would pass for UTF-8) and a second import.
+// through the text exportToFile writes (GBK, or UTF-8 with a byte-order mark
+// where GBK would pass for UTF-8) and a second import, unless export refuses.
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -34,9 +34,12 @@ bool importBytes(std::string bytes, Rows& rows) {
     return FileSerialize::readCsv(bytes, rows, why);
 }
 
-// False where export refuses: cells that are not GBK yet read as UTF-8.
+// False where export refuses: a text over import's limits, cells that are
+// not GBK yet read as UTF-8.
 bool exportBytes(const Rows& rows, std::string& bytes) {
     bytes = FileSerialize::writeCsv(rows);
+    std::string why;
+    if (!FileSerialize::checkCsv(bytes, why)) return false;
     if (FileSerialize::detectEncoding(bytes) == Encoding::Gbk) return true;
     std::string utf8, back;
     if (!Platform::gbkToUtf8(bytes, utf8) || !Platform::utf8ToGbk(utf8, back) || back != bytes) {
