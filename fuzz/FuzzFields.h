@@ -21,8 +21,8 @@ inline std::vector<std::string> splitFields(const std::uint8_t* data, std::size_
     std::size_t start = 0;
     for (;;) {
         const std::size_t end = rest.find(separator, start);
-        fields.push_back(rest.substr(start, end == std::string::npos ? std::string::npos
-                                                                        : end - start));
+        fields.push_back(
+            rest.substr(start, end == std::string::npos ? std::string::npos : end - start));
         if (end == std::string::npos) return fields;
         start = end + 1;
     }
@@ -38,7 +38,8 @@ struct GbkBoundaries {
             starts[i] = true;
             const auto lead = static_cast<unsigned char>(text[i]);
             const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0u;
-            i += lead >= 0x81 && lead <= 0xFE && next >= 0x40 && next <= 0xFE && next != 0x7F ? 2 : 1;
+            i += lead >= 0x81 && lead <= 0xFE && next >= 0x40 && next <= 0xFE && next != 0x7F ? 2
+                                                                                              : 1;
             ends[i] = true;
         }
     }

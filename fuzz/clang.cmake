@@ -1,6 +1,7 @@
 # The fuzzers clang builds, with its own coverage (-fsanitize=fuzzer). Clang
 # keeps literals as UTF-8 where the product has GBK, so every source listed
-# here must hold only ASCII literals; configuring fails otherwise.
+# here, and the header beside it, must hold only ASCII literals; configuring
+# fails otherwise.
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(SQLCIPHER REQUIRED IMPORTED_TARGET sqlcipher)
 find_package(OpenSSL REQUIRED)
@@ -12,10 +13,16 @@ find_package(Threads REQUIRED)
 function(sms_clang_fuzzer name)
   cmake_parse_arguments(F "" "" "SOURCES;DEFINES;LIBS" ${ARGN})
   set(sources ${CMAKE_CURRENT_SOURCE_DIR}/${name}_fuzz.cpp)
+  set(checked ${sources})
   foreach(source IN LISTS F_SOURCES)
     list(APPEND sources ${SMS_ROOT}/${source})
+    string(REGEX REPLACE "\\.cpp$" ".h" header ${SMS_ROOT}/${source})
+    list(APPEND checked ${SMS_ROOT}/${source})
+    if(EXISTS ${header})
+      list(APPEND checked ${header})
+    endif()
   endforeach()
-  execute_process(COMMAND ${CMAKE_COMMAND} -E env LC_ALL=C grep -lP "\"[^\"]*[^\\x00-\\x7F]" ${sources}
+  execute_process(COMMAND ${CMAKE_COMMAND} -E env LC_ALL=C grep -lP "\"[^\"]*[^\\x00-\\x7F]" ${checked}
                   OUTPUT_VARIABLE literal_files RESULT_VARIABLE no_literal ERROR_QUIET)
   if(no_literal EQUAL 0)
     message(FATAL_ERROR "non-ASCII literals, which only GCC turns into GBK: ${literal_files}"

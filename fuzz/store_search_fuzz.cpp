@@ -29,8 +29,8 @@ using Dmg::engine::Statement;
 struct Store {
     Store() {
         const char* const tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp != nullptr && *tmp ? tmp : "/tmp") +
-                              "/sms-search-fuzz.XXXXXX";
+        std::string pattern =
+            std::string(tmp != nullptr && *tmp ? tmp : "/tmp") + "/sms-search-fuzz.XXXXXX";
         fuzz::require(::mkdtemp(&pattern[0]) != nullptr, "a temporary folder");
         dir = pattern;
         db = Dmg::engine::Connection::open(dir + "/search.db", "fuzz");
@@ -142,8 +142,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fill(rows);
     const local::SearchField kPrefix{"prefix", "a", local::FieldKind::Text,
                                      local::TextMatch::Prefix, "texts_a"};
-    const local::SearchField kExact{"exact", "a", local::FieldKind::Text,
-                                    local::TextMatch::Exact, nullptr};
+    const local::SearchField kExact{"exact", "a", local::FieldKind::Text, local::TextMatch::Exact,
+                                    nullptr};
     const local::SearchField kContains{"contains", "b", local::FieldKind::Text,
                                        local::TextMatch::Contains, nullptr};
     fuzz::require(select(local::keysQuery({{{"a"}, key}, {{"a", "b"}, key2}})) ==

@@ -46,7 +46,8 @@ bool contains(const std::string& text, const std::string& part) {
 bool isPlain(const std::string& value) {
     if (value.empty()) return false;
     for (const char c : value) {
-        const bool alnum = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        const bool alnum =
+            (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
         if (!alnum) return false;
     }
     return true;

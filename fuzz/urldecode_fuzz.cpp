@@ -19,8 +19,8 @@ using SMS::CSmsMsgProcessor;
 bool isUpperHex(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); }
 
 bool isKept(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-           c == '-' || c == '.' || c == '_' || c == '+';
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '-' ||
+           c == '.' || c == '_' || c == '+';
 }
 
 // Only unreserved bytes, '+' and %XX escapes.
