@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the fuzzers of fuzz/ and runs each for a bounded time, as many at
+# Builds the fuzzers of tests/fuzz/ and runs each for a bounded time, as many at
 # once as there are jobs; prints one line per fuzzer with its executions.
 # Exits 1, naming the fuzzer and the input, when one finds a crash, a leak,
 # a sanitizer report, a broken promise or a hang. Everything a run writes
@@ -53,7 +53,7 @@ began=$SECONDS
 # build <dir> <compiler> <target>...: the build's output only when it fails.
 build_fuzzers() {
   local dir="$1" compiler="$2"; shift 2
-  if ! { cmake -S "$root/fuzz" -B "$dir" -DCMAKE_CXX_COMPILER="$compiler" -DCMAKE_BUILD_TYPE=None &&
+  if ! { cmake -S "$root/tests/fuzz" -B "$dir" -DCMAKE_CXX_COMPILER="$compiler" -DCMAKE_BUILD_TYPE=None &&
          cmake --build "$dir" -j "$jobs" --target "${@/%/_fuzz}"; } >"$tmp/build.log" 2>&1; then
     tail -n 60 "$tmp/build.log"
     echo "fuzzers: the build in $dir failed" >&2
@@ -82,13 +82,13 @@ declare -A index_of=()
 start() {
   local t="${all[$1]}" dir="$tmp/${all[$1]}"
   local dict=()
-  [ ! -f "$root/fuzz/dict/$t.dict" ] || dict=("-dict=$root/fuzz/dict/$t.dict")
+  [ ! -f "$root/tests/fuzz/dict/$t.dict" ] || dict=("-dict=$root/tests/fuzz/dict/$t.dict")
   mkdir -p "$dir/corpus" "$dir/findings"
   (cd "$dir" && exec env TMPDIR="$dir" ASAN_OPTIONS=detect_leaks=1 \
      ASAN_SYMBOLIZER_PATH="$symbolizer" UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
      "${bins[$1]}" -max_total_time="$seconds" -max_len=4096 -timeout=10 -rss_limit_mb=2048 \
        -print_final_stats=1 -artifact_prefix="$dir/findings/" "${dict[@]}" \
-       "$dir/corpus" "$root/fuzz/corpus/$t") >"$dir/log" 2>&1 &
+       "$dir/corpus" "$root/tests/fuzz/corpus/$t") >"$dir/log" 2>&1 &
   index_of[$!]="$1"
 }
 

@@ -13,7 +13,7 @@
 #include "contracts/dmg/CDataManager.h"
 #include "contracts/dmg/CFriend.h"
 #include "contracts/dmg/CLocalDataSerialize.h"
-#include "fuzz/FuzzFields.h"
+#include "tests/fuzz/FuzzFields.h"
 #include "send/CSendMsg.h"
 
 namespace {

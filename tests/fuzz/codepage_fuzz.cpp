@@ -8,7 +8,7 @@
 #include <string>
 
 #include "contracts/platform/CodePage.h"
-#include "fuzz/FuzzFields.h"
+#include "tests/fuzz/FuzzFields.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "contracts/net/CNetSendBSend.h"
 #include "contracts/net/CNetTimerSendA.h"
 #include "contracts/net/CNetTimerSendB.h"
-#include "fuzz/FuzzFields.h"
+#include "tests/fuzz/FuzzFields.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "components/file/CsvWriter.h"
 #include "components/file/TextEncoding.h"
 #include "contracts/platform/CodePage.h"
-#include "fuzz/FuzzFields.h"
+#include "tests/fuzz/FuzzFields.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "contracts/dmg/CSendQueueElement.h"
-#include "fuzz/FuzzFields.h"
+#include "tests/fuzz/FuzzFields.h"
 #include "phone/CPhoneNumMag.h"
 #include "send/CSendMsg.h"
 #include "send/CSmsSendStartInstance.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "fuzz/FuzzFields.h"
+#include "tests/fuzz/FuzzFields.h"
 #include "send/CSmsMsgProcessor.h"
 
 namespace {

@@ -18,7 +18,7 @@
 #include "components/data/engine/Statement.h"
 #include "components/data/stores/HistoryText.h"
 #include "components/data/stores/StoreSearch.h"
-#include "fuzz/FuzzFields.h"
+#include "tests/fuzz/FuzzFields.h"
 
 namespace {
 

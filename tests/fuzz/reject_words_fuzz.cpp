@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "components/data/filters/RejectWordMatcher.h"
-#include "fuzz/FuzzFields.h"
+#include "tests/fuzz/FuzzFields.h"
 
 namespace {
 
