@@ -7,6 +7,9 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libboost-dev libspdlog-dev libfmt-dev libsqlcipher-dev libssl-dev libcli11-dev
   python3   # bench/run-all.sh reads the benchmarks' JSON with it
+  # scripts/fuzz.sh: clang and its sanitizers, libFuzzer's engine (whose
+  # archive also drives the GCC-built fuzzers), llvm-symbolizer for reports
+  clang-14 libclang-rt-14-dev llvm-14
 )
 
 missing=()

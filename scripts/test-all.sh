@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs every test: a normal build (with the benchmarks compiled), then the
 # whole suite under AddressSanitizer + UndefinedBehaviorSanitizer, then the
-# threaded tests under ThreadSanitizer. Fails when a test run leaves files in
-# the root folder or in the working tree (outside the build folders).
+# threaded tests under ThreadSanitizer, then every fuzzer for a bounded time
+# (scripts/fuzz.sh). Fails when a test run leaves files in the root folder or
+# in the working tree (outside the build folders).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$root/scripts/install-deps.sh"
@@ -39,6 +40,9 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
 echo "== thread"
 bash "$root/scripts/build.sh" "$out/tsan" -DSMS_SANITIZE=thread -DSMS_BUILD_BENCH=OFF
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 run_ctest "$out/tsan" -L threaded
+
+echo "== fuzz"
+bash "$root/scripts/fuzz.sh" -b "$out/fuzz"
 
 echo "== files left behind"
 after="$(snapshot)"

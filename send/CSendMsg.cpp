@@ -51,37 +51,42 @@ public:
                wideText_.find(wideNeedle) != std::wstring::npos;
     }
 
-    // Cuts every occurrence of `needle`. The byte form is cut only when it
-    // is asked for, so that it also serves if the wide text cannot go back.
-    void removeAll(const std::string& needle) {
+    // Cuts every occurrence of `needle`; true when there was one. The byte
+    // form of valid GBK is cut only if the wide text cannot go back (toGbk),
+    // by repeating every cut in order.
+    bool removeAll(const std::string& needle) {
+        if (!isWide_) return removeFrom(bytes_, needle, findBytes);
         cuts_.push_back(needle);
         std::wstring wideNeedle;
-        if (isWide_ && Platform::gbkToWide(needle, wideNeedle)) {
-            removeFrom(wideText_, wideNeedle,
-                       [](const std::wstring& t, const std::wstring& n) { return t.find(n); });
-        }
+        return Platform::gbkToWide(needle, wideNeedle) &&
+               removeFrom(wideText_, wideNeedle,
+                          [](const std::wstring& t, const std::wstring& n) { return t.find(n); });
     }
 
     std::string toGbk() const {
         std::string out;
         if (isWide_ && Platform::wideToGbk(wideText_, out)) return out;
         out = bytes_;
-        for (const std::string& needle : cuts_) {
-            removeFrom(out, needle,
-                       [](const std::string& t, const std::string& n) { return gbk::find(t, n); });
-        }
+        for (const std::string& needle : cuts_) removeFrom(out, needle, findBytes);
         return out;
     }
 
 private:
+    static std::size_t findBytes(const std::string& text, const std::string& needle) {
+        return gbk::find(text, needle);
+    }
+
     // Every search starts at the front again, so an occurrence that a cut
     // brings together ("<<姓名>姓名>") goes too.
     template <typename Text, typename Find>
-    static void removeFrom(Text& text, const Text& needle, Find find) {
-        if (needle.empty() || needle.size() > text.size()) return;
+    static bool removeFrom(Text& text, const Text& needle, Find find) {
+        if (needle.empty() || needle.size() > text.size()) return false;
+        bool cut = false;
         for (auto pos = find(text, needle); pos != Text::npos; pos = find(text, needle)) {
             text.erase(pos, needle.size());
+            cut = true;
         }
+        return cut;
     }
 
     std::string bytes_;
@@ -149,7 +154,12 @@ int CSendMsg::getPureMsg(std::string& out) const {
     std::vector<std::string> labels;
     if (!personalFields(labels)) return 0;
     CharText text(m_msg);
-    for (const std::string& label : labels) text.removeAll(placeholderOf(label));
+    // A cut may also join a placeholder of a field cut before it
+    // ("<姓<号码>名>"): the fields are cut again until nothing is left.
+    for (bool cut = true; cut;) {
+        cut = false;
+        for (const std::string& label : labels) cut = text.removeAll(placeholderOf(label)) || cut;
+    }
     out = text.toGbk();
     return 1;
 }

@@ -154,8 +154,10 @@ int CFileManager::exportToFile(const std::string& path,
     if (nameHoldsNul(path, why)) return failed("CSV export", path, why);
     try {
         std::string bytes = writeCsv(rows);
+        // Nothing is written that import would refuse: also not a table of
+        // many empty cells, which can weigh more than its short text allows.
+        if (!checkCsv(bytes, why)) return failed("CSV export", path, why);
         if (!fileBytes(bytes, why)) return failed("CSV export", path, why);
-        // Nothing is written that import would refuse.
         if (bytes.size() > kMaxFileBytes) return failed("CSV export", path, "larger than 256 MB");
         if (!replaceFile(path, bytes, why)) return failed("CSV export", path, why);
     } catch (const std::bad_alloc&) {

@@ -105,7 +105,12 @@ private:
 bool readCsv(const std::string& text, std::map<int, std::vector<std::string>>& rows,
              std::string& why) {
     rows.clear();
-    return Parser(text, false).run(rows, why) && Parser(text, true).run(rows, why);
+    return checkCsv(text, why) && Parser(text, true).run(rows, why);
+}
+
+bool checkCsv(const std::string& text, std::string& why) {
+    std::map<int, std::vector<std::string>> none;
+    return Parser(text, false).run(none, why);
 }
 
 }  // namespace FileSerialize

@@ -15,4 +15,8 @@ namespace FileSerialize {
 bool readCsv(const std::string& text, std::map<int, std::vector<std::string>>& rows,
              std::string& why);
 
+// Whether readCsv takes `text`, keeping nothing; false with `why` set where
+// readCsv fails.
+bool checkCsv(const std::string& text, std::string& why);
+
 }  // namespace FileSerialize

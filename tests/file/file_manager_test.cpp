@@ -141,6 +141,13 @@ TEST(FileManager, FailedExportLeavesTheOldFileAndNoTemporaryFile) {
         {"UTF-8 text that is not GBK", target, {{0, {"\xE4\xB8\xAD"}}}},
         {"disk full part-way", target, {{0, {std::string(1 << 20, 'x')}}}},
         {"folder as path", dir.file("folder"), {{0, {"a"}}}},
+        // Regression: written as 700 lines of ",", which import refuses as
+        // more cells than so short a file may hold.
+        {"more cells than import takes from its file", target, [] {
+             Rows rows;
+             for (int i = 0; i < 700; ++i) rows[i] = {"", ""};
+             return rows;
+         }()},
     };
     fs::create_directory(dir.file("folder"));
     for (const auto& [name, path, rows] : cases) {

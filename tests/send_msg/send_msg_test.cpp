@@ -62,6 +62,9 @@ TEST_F(SendMsgTest, ExpandsStripsAndListsValues) {
         {"<姓名 ><姓名", "1 <姓名 ><姓名|<姓名 ><姓名"},
         {std::string("\0<姓名>", 7), std::string("1 \0张三|\0|张三", 14)},
         {"a<<姓名>姓名>b", "1 a<张三姓名>b|ab|张三"},  // a cut joins a second one
+        // Regression: a cut of a later field joined one of an earlier field,
+        // which the pure text kept.
+        {"<姓<号码>名>", "1 <姓13800138000名>||13800138000"},
         {"丂<姓名>亊", "1 丂张三亊|丂亊|张三"},        // trail bytes '@' and '~'
         // Not valid GBK: stray bytes (octal escapes) stand for themselves.
         {"\377<姓名>\201", "1 \377张三\201|\377\201|张三"},
