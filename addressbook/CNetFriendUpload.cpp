@@ -50,7 +50,7 @@ int markUploaded(const int& contactId) {
 void CNetFriendUpload::Upload() {
     Dmg::CLocalDataSerialize* const store = addressbook::mainStore(kStore);
     if (store == nullptr) return;
-    store->initialize(CUserInfo::instance()->userDir + "/" + "Main.dll", kPassword);
+    store->initialize(userFilePath(CUserInfo::instance()->userDir, "Main.dll"), kPassword);
     std::vector<Dmg::CFriend> batch;
     while (loadFriendInfo(batch)) {
         std::size_t marked = 0;

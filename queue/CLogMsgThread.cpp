@@ -23,9 +23,9 @@ void writeLog(const std::string& text, int level) { Base::CLog::getSingleton().w
 
 void openDatabases(Dmg::CLogSendQueueSerialize& store) {
     const std::string& dir = SMS::CUserInfo::instance()->userDir;
-    store.initializeHistroyDB(dir + "/HLog.dll", kPassword);
-    store.initializeSendQueueDB(dir + "/SQu.dll", kPassword);
-    store.initializeMainDB(dir + "/Main.dll", kPassword);
+    store.initializeHistroyDB(SMS::userFilePath(dir, "HLog.dll"), kPassword);
+    store.initializeSendQueueDB(SMS::userFilePath(dir, "SQu.dll"), kPassword);
+    store.initializeMainDB(SMS::userFilePath(dir, "Main.dll"), kPassword);
 }
 
 void closeDatabases(Dmg::CLogSendQueueSerialize& store) {

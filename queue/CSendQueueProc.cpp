@@ -54,7 +54,7 @@ public:
               Dmg::CDataManager::getSingleton().getDataSerialize("sendqueuemodifyW"))),
           settings_(*CSmsSendStartInstance::Instance()),
           queue_(*CSmsSendLoadMag::instance()),
-          path_(CUserInfo::instance()->userDir + "/" + "SQu.dll"),
+          path_(userFilePath(CUserInfo::instance()->userDir, "SQu.dll")),
           pauseMs_(settings_.packetPauseMs > 0 ? settings_.packetPauseMs : 0) {}
 
     void open() { store_.initialize(path_, kPassword); }

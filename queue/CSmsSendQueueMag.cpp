@@ -29,7 +29,7 @@ public:
             log("发送队列: sendqueuemodify store missing");
             return;
         }
-        const std::string path = CUserInfo::instance()->userDir + "/" + kQueueFile;
+        const std::string path = userFilePath(CUserInfo::instance()->userDir, kQueueFile);
         open_ = store_->initialize(path, kQueuePassword) != 0;
         if (!open_) log("发送队列: cannot open " + path);
     }

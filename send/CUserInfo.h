@@ -33,4 +33,10 @@ public:
     std::int32_t spareValue2;  // kept for the caller; the library never reads it
 };
 
+// The path of the user file `name` (userDir + "/" + name); empty while no user
+// folder is set, which no store opens (rather than a file in the root folder).
+inline std::string userFilePath(const std::string& userDir, const std::string& name) {
+    return userDir.empty() ? std::string() : userDir + "/" + name;
+}
+
 }  // namespace SMS

@@ -1,4 +1,5 @@
 #include "send/SendQueueWriter.h"
+#include "send/CUserInfo.h"
 
 #include "contracts/base/CLog.h"
 #include "contracts/base/StringConverter.h"
@@ -42,7 +43,7 @@ bool storeSendQueue(const std::string& userDir, std::vector<Dmg::QueueData>& pac
         Dmg::CDataManager::getSingletonPtr()->getDataSerialize("sendqueuemodify"));
     trace("send Step4B");
     if (store == nullptr) return fail("sendqueuemodify store missing");
-    const std::string path = userDir + "/" + kQueueFile;
+    const std::string path = userFilePath(userDir, kQueueFile);
     if (store->initialize(path, kQueuePassword) == 0) return fail("cannot open " + path);
     trace("send Step4C");
     std::vector<int> ids;

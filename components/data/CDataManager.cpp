@@ -117,7 +117,8 @@ int CDataManager::openUserData(const std::string& userDir) {
     const std::lock_guard<std::mutex> lock(userDataMutex_);
     closeUserDataLocked();
     for (const auto& store : kUserStores) {
-        if (!openOwned(store.name, userDir + "/" + store.file)) {
+        // No user folder is no file: not one in the root folder.
+        if (userDir.empty() || !openOwned(store.name, userDir + "/" + store.file)) {
             Base::CLog::getSingleton().writeMessage(
                 std::string("data: cannot open the user data in ") + userDir + " (" + store.name +
                     ")",

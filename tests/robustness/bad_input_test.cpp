@@ -1041,6 +1041,19 @@ TEST_F(BadInput, TextValues) {
         EXPECT_EQ(namesIn(other).empty(), !text.value.empty());
         fs::remove_all(other);
     }
+    // No user folder opens nothing: no file in the root folder, no private
+    // temporary database that loses what is stored.
+    EXPECT_EQ(data.openUserData(""), 0);
+    SMS::CUserInfo::instance()->userDir.clear();
+    SMS::CSmsMsgProcessor p;
+    int id = 0;
+    ASSERT_EQ(p.addPhone(kPhone, false, true, id), 1);
+    p.setSendMsg("x");
+    std::string error;
+    EXPECT_EQ(SMS::CSmsSender().send(&p, error, &progress), 0);
+    SMS::CUserInfo::instance()->userDir = dir.path();
+    EXPECT_FALSE(fs::exists("/SQu.dll"));
+    fs::remove("/SQu.dll");  // a failing run leaves nothing behind
     ASSERT_EQ(data.openUserData(dir.path()), 1);
     expectStoresWork();
 }

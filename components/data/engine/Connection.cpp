@@ -69,6 +69,11 @@ std::unique_ptr<Connection> Connection::open(const std::string& path,
         logFailure(path, "the file name holds a NUL byte");
         return nullptr;
     }
+    // SQLite would open a private temporary database and lose what is stored.
+    if (path.empty()) {
+        logFailure(path, "no file name");
+        return nullptr;
+    }
     std::string salt;
     bool isNew = false;
     std::unique_lock<std::mutex> creating(creationMutex(), std::defer_lock);
