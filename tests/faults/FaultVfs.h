@@ -35,6 +35,9 @@ struct Fault {
     int n = 1;                // the n-th call of that kind (from 1) fails ...
     int error = 0;            // ... with this SQLite result code
     bool persistent = false;  // and so does every later one
+    // Instead: the power fails just before the n-th call (see powerCut).
+    bool cutPower = false;
+    bool tearLastWrite = false;
 };
 
 using Counts = std::array<int, kKinds>;
@@ -61,7 +64,8 @@ public:
     void resetCounts();
 
     // While on, writes stay in memory (reads see them) until a sync of their
-    // file writes them through. Turning it off writes what is held.
+    // file writes them through. Turning it off writes what is held. Syncs
+    // never reach the disk itself.
     void setBuffering(bool on);
     // Drops every write not synced, like a power cut; with `tearLastWrite`,
     // the first half of the latest write of each file reaches the disk.

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -37,10 +38,14 @@ std::string value(const Db& db, const std::string& sql) {
 
 // A commit synced to disk survives a power cut; one that was not vanishes,
 // though it was read back before the cut, also when half of its last write
-// reached the disk.
+// reached the disk, and when the power fails as a commit syncs.
 TEST(FaultVfs, PowerCutKeepsSyncedCommitsOnly) {
-    for (const bool tear : {false, true}) {
-        SCOPED_TRACE(tear ? "torn" : "clean");
+    const struct {
+        const char* name;
+        bool tear, atSync;
+    } cuts[] = {{"cut", false, false}, {"torn", true, false}, {"torn at a sync", true, true}};
+    for (const auto& cut : cuts) {
+        SCOPED_TRACE(cut.name);
         faults::ScopedFaultVfs scoped;
         fakes::TempDir dir;
         const std::string path = dir.file("cut.db");
@@ -53,8 +58,17 @@ TEST(FaultVfs, PowerCutKeepsSyncedCommitsOnly) {
                            "PRAGMA synchronous = OFF; INSERT INTO t VALUES ('held');"),
                       SQLITE_OK);
             EXPECT_EQ(value(reader, "SELECT group_concat(x) FROM t"), "synced,held");
-            scoped.vfs().powerCut(tear);
-            EXPECT_EQ(exec(writer, "INSERT INTO t VALUES ('after')"), SQLITE_IOERR);  // a dead file
+            const auto onDisk = std::filesystem::file_size(path + "-wal");
+            if (cut.atSync) {
+                scoped.vfs().arm({faults::Kind::Sync, 1, 0, false, true, cut.tear});
+                EXPECT_NE(exec(writer, "PRAGMA synchronous = FULL; INSERT INTO t VALUES ('lost')"),
+                          SQLITE_OK);
+                EXPECT_EQ(scoped.vfs().fired(), 1);
+            } else {
+                scoped.vfs().powerCut(cut.tear);
+            }
+            EXPECT_EQ(std::filesystem::file_size(path + "-wal") > onDisk, cut.tear);
+            EXPECT_EQ(exec(writer, "INSERT INTO t VALUES ('after')"), SQLITE_IOERR);  // dead
         }
         scoped.vfs().setBuffering(false);
         const Db again = open(path);
