@@ -112,26 +112,27 @@ Contents contents(const std::string& path) {
     return out;
 }
 
-// A user folder: the one prepared once, and the one each run works on.
+// The prepared user folder, once with the files alone (as closeUserData
+// leaves them) and once with recent data still in -wal files beside them (as
+// a crash leaves them), and the folder each run works on.
 struct Folders {
-    fakes::TempDir prepared, work;
+    fakes::TempDir prepared, crashed, work;
 
-    std::string path(const std::string& file) const { return work.file(file); }
-
-    // Brings the work folder back to the prepared files alone.
-    void reset() const {
+    // Brings the work folder back to one of the prepared ones.
+    void reset(bool afterCrash) const {
         dropPooledConnections();
         for (const auto& entry : std::filesystem::directory_iterator(work.path())) {
             std::filesystem::remove(entry.path());
         }
-        for (const auto& file : kFiles) {
-            std::filesystem::copy_file(prepared.file(file), work.file(file));
+        const fakes::TempDir& from = afterCrash ? crashed : prepared;
+        for (const auto& entry : std::filesystem::directory_iterator(from.path())) {
+            std::filesystem::copy_file(entry.path(), work.file(entry.path().filename().string()));
         }
     }
 
-    std::map<std::string, Contents> read() const {
+    std::map<std::string, Contents> read(const Strings& files) const {
         std::map<std::string, Contents> all;
-        for (const auto& file : kFiles) all[file] = contents(work.file(file));
+        for (const auto& file : files) all[file] = contents(work.file(file));
         return all;
     }
 };
@@ -185,58 +186,6 @@ bool moveLog(const std::string& dir) {
     return std::all_of(std::begin(results), std::end(results), [](int r) { return r == 1; });
 }
 
-// Contacts in a group of their own, phrases, settings, the four lists; a history of two
-// packets, one of them timed, with its timed message; a queue of a waiting
-// packet and three finished ones, one of them an accepted timed packet.
-Prepared prepare(const std::string& dir) {
-    Prepared out;
-    Dmg::CLocalDataSerialize main;
-    EXPECT_EQ(main.initialize(dir + "/Main.dll", kPassword), 1);
-    EXPECT_EQ(main.addRootFriendGroup("同事", out.group), 1);
-    for (const auto& [name, mobile] : {std::pair{"张伟", "13800138001"}, {"王芳", "15012345602"}}) {
-        Dmg::CFriend c = contact(name, mobile);
-        EXPECT_EQ(main.addFriend(c, out.group, out.contact), 1);
-    }
-    std::vector<Dmg::CWord> words = {phrase("周六新品到店"), phrase("明早九点开会")};
-    EXPECT_EQ(main.importWords(words, {}), 1);
-    Dmg::CFriendSetMsg settings;
-    settings.showFlags[3] = true;
-    EXPECT_EQ(main.setSetting(settings), 1);
-    Dmg::CRejectWordsDataSerialize words2;
-    Dmg::CRejectPhonesDataSerialize phones;
-    Dmg::CTestPhonesSerialize tests;
-    Dmg::UserConfigSerialize config;
-    EXPECT_TRUE(words2.initialize(dir + "/Main.dll", kPassword) == 1 &&
-                words2.setRejectWords({"发票", "代开"}) == 1);
-    EXPECT_TRUE(phones.initialize(dir + "/Main.dll", kPassword) == 1 &&
-                phones.setRejectPhones({"13800138000"}) == 1);
-    EXPECT_TRUE(tests.initialize(dir + "/Main.dll", kPassword) == 1 &&
-                tests.setTestPhones({"13300133000"}) == 1);
-    EXPECT_TRUE(config.initialize(dir + "/Main.dll", kPassword) == 1 &&
-                config.setChinaMobileNumHeader({"134", "135"}) == 1);
-
-    Dmg::CSendQueueSerialize queue;
-    std::vector<int> ids;
-    EXPECT_EQ(queue.initialize(dir + "/SQu.dll", kPassword), 1);
-    EXPECT_EQ(queue.writeQueue({packet("a"), packet("b", 1)}, ids), 1);
-    EXPECT_EQ(queue.setServiceKey(ids[1], "TM0"), 1);
-    for (const int id : ids) EXPECT_EQ(queue.modifyStatus(id, 1), 1);
-    EXPECT_TRUE(moveLog(dir));
-    ids.clear();
-    EXPECT_EQ(queue.writeQueue({packet("c"), packet("d"), packet("e", 1), packet("f")}, ids), 1);
-    EXPECT_TRUE(queue.modifyStatus(ids[0], 1) == 1 && queue.modifyStatus(ids[1], 0) == 1 &&
-                queue.setServiceKey(ids[2], "TM1") == 1 && queue.modifyStatus(ids[2], 1) == 1);
-    out.finishedPacket = ids[0];
-    out.waitingPacket = ids[3];
-
-    Dmg::CHistoryLogSerialize history;
-    std::vector<Dmg::CHistoryMsg> rows;
-    EXPECT_TRUE(history.initialize(dir + "/HLog.dll", kPassword) == 1 &&
-                history.getAllLog(rows) == 1 && rows.size() == 2u);
-    for (const auto& row : rows) out.historyRows.push_back(row.number);
-    return out;
-}
-
 std::string joined(const Strings& list) {
     std::string out;
     for (const auto& item : list) out += item + ";";
@@ -288,6 +237,80 @@ std::optional<std::string> settingsText(Dmg::CLocalDataSerialize& main) {
     for (int i = 0; i < Dmg::CFriendSetMsg::kFieldCount; ++i) {
         out += (s.showFlags[i] ? "1" : "0") + std::string(s.personalFlags[i] ? "1" : "0");
     }
+    return out;
+}
+
+// Contacts in a group of their own, phrases, settings, the four lists; a
+// history of two packets, one of them timed, with its timed message; a queue
+// of a waiting packet and three finished ones, one of them an accepted timed
+// packet. Its second half (the history and the queue) is still in the -wal
+// files of the crashed folder.
+Prepared prepare(const Folders& folders) {
+    const std::string dir = folders.prepared.path();
+    Prepared out;
+    {
+        Dmg::CLocalDataSerialize main;
+        EXPECT_EQ(main.initialize(dir + "/Main.dll", kPassword), 1);
+        EXPECT_EQ(main.addRootFriendGroup("同事", out.group), 1);
+        for (const auto& [name, mobile] :
+             {std::pair{"张伟", "13800138001"}, {"王芳", "15012345602"}}) {
+            Dmg::CFriend c = contact(name, mobile);
+            EXPECT_EQ(main.addFriend(c, out.group, out.contact), 1);
+        }
+        std::vector<Dmg::CWord> words = {phrase("周六新品到店"), phrase("明早九点开会")};
+        EXPECT_EQ(main.importWords(words, {}), 1);
+        Dmg::CFriendSetMsg settings;
+        settings.showFlags[3] = true;
+        EXPECT_EQ(main.setSetting(settings), 1);
+        EXPECT_TRUE(setList<Dmg::CRejectWordsDataSerialize>(
+                        dir, &Dmg::CRejectWordsDataSerialize::setRejectWords,
+                        &Dmg::CRejectWordsDataSerialize::getRejectWords, {"发票", "代开"})
+                        .ok);
+        EXPECT_TRUE(setList<Dmg::CRejectPhonesDataSerialize>(
+                        dir, &Dmg::CRejectPhonesDataSerialize::setRejectPhones,
+                        &Dmg::CRejectPhonesDataSerialize::getRejectPhones, {"13800138000"})
+                        .ok);
+        EXPECT_TRUE(setList<Dmg::CTestPhonesSerialize>(
+                        dir, &Dmg::CTestPhonesSerialize::setTestPhones,
+                        &Dmg::CTestPhonesSerialize::getTestPhones, {"13300133000"})
+                        .ok);
+        EXPECT_TRUE(setList<Dmg::UserConfigSerialize>(
+                        dir, &Dmg::UserConfigSerialize::setChinaMobileNumHeader,
+                        &Dmg::UserConfigSerialize::getChinaMobileNumHeader, {"134", "135"})
+                        .ok);
+        Dmg::CSendQueueSerialize queue;
+        std::vector<int> ids;
+        EXPECT_EQ(queue.initialize(dir + "/SQu.dll", kPassword), 1);
+        EXPECT_EQ(queue.writeQueue({packet("a"), packet("b", 1)}, ids), 1);
+        EXPECT_EQ(queue.setServiceKey(ids[1], "TM0"), 1);
+        for (const int id : ids) EXPECT_EQ(queue.modifyStatus(id, 1), 1);
+    }
+    dropPooledConnections();
+    {
+        EXPECT_TRUE(moveLog(dir));
+        Dmg::CSendQueueSerialize queue;
+        std::vector<int> ids;
+        EXPECT_EQ(queue.initialize(dir + "/SQu.dll", kPassword), 1);
+        EXPECT_EQ(queue.writeQueue({packet("c"), packet("d"), packet("e", 1), packet("f")}, ids),
+                  1);
+        EXPECT_TRUE(queue.modifyStatus(ids[0], 1) == 1 && queue.modifyStatus(ids[1], 0) == 1 &&
+                    queue.setServiceKey(ids[2], "TM1") == 1 && queue.modifyStatus(ids[2], 1) == 1);
+        out.finishedPacket = ids[0];
+        out.waitingPacket = ids[3];
+        Dmg::CHistoryLogSerialize history;
+        std::vector<Dmg::CHistoryMsg> rows;
+        EXPECT_TRUE(history.initialize(dir + "/HLog.dll", kPassword) == 1 &&
+                    history.getAllLog(rows) == 1 && rows.size() == 2u);
+        for (const auto& row : rows) out.historyRows.push_back(row.number);
+    }
+    // The pool's idle connections hold no transaction: the files and their
+    // logs are as a crash would leave them.
+    for (const auto& file : kFiles) {
+        for (const auto& name : {file, file + "-wal"}) {
+            std::filesystem::copy_file(folders.prepared.file(name), folders.crashed.file(name));
+        }
+    }
+    dropPooledConnections();
     return out;
 }
 
@@ -413,8 +436,8 @@ const FaultKind kFaultKinds[] = {
 
 // Whether `now` is a state the operation's contract allows: its commits
 // done in order up to some point (all of them after a success; after a
-// failure none, or for several transactions some but not all), every other
-// file as before.
+// failure none, or for several transactions some but not all). It opens no
+// other file.
 bool allowed(const Operation& op, bool ok, const std::map<std::string, Contents>& now,
              const std::map<std::string, Contents>& before,
              const std::map<std::string, Contents>& after) {
@@ -422,10 +445,9 @@ bool allowed(const Operation& op, bool ok, const std::map<std::string, Contents>
     const std::size_t first = ok ? all : 0, last = ok ? all : all - 1;
     for (std::size_t done = first; done <= last; ++done) {
         bool match = true;
-        for (const auto& file : kFiles) {
-            const auto at = std::find(op.commits.begin(), op.commits.end(), file);
-            const bool committed = static_cast<std::size_t>(at - op.commits.begin()) < done;
-            match = match && now.at(file) == (committed ? after : before).at(file);
+        for (std::size_t i = 0; i < all; ++i) {
+            const std::string& file = op.commits[i];
+            match = match && now.at(file) == (i < done ? after : before).at(file);
         }
         if (match) return true;
     }
@@ -434,25 +456,40 @@ bool allowed(const Operation& op, bool ok, const std::map<std::string, Contents>
 
 using State = std::map<std::string, Contents>;
 
-// What the fault-free run of an operation shows.
-struct Baseline {
+// An operation on one of the prepared folders, and what its fault-free run
+// shows.
+struct Case {
+    const Operation& op;
+    const Folders& folders;
+    bool afterCrash;
     State before, after;
     faults::Counts calls{};
+
+    Case(const Operation& o, const Folders& f, bool crash) : op(o), folders(f), afterCrash(crash) {
+        folders.reset(afterCrash);
+        before = folders.read(op.commits);
+        folders.reset(afterCrash);
+        faults::FaultVfs::instance().resetCounts();
+        EXPECT_TRUE(op.run(dir()).ok);
+        calls = faults::FaultVfs::instance().counts();
+        after = folders.read(op.commits);
+        EXPECT_NE(before.at(op.commits.front()).rows, after.at(op.commits.front()).rows);
+    }
+    std::string dir() const { return folders.work.path(); }
 };
 
 struct Tally {
     int points = 0, failures = 0, reported = 0;
 };
 
-// One run of `op` with `fault` armed and the checks after it. False when the
-// fault did not fire (past the operation's last call of its kind).
-bool runWithFault(const Operation& op, const Folders& folders, const Baseline& base,
-                  const faults::Fault& fault, Tally& tally) {
+// One run with `fault` armed and the checks after it. False when the fault
+// did not fire (past the operation's last call of its kind).
+bool runWithFault(const Case& c, const faults::Fault& fault, Tally& tally) {
     faults::FaultVfs& vfs = faults::FaultVfs::instance();
-    folders.reset();
+    c.folders.reset(c.afterCrash);
     const fakes::LogCapture log;
     vfs.arm(fault);
-    const Outcome outcome = op.run(folders.work.path());
+    const Outcome outcome = c.op.run(c.dir());
     vfs.disarm();
     if (vfs.fired() == 0) {
         EXPECT_TRUE(outcome.ok);
@@ -461,12 +498,12 @@ bool runWithFault(const Operation& op, const Folders& folders, const Baseline& b
     ++tally.points;
     const bool logged = outcome.ok || !log.texts(2).empty();
     EXPECT_TRUE(logged) << "a failure without a log line";
-    const State now = folders.read();
-    const bool state = allowed(op, outcome.ok, now, base.before, base.after);
+    const State now = c.folders.read(c.op.commits);
+    const bool state = allowed(c.op, outcome.ok, now, c.before, c.after);
     EXPECT_TRUE(state) << (outcome.ok ? "reported success" : "reported failure");
-    for (const auto& file : kFiles) EXPECT_TRUE(now.at(file).intact) << file;
-    if (op.load && outcome.memory) {
-        EXPECT_EQ(*outcome.memory, op.load(folders.work.path())) << "memory and file differ";
+    for (const auto& [file, contents] : now) EXPECT_TRUE(contents.intact) << file;
+    if (c.op.load && outcome.memory) {
+        EXPECT_EQ(*outcome.memory, c.op.load(c.dir())) << "memory and file differ";
     }
     if (outcome.ok) return true;
     ++tally.failures;
@@ -474,11 +511,10 @@ bool runWithFault(const Operation& op, const Folders& folders, const Baseline& b
     // Again on the same connections, without faults. The counters may
     // differ: a log move run again after part of it was committed uses up
     // ids of the rows it then passes over.
-    EXPECT_TRUE(op.run(folders.work.path()).ok) << "cannot succeed after the fault";
-    const State retried = folders.read();
-    for (const auto& file : kFiles) {
-        EXPECT_EQ(retried.at(file).rows, base.after.at(file).rows) << file;
-        EXPECT_TRUE(retried.at(file).intact) << file;
+    EXPECT_TRUE(c.op.run(c.dir()).ok) << "cannot succeed after the fault";
+    for (const auto& [file, contents] : c.folders.read(c.op.commits)) {
+        EXPECT_EQ(contents.rows, c.after.at(file).rows) << file;
+        EXPECT_TRUE(contents.intact) << file;
     }
     return true;
 }
@@ -487,40 +523,33 @@ TEST(StoreFaults, EveryWriteFailsCleanlyAndCanBeRetried) {
     const faults::ScopedFaultVfs scoped;
     Folders folders;
     dropPooledConnections();
-    const Prepared prepared = prepare(folders.prepared.path());
-    dropPooledConnections();
+    const Prepared prepared = prepare(folders);
     for (const auto& op : operations(prepared)) {
-        SCOPED_TRACE(op.name);
-        const auto started = std::chrono::steady_clock::now();
-        Baseline base;
-        folders.reset();
-        base.before = folders.read();
-        scoped.vfs().resetCounts();
-        ASSERT_TRUE(op.run(folders.work.path()).ok);
-        base.calls = scoped.vfs().counts();
-        base.after = folders.read();
-        ASSERT_NE(base.before.at(op.commits.front()).rows, base.after.at(op.commits.front()).rows);
-        Tally tally;
-        for (const auto& fault : kFaultKinds) {
-            SCOPED_TRACE(fault.label);
-            for (int n = 1;; ++n) {
-                SCOPED_TRACE("call " + std::to_string(n));
-                if (!runWithFault(op, folders, base, {fault.kind, n, fault.error, fault.persistent},
-                                  tally)) {
-                    break;
+        for (const bool afterCrash : {false, true}) {
+            SCOPED_TRACE(std::string(op.name) + (afterCrash ? ", after a crash" : ""));
+            const auto started = std::chrono::steady_clock::now();
+            const Case c(op, folders, afterCrash);
+            ASSERT_FALSE(::testing::Test::HasFailure());
+            Tally tally;
+            for (const auto& fault : kFaultKinds) {
+                SCOPED_TRACE(fault.label);
+                for (int n = 1;; ++n) {
+                    SCOPED_TRACE("call " + std::to_string(n));
+                    if (!runWithFault(c, {fault.kind, n, fault.error, fault.persistent}, tally)) {
+                        break;
+                    }
+                    // One failure is enough to see; the rest would repeat it.
+                    if (::testing::Test::HasFailure()) return;
                 }
-                // One failure is enough to see; the rest would repeat it.
-                if (::testing::Test::HasFailure()) return;
             }
+            const auto& k = c.calls;
+            std::printf(
+                "%-22s %-6s calls r%d w%d s%d l%d o%d z%d a%d: %d faults, %d failures, "
+                "%d reported correctly, %.1f s\n",
+                op.name, afterCrash ? "crash" : "closed", k[0], k[1], k[2], k[3], k[4], k[6], k[7],
+                tally.points, tally.failures, tally.reported,
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
         }
-        const auto& c = base.calls;
-        const auto seconds =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-        std::printf(
-            "%-22s calls r%d w%d s%d l%d o%d z%d a%d: %d faults, %d failures, %d reported "
-            "correctly, %.1f s\n",
-            op.name, c[0], c[1], c[2], c[3], c[4], c[6], c[7], tally.points, tally.failures,
-            tally.reported, seconds);
     }
     dropPooledConnections();
 }
