@@ -86,19 +86,29 @@ struct FaultVfs::State {
     sqlite3_vfs* real = nullptr;
     sqlite3_io_methods methods{};
 
-    // Every field below is set and read under `mutex`, by the test's thread
-    // (arm, power cut, quota) and by any thread calling into SQLite (the
-    // file calls). The real file calls run under it too, so held writes, the
-    // sizes and the real files always agree.
+    // Guards every field below. "File calls" are SQLite's calls into this
+    // layer, from any thread that uses a connection (the data library's
+    // worker threads too); they run the real calls under it as well, so held
+    // writes, sizes and real files always agree.
     mutable std::mutex mutex;
+    // Set by the test's thread (arm, disarm), read by file calls; under mutex.
     std::optional<Fault> fault;
+    // Counted up by file calls, read and reset by the test's thread; under mutex.
     int fired = 0;
     Counts counts{};
+    // Set by the test's thread, read by file calls; under mutex.
     bool buffering = false;
     std::optional<std::int64_t> quota;
+    // Power cuts so far: raised by the test's thread or by the file call the
+    // power fails at, read by file calls; under mutex.
     std::uint64_t epoch = 0;
+    // Taken by the file call that opens a file; under mutex.
     std::uint64_t nextId = 1;
+    // Changed by file calls and by the test's thread (power cut, buffering
+    // off), read by both; under mutex.
     std::map<std::string, PathState> paths;
+    // Changed by the file calls that open and close files, read by all file
+    // calls and by the test's thread; under mutex.
     std::map<std::uint64_t, Handle> handles;
 
     // Counts a call of `kind` and gives the error it must fail with, if any.
@@ -135,9 +145,12 @@ struct FaultVfs::State {
                            [this](const auto& h) { return dead(h.second); });
     }
 
+    // A file no handle holds is looked at on disk: it may be gone or replaced.
     std::int64_t used() const {
         std::int64_t total = 0;
-        for (const auto& [path, s] : paths) total += s.size;
+        for (const auto& [path, s] : paths) {
+            total += s.handles == 0 && s.pending.empty() ? sizeOnDisk(path) : s.size;
+        }
         return total;
     }
 
@@ -435,12 +448,6 @@ int vCurrentTimeInt64(sqlite3_vfs* vfs, sqlite3_int64* out) {
 }
 
 }  // namespace
-
-const char* kindName(Kind kind) {
-    static const char* const names[kKinds] = {"read",     "write",     "sync",   "lock",  "open",
-                                              "truncate", "file size", "access", "delete"};
-    return names[static_cast<std::size_t>(kind)];
-}
 
 FaultVfs::FaultVfs() : state_(std::make_unique<State>()) {
     State& s = *state_;

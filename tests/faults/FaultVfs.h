@@ -28,7 +28,6 @@ enum class Kind {
     Delete,
 };
 constexpr std::size_t kKinds = 9;
-const char* kindName(Kind kind);
 
 struct Fault {
     Kind kind = Kind::Write;
@@ -77,8 +76,8 @@ public:
     // Writes that would make the files of this layer larger than `bytes` in
     // all fail with SQLITE_FULL; nullopt lifts the cap.
     void setQuota(std::optional<std::int64_t> bytes);
-    // The bytes the files of this layer take (those opened since install,
-    // while they exist).
+    // The bytes the files opened through this layer take, held writes
+    // included.
     std::int64_t usedBytes() const;
 
     struct State;
