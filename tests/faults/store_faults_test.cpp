@@ -35,6 +35,13 @@ namespace {
 
 using faults::Kind;
 using Strings = std::vector<std::string>;
+using Q = Dmg::CSendQueueSerialize;
+using H = Dmg::CHistoryLogSerialize;
+using M = Dmg::CLocalDataSerialize;
+using W = Dmg::CRejectWordsDataSerialize;
+using P = Dmg::CRejectPhonesDataSerialize;
+using T = Dmg::CTestPhonesSerialize;
+using C = Dmg::UserConfigSerialize;
 
 const std::string kPassword = "Quenp19990812";
 const Strings kFiles = {"Main.dll", "SQu.dll", "HLog.dll"};
@@ -230,7 +237,7 @@ std::string loadList(const std::string& dir, int (Store::*get)(Strings&)) {
 }
 
 // The settings a store holds; nothing when it holds none.
-std::optional<std::string> settingsText(Dmg::CLocalDataSerialize& main) {
+std::optional<std::string> settingsText(M& main) {
     Dmg::CFriendSetMsg s;
     if (main.readSetting(s) != 1) return std::nullopt;
     std::string out;
@@ -249,7 +256,7 @@ Prepared prepare(const Folders& folders) {
     const std::string dir = folders.prepared.path();
     Prepared out;
     {
-        Dmg::CLocalDataSerialize main;
+        M main;
         EXPECT_EQ(main.initialize(dir + "/Main.dll", kPassword), 1);
         EXPECT_EQ(main.addRootFriendGroup("同事", out.group), 1);
         for (const auto& [name, mobile] :
@@ -262,23 +269,13 @@ Prepared prepare(const Folders& folders) {
         Dmg::CFriendSetMsg settings;
         settings.showFlags[3] = true;
         EXPECT_EQ(main.setSetting(settings), 1);
-        EXPECT_TRUE(setList<Dmg::CRejectWordsDataSerialize>(
-                        dir, &Dmg::CRejectWordsDataSerialize::setRejectWords,
-                        &Dmg::CRejectWordsDataSerialize::getRejectWords, {"发票", "代开"})
+        EXPECT_TRUE(setList<W>(dir, &W::setRejectWords, &W::getRejectWords, {"发票", "代开"}).ok);
+        EXPECT_TRUE(setList<P>(dir, &P::setRejectPhones, &P::getRejectPhones, {"13800138000"}).ok);
+        EXPECT_TRUE(setList<T>(dir, &T::setTestPhones, &T::getTestPhones, {"13300133000"}).ok);
+        EXPECT_TRUE(setList<C>(dir, &C::setChinaMobileNumHeader, &C::getChinaMobileNumHeader,
+                               {"134", "135"})
                         .ok);
-        EXPECT_TRUE(setList<Dmg::CRejectPhonesDataSerialize>(
-                        dir, &Dmg::CRejectPhonesDataSerialize::setRejectPhones,
-                        &Dmg::CRejectPhonesDataSerialize::getRejectPhones, {"13800138000"})
-                        .ok);
-        EXPECT_TRUE(setList<Dmg::CTestPhonesSerialize>(
-                        dir, &Dmg::CTestPhonesSerialize::setTestPhones,
-                        &Dmg::CTestPhonesSerialize::getTestPhones, {"13300133000"})
-                        .ok);
-        EXPECT_TRUE(setList<Dmg::UserConfigSerialize>(
-                        dir, &Dmg::UserConfigSerialize::setChinaMobileNumHeader,
-                        &Dmg::UserConfigSerialize::getChinaMobileNumHeader, {"134", "135"})
-                        .ok);
-        Dmg::CSendQueueSerialize queue;
+        Q queue;
         std::vector<int> ids;
         EXPECT_EQ(queue.initialize(dir + "/SQu.dll", kPassword), 1);
         EXPECT_EQ(queue.writeQueue({packet("a"), packet("b", 1)}, ids), 1);
@@ -288,7 +285,7 @@ Prepared prepare(const Folders& folders) {
     dropPooledConnections();
     {
         EXPECT_TRUE(moveLog(dir));
-        Dmg::CSendQueueSerialize queue;
+        Q queue;
         std::vector<int> ids;
         EXPECT_EQ(queue.initialize(dir + "/SQu.dll", kPassword), 1);
         EXPECT_EQ(queue.writeQueue({packet("c"), packet("d"), packet("e", 1), packet("f")}, ids),
@@ -297,7 +294,7 @@ Prepared prepare(const Folders& folders) {
                     queue.setServiceKey(ids[2], "TM1") == 1 && queue.modifyStatus(ids[2], 1) == 1);
         out.finishedPacket = ids[0];
         out.waitingPacket = ids[3];
-        Dmg::CHistoryLogSerialize history;
+        H history;
         std::vector<Dmg::CHistoryMsg> rows;
         EXPECT_TRUE(history.initialize(dir + "/HLog.dll", kPassword) == 1 &&
                     history.getAllLog(rows) == 1 && rows.size() == 2u);
@@ -324,13 +321,6 @@ std::function<Outcome(const std::string&)> on(const char* file, std::function<bo
 }
 
 std::vector<Operation> operations(const Prepared& p) {
-    using Q = Dmg::CSendQueueSerialize;
-    using H = Dmg::CHistoryLogSerialize;
-    using M = Dmg::CLocalDataSerialize;
-    using W = Dmg::CRejectWordsDataSerialize;
-    using P = Dmg::CRejectPhonesDataSerialize;
-    using T = Dmg::CTestPhonesSerialize;
-    using C = Dmg::UserConfigSerialize;
     const Strings queue = {"SQu.dll"}, history = {"HLog.dll"}, main = {"Main.dll"};
     return {
         {"queue write", queue,
