@@ -2,9 +2,12 @@
 
 #include <cstddef>
 #include <map>
+#include <set>
+#include <string>
 #include <utility>
 #include <vector>
 
+#include "contracts/base/CLog.h"
 #include "contracts/dmg/CDataManager.h"
 #include "contracts/dmg/CHistoryLogSerialize.h"
 #include "contracts/fileserialize/CFileManager.h"
@@ -28,7 +31,8 @@ int onHistory(Call&& call) {
 
 // Collects record numbers and deletes them from the store in batches, one
 // transaction each, in the order they came (a transaction per record would
-// make 100,000 deletions take many seconds). Store results are ignored.
+// make 100,000 deletions take many seconds). The numbers of a batch the store
+// refused are kept: those records are still stored.
 class BatchDelete {
 public:
     BatchDelete() = default;
@@ -42,14 +46,33 @@ public:
     }
     void flush() {
         if (pending_.empty()) return;
-        onHistory([&](Store& s) { return s.delLogs(pending_); });
+        if (onHistory([&](Store& s) { return s.delLogs(pending_); }) == 0) {
+            Base::CLog::getSingleton().writeMessage(
+                "历史记录: " + std::to_string(pending_.size()) + " 条未能删除", 2);
+            failed_.insert(pending_.begin(), pending_.end());
+        }
         pending_.clear();
     }
+    // Numbers still stored although asked for; after flush().
+    const std::set<int>& failed() const { return failed_; }
 
 private:
     static constexpr std::size_t kBatch = 512;
     std::vector<int> pending_;
+    std::set<int> failed_;
 };
+
+// Keeps in `cache` the records `keep` says, in their order.
+template <typename Keep>
+void keepOnly(std::vector<Dmg::CHistoryMsg>& cache, Keep keep) {
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < cache.size(); ++i) {
+        if (!keep(i)) continue;
+        if (kept != i) cache[kept] = std::move(cache[i]);
+        ++kept;
+    }
+    cache.resize(kept);
+}
 
 void startProgress(IBaseProgressDlg& progress, std::size_t total) {
     progress.setRange(0, static_cast<int>(total), 1);
@@ -114,8 +137,9 @@ int CHistoryLogMag::delAllLog(IBaseProgressDlg* progress) {
         batch.add(record.number);
     }
     batch.flush();
-    m_cache.clear();
-    return 1;
+    const std::set<int>& failed = batch.failed();
+    keepOnly(m_cache, [&](std::size_t i) { return failed.count(m_cache[i].number) != 0; });
+    return failed.empty() ? 1 : 0;
 }
 
 int CHistoryLogMag::delLog(const std::vector<int>& numbers, IBaseProgressDlg* progress) {
@@ -137,14 +161,11 @@ int CHistoryLogMag::delLog(const std::vector<int>& numbers, IBaseProgressDlg* pr
     }
     batch.flush();
     // One pass keeps the order of the rest, instead of an erase per record.
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        if (i < reached && chosen[i]) continue;
-        if (kept != i) m_cache[kept] = std::move(m_cache[i]);
-        ++kept;
-    }
-    m_cache.resize(kept);
-    return 1;
+    const std::set<int>& failed = batch.failed();
+    keepOnly(m_cache, [&](std::size_t i) {
+        return !(i < reached && chosen[i]) || failed.count(m_cache[i].number) != 0;
+    });
+    return failed.empty() ? 1 : 0;
 }
 
 int CHistoryLogMag::exportLog(const std::string& path, const std::vector<Dmg::CHistoryMsg>& records) {

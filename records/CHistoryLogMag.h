@@ -39,9 +39,10 @@ public:
     int getLog(const int& page, const int& pageSize, std::vector<Dmg::CHistoryMsg>& out);
 
     // Deletes the cached records from the store in cache order, one progress
-    // step per cached record, stopping when the user cancels; store results
-    // are ignored. 1, or 0 (nothing done) without a progress object or store.
-    // delAllLog empties the whole cache even when cancelled.
+    // step per cached record, stopping when the user cancels. 1; 0 when the
+    // store could not delete some of them (they stay cached and a line is
+    // logged), or with nothing done without a progress object or store.
+    // delAllLog empties the rest of the cache even when cancelled.
     int delAllLog(IBaseProgressDlg* progress);
     // Only the cached records whose number is listed; unknown numbers are
     // ignored, and a cancel keeps the records not yet reached.

@@ -13,6 +13,7 @@
 #include "contracts/dmg/CLocalDataSerialize.h"
 #include "contracts/net/CEmbeddedGateway.h"
 #include "contracts/net/CNetInterfaceMag.h"
+#include "send/CUserInfo.h"
 #include "tests/fakes/LogCapture.h"
 #include "tests/fakes/RecordingProgressDlg.h"
 #include "tests/fakes/ScopedStore.h"
@@ -237,8 +238,15 @@ protected:
     fakes::ScopedStore scoped{"database1", &store};
     std::shared_ptr<SMS::NET::CEmbeddedGateway> gateway =
         std::make_shared<SMS::NET::CEmbeddedGateway>();
-    void SetUp() override { SMS::NET::CNetInterfaceMag::instance()->setGateway(gateway); }
-    void TearDown() override { SMS::NET::CNetInterfaceMag::instance()->setGateway(nullptr); }
+    const std::string savedDir_ = SMS::CUserInfo::instance()->userDir;
+    void SetUp() override {
+        SMS::NET::CNetInterfaceMag::instance()->setGateway(gateway);
+        SMS::CUserInfo::instance()->userDir = "/u";
+    }
+    void TearDown() override {
+        SMS::NET::CNetInterfaceMag::instance()->setGateway(nullptr);
+        SMS::CUserInfo::instance()->userDir = savedDir_;
+    }
 };
 
 TEST_F(UploadTest, SendsBatchesOfFiftyMarksEachAndStopsWhenNoneCanBeMarked) {
@@ -248,7 +256,7 @@ TEST_F(UploadTest, SendsBatchesOfFiftyMarksEachAndStopsWhenNoneCanBeMarked) {
     Strings batches;
     for (const std::string& call : store.calls)
         if (call.rfind("mark ", 0) != 0) batches.push_back(call);
-    EXPECT_EQ(batches, (Strings{"open /Main.dll Quenp19990812", "batch 50", "batch 50", "batch 20",
+    EXPECT_EQ(batches, (Strings{"open /u/Main.dll Quenp19990812", "batch 50", "batch 50", "batch 20",
                                 "batch 0", "close"}));
     EXPECT_EQ(store.calls[2] + "," + store.calls[store.calls.size() - 3], "mark 1 1,mark 120 1");
 
@@ -256,7 +264,7 @@ TEST_F(UploadTest, SendsBatchesOfFiftyMarksEachAndStopsWhenNoneCanBeMarked) {
     store.pending = contacts(1, 3), store.markFails = true, store.calls.clear();
     fakes::LogCapture log;
     SMS::CNetFriendUpload().Upload();
-    EXPECT_EQ(store.calls, (Strings{"open /Main.dll Quenp19990812", "batch 3", "close"}));
+    EXPECT_EQ(store.calls, (Strings{"open /u/Main.dll Quenp19990812", "batch 3", "close"}));
     EXPECT_EQ(log.texts(2).size(), 1u);
 }
 

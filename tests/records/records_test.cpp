@@ -54,9 +54,10 @@ struct FakeHistory : Dmg::CHistoryLogSerialize {
                const std::string& key, History& out) override {
         return fill(f.getString() + "|" + t.getString() + "|" + std::to_string(flag) + key, out);
     }
+    int delResult = 1;
     int delLogs(const std::vector<int>& numbers) override {
         for (const int n : numbers) calls.push_back(std::to_string(n));
-        return 0;
+        return delResult;
     }
 };
 
@@ -89,6 +90,7 @@ TEST_F(RecordsTest, HistoryDeletionsFollowCacheOrderProgressAndCancel) {
         int cancelAt, steps;
         Strings deleted;
         std::string left;
+        bool refused = false;  // the store refuses the deletions
     };
     const std::vector<int> five{1, 2, 3, 4, 5};
     for (const Row& row :
@@ -96,15 +98,19 @@ TEST_F(RecordsTest, HistoryDeletionsFollowCacheOrderProgressAndCancel) {
           Row{"all, cancelled at step 3", five, true, {}, 3, 3, {"1", "2"}, ""},
           Row{"chosen, duplicate and unknown", five, false, {4, 2, 2, 99}, 0, 5, {"2", "4"}, "024"},
           Row{"later cached duplicate wins", {1, 7, 3, 7, 5}, false, {7}, 0, 5, {"7"}, "0124"},
-          Row{"chosen, cancelled at step 4", five, false, {2, 4}, 4, 4, {"2"}, "0234"}}) {
+          Row{"chosen, cancelled at step 4", five, false, {2, 4}, 4, 4, {"2"}, "0234"},
+          Row{"all, refused, cancelled at step 3", five, true, {}, 3, 3, {"1", "2"}, "01", true},
+          Row{"chosen, refused", five, false, {2, 4}, 0, 5, {"2", "4"}, "01234", true}}) {
         SCOPED_TRACE(row.name);
         history.rows = numbered<Dmg::CHistoryMsg>(row.cached);
         SMS::CHistoryLogMag mag;
         ASSERT_EQ(mag.loadAllLog(), 1);
         history.calls.clear();
+        history.delResult = row.refused ? 0 : 1;
         CancellingProgress progress;
         progress.cancelAt = row.cancelAt;
-        EXPECT_EQ(row.all ? mag.delAllLog(&progress) : mag.delLog(row.chosen, &progress), 1);
+        EXPECT_EQ(row.all ? mag.delAllLog(&progress) : mag.delLog(row.chosen, &progress),
+                  row.refused ? 0 : 1);
         Strings steps{"setRange(0,5,1)", "setText(正在删除历史记录...\n\n)"};
         for (int i = 0; i < row.steps; ++i)
             steps.insert(steps.end(), {"refresh()", "offsetPos(1)", "isCanceled()"});
