@@ -6,8 +6,6 @@
 // gateway and moves everything into the history. Then every packet whose
 // queue write was reported is there exactly once, no send is there in part,
 // and the three files pass the integrity check.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -15,29 +13,17 @@
 #include <memory>
 #include <mutex>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "components/data/engine/Connection.h"
 #include "components/data/engine/Statement.h"
-#include "contracts/dmg/CDataManager.h"
-#include "contracts/dmg/CHistoryLogSerialize.h"
 #include "contracts/dmg/CLocalDataSerialize.h"
-#include "contracts/dmg/CSendQueueSerialize.h"
 #include "contracts/net/CEmbeddedGateway.h"
-#include "contracts/net/CNetInterfaceMag.h"
-#include "queue/CSendQueueService.h"
-#include "queue/CSmsSendLoadMag.h"
-#include "send/CSmsMsgProcessor.h"
-#include "send/CSmsSendStartInstance.h"
-#include "send/CSmsSender.h"
-#include "send/CUserInfo.h"
-#include "tests/fakes/RecordingProgressDlg.h"
-#include "tests/fakes/TempDir.h"
 #include "tests/fakes/WaitUntil.h"
-#include "tests/faults/FaultVfs.h"
+#include "tests/faults/SendRoad.h"
 
+namespace faulttest {
 namespace {
 
 // ThreadSanitizer makes every run several times slower.
@@ -47,28 +33,7 @@ constexpr int kCuts = 40;
 constexpr int kCuts = 200;
 #endif
 constexpr int kSendsPerRun = 3;
-const char* const kPassword = "Quenp19990812";
 const char* const kFiles[] = {"Main.dll", "SQu.dll", "HLog.dll"};
-
-using Packets = std::vector<Dmg::QueueData>;
-using Strings = std::vector<std::string>;
-
-Dmg::CDataManager& data() { return Dmg::CDataManager::getSingleton(); }
-faults::FaultVfs& vfs() { return faults::FaultVfs::instance(); }
-
-template <typename Store>
-Store& store(const char* name) {
-    return *static_cast<Store*>(data().getDataSerialize(name));
-}
-
-Strings split(const std::string& list) {
-    Strings out;
-    std::istringstream in(list);
-    for (std::string item; std::getline(in, item, ',');) {
-        if (!item.empty()) out.push_back(item);
-    }
-    return out;
-}
 
 // Packets the gateways accepted, by phone list (each number is in one packet
 // only), over every gateway of the test. Set by the sending thread, read by
@@ -118,14 +83,6 @@ private:
     SMS::NET::CEmbeddedGateway inner_;
 };
 
-// One send of the test: its numbers, whether it is timed, and whether its
-// queue write was reported to the caller (set on the test's thread only).
-struct Send {
-    Strings phones;
-    bool timed = false;
-    bool reported = false;
-};
-
 // Where a run's power fails.
 struct Cut {
     faults::Kind kind = faults::Kind::Write;
@@ -145,56 +102,11 @@ struct Damage {
     std::string damaged;
 };
 
-class PowerCut : public ::testing::Test {
+class PowerCut : public SendRoad {
 protected:
-    PowerCut() {
-        SMS::CUserInfo::instance()->userDir = dir.path();
-        SMS::NET::CNetLogResult terms;
-        terms.remainingSms = 100000000;
-        terms.firstPackSize = terms.packSize = 2;
-        settings.setNetConfigData(terms, SMS::NET::CNetConfigData());
-        settings.packetPauseMs = 0;
-        settings.onSendPrepared = [] {};
-        settings.onPacketsQueued = [this](Packets& packets) {
-            sends.back().reported = true;
-            SMS::CSmsSendLoadMag::instance()->addSendQueue(packets);
-        };
-        settings.onPacketDone = [](int&, int&) {};
-        settings.onFirstSendFailure = [](std::string&) { return 0; };
-        settings.onSendAborted = [] {};
-    }
-    ~PowerCut() override {
-        service.reset();
-        SMS::CSmsSendLoadMag::instance()->ClearAll();
-        data().closeUserData();
-        SMS::NET::CNetInterfaceMag::instance()->setGateway(nullptr);
-        settings = saved;
-        *SMS::CUserInfo::instance() = savedUser;
-    }
-
     void useFreshGateway() {
         SMS::NET::CNetInterfaceMag::instance()->setGateway(
             std::make_shared<PoweredGateway>(accepted));
-    }
-
-    // A send to a few new numbers, one packet per two of them; a timed one
-    // in one packet.
-    void sendOne(std::mt19937& rng) {
-        SMS::CSmsMsgProcessor processor;
-        Send send;
-        send.timed = rng() % 4 == 0;
-        const int recipients = 3 + static_cast<int>(rng() % 8);
-        for (int i = 0; i < recipients; ++i) {
-            send.phones.push_back(std::to_string(13800000000LL + nextPhone++));
-            int id = 0;
-            ASSERT_EQ(processor.addPhone(send.phones.back(), false, false, id), 1);
-        }
-        processor.setSendMsg("停电测试");
-        if (send.timed) processor.setTimer({2030, 1, 2, 3, 4});
-        sends.push_back(send);
-        std::string error;
-        fakes::RecordingProgressDlg progress;
-        SMS::CSmsSender().send(&processor, error, &progress);
     }
 
     bool off() const { return vfs().powerIsOff(); }
@@ -205,7 +117,9 @@ protected:
     void runProgram(std::mt19937& rng) {
         useFreshGateway();
         if (data().openUserData(dir.path()) != 1) return;
-        for (int s = 0; s < kSendsPerRun && !off(); ++s) sendOne(rng);
+        for (int s = 0; s < kSendsPerRun && !off(); ++s) {
+            send(3 + static_cast<int>(rng() % 8), rng() % 4 == 0);
+        }
         const auto senderDone = [&] { return off() || service->isSendThreadActive() == 0; };
         ASSERT_TRUE(fakes::waitUntil(senderDone, std::chrono::seconds(60)));
         if (off()) return;
@@ -233,14 +147,10 @@ protected:
     void restart() {
         useFreshGateway();
         ASSERT_EQ(data().openUserData(dir.path()), 1);
-        Packets all, waiting;
-        auto& queue = store<Dmg::CSendQueueSerialize>("sendqueuemodify");
-        ASSERT_EQ(queue.initialize(dir.file("SQu.dll"), kPassword), 1);
-        ASSERT_EQ(queue.loadAllQueue(all), 1);
-        queue.close();
-        for (const auto& p : all) {
-            if (p.state == Dmg::QueueData::kWaiting) waiting.push_back(p);
-        }
+        Packets waiting = queued();
+        waiting.erase(std::remove_if(waiting.begin(), waiting.end(),
+                                     [](const auto& p) { return p.state != p.kWaiting; }),
+                      waiting.end());
         if (!waiting.empty()) {
             SMS::CSmsSendLoadMag::instance()->addSendQueue(waiting);
             ASSERT_TRUE(fakes::waitUntil([&] { return service->isSendThreadActive() == 0; },
@@ -256,25 +166,9 @@ protected:
     // that fail the integrity check.
     Damage check() {
         Damage now;
-        std::map<std::string, int> seen;
-        Packets queued;
-        auto& queue = store<Dmg::CSendQueueSerialize>("sendqueuemodify");
-        EXPECT_EQ(queue.initialize(dir.file("SQu.dll"), kPassword), 1);
-        EXPECT_EQ(queue.loadAllQueue(queued), 1);
-        queue.close();
-        EXPECT_TRUE(queued.empty()) << queued.size() << " packets left in the queue";
-        std::vector<Dmg::CHistoryMsg> history;
-        EXPECT_EQ(store<Dmg::CHistoryLogSerialize>("historylog").getAllLog(history), 1);
-        for (const auto& p : queued) {
-            for (const auto& phone : split(p.phoneList)) ++seen[phone];
-        }
-        std::map<std::string, int> accepted, timed;
-        for (const auto& h : history) {
-            for (const auto& phone : split(h.secondText)) {
-                ++seen[phone];
-                accepted[phone] += h.success ? 1 : 0;
-            }
-        }
+        EXPECT_TRUE(queued().empty()) << "packets left in the queue";
+        Counts accepted, timed;
+        const Counts seen = stored(&accepted);
         std::vector<Dmg::CTimerMsg> timerMsgs;
         EXPECT_EQ(store<Dmg::CLocalDataSerialize>("database").getAllTimerMsg(timerMsgs), 1);
         for (const auto& m : timerMsgs) {
@@ -303,15 +197,7 @@ protected:
         return now;
     }
 
-    fakes::TempDir dir;
-    faults::ScopedFaultVfs layer;
-    SMS::CSmsSendStartInstance& settings = *SMS::CSmsSendStartInstance::Instance();
-    const SMS::CSmsSendStartInstance saved = settings;
-    const SMS::CUserInfo savedUser = *SMS::CUserInfo::instance();
-    std::unique_ptr<CSendQueueService> service = std::make_unique<CSendQueueService>();
     Acceptances accepted;
-    std::vector<Send> sends;
-    long long nextPhone = 0;
 };
 
 TEST_F(PowerCut, ReportedPacketsSurviveAndFilesStayIntact) {
@@ -372,3 +258,4 @@ TEST_F(PowerCut, ReportedPacketsSurviveAndFilesStayIntact) {
 }
 
 }  // namespace
+}  // namespace faulttest
