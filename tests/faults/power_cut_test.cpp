@@ -30,7 +30,7 @@ namespace {
 #ifdef __SANITIZE_THREAD__
 constexpr int kCuts = 40;
 #else
-constexpr int kCuts = 200;
+constexpr int kCuts = 600;
 #endif
 constexpr int kSendsPerRun = 3;
 const char* const kFiles[] = {"Main.dll", "SQu.dll", "HLog.dll"};
@@ -246,7 +246,7 @@ TEST_F(PowerCut, ReportedPacketsSurviveAndFilesStayIntact) {
         // disk: the one sent when the power failed.
         EXPECT_LE(accepted.twice() - acceptedTwice, 1) << "outcomes lost with the power";
         damage = now;
-        if (!now.damaged.empty()) break;
+        if (!now.damaged.empty() || HasFatalFailure()) break;
     }
     std::printf(
         "power cuts: %d (%d torn, %d clean; %d after the run), %zu sends, calls per run: %d "
