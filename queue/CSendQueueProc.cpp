@@ -22,7 +22,7 @@ const char* const kPassword = "Quenp19990812";
 const int kAccepted = 1;
 const int kFailed = 0;
 
-// A status that cannot be written (a full disk, a busy file) is tried again
+// An outcome that cannot be written (a full disk, a busy file) is tried again
 // after these waits, then kept in memory and tried before each later packet.
 const unsigned long kStatusRetryMs[] = {50, 200, 800};
 // At the end of the queue the outcomes still unwritten are tried again with
@@ -74,13 +74,14 @@ public:
 private:
     // Asks the caller once per run; true when the caller wants to stop.
     bool callerStops(const SMS::NET::CNetSendResultB& result);
-    void record(const Dmg::QueueData& record, bool accepted);
-    // Stores the service's key of an accepted timed packet before its
-    // outcome, so the log thread finds it when it moves the packet.
-    void keepServiceKey(int recordId, const std::string& key);
+    void record(const Dmg::QueueData& record, bool accepted, const std::string& serviceKey);
+    // Writes the service's key of an accepted timed packet, which the log
+    // thread needs when it moves the packet, then the status: the key is
+    // only taken while the packet waits.
+    bool write(const CSmsSendLoadMag::Outcome& outcome);
     // Stores one outcome, retrying a failed write; keeps it in memory when
     // every attempt fails.
-    void storeOutcome(int recordId, int status);
+    void storeOutcome(const CSmsSendLoadMag::Outcome& outcome);
 
     RunControl& control_;
     Dmg::CSendQueueSerialize& store_;
@@ -93,16 +94,15 @@ private:
 
 bool SendRun::handle(const Dmg::QueueData& packet) {
     bool accepted = false;
+    std::string serviceKey;
     if (packet.rejected == 0) {
         writeLog("send packet", 0);
         Dmg::QueueData toSend = packet;
         const SMS::NET::CNetSendResultB result = SMS::NET::CNetInterfaceMag::instance()->SendPack(toSend);
         accepted = result.code == 0;
-        if (accepted && !result.serviceKey.empty()) {
-            keepServiceKey(packet.recordId, result.serviceKey);
-        }
+        if (accepted) serviceKey = result.serviceKey;
         if (!accepted && callerStops(result)) {
-            storeOutcome(packet.recordId, kFailed);
+            storeOutcome({packet.recordId, kFailed, {}});
             close();
             queue_.setFinished();
             settings_.onSendAborted();
@@ -111,7 +111,7 @@ bool SendRun::handle(const Dmg::QueueData& packet) {
     } else {
         writeLog("send packet failed", 0);
     }
-    record(packet, accepted);
+    record(packet, accepted, serviceKey);
     int recordId = packet.recordId;
     int scratch = 0;
     settings_.onPacketDone(recordId, scratch);
@@ -125,40 +125,42 @@ bool SendRun::callerStops(const SMS::NET::CNetSendResultB& result) {
     return settings_.onFirstSendFailure(errorText) != 0;
 }
 
-void SendRun::record(const Dmg::QueueData& packet, bool accepted) {
+void SendRun::record(const Dmg::QueueData& packet, bool accepted, const std::string& serviceKey) {
     if (accepted) {
         writeLog("modifyStatus A", 0);
-        storeOutcome(packet.recordId, kAccepted);
+        storeOutcome({packet.recordId, kAccepted, serviceKey});
         writeLog("写成功", 2);
     } else {
         writeLog("modifyStatus C", 0);
-        storeOutcome(packet.recordId, kFailed);
+        storeOutcome({packet.recordId, kFailed, {}});
         writeLog("写成功-通讯失败", 2);
     }
 }
 
-void SendRun::keepServiceKey(int recordId, const std::string& key) {
-    if (store_.setServiceKey(recordId, key) != 1) {
-        writeLog("定时信息的服务编号未能写入发送队列: " + std::to_string(recordId), 2);
+bool SendRun::write(const CSmsSendLoadMag::Outcome& outcome) {
+    if (!outcome.serviceKey.empty() &&
+        store_.setServiceKey(outcome.recordId, outcome.serviceKey) != 1) {
+        return false;
     }
+    return store_.modifyStatus(outcome.recordId, outcome.status) == 1;
 }
 
-void SendRun::storeOutcome(int recordId, int status) {
-    if (store_.modifyStatus(recordId, status) == 1) return queue_.outcomeStored(recordId);
+void SendRun::storeOutcome(const CSmsSendLoadMag::Outcome& outcome) {
+    if (write(outcome)) return queue_.outcomeStored(outcome.recordId);
     for (const unsigned long waitMs : kStatusRetryMs) {
         control_.pause(waitMs);
-        if (store_.modifyStatus(recordId, status) == 1) return queue_.outcomeStored(recordId);
+        if (write(outcome)) return queue_.outcomeStored(outcome.recordId);
     }
-    queue_.outcomeUnstored(recordId, status);
-    writeLog("发送结果未能写入发送队列, 暂存内存, 稍后重试: " + std::to_string(recordId), 2);
+    queue_.outcomeUnstored(outcome);
+    writeLog("发送结果未能写入发送队列, 暂存内存, 稍后重试: " + std::to_string(outcome.recordId), 2);
 }
 
 bool SendRun::writeUnstored() {
     bool allStored = true;
-    for (const auto& [recordId, status] : queue_.unstoredOutcomes()) {
-        if (store_.modifyStatus(recordId, status) == 1) {
-            queue_.outcomeStored(recordId);
-            writeLog("暂存的发送结果已写入: " + std::to_string(recordId), 2);
+    for (const auto& outcome : queue_.unstoredOutcomes()) {
+        if (write(outcome)) {
+            queue_.outcomeStored(outcome.recordId);
+            writeLog("暂存的发送结果已写入: " + std::to_string(outcome.recordId), 2);
         } else {
             allStored = false;
         }

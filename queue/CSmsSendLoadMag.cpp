@@ -159,7 +159,7 @@ CSmsSendLoadMag::Take CSmsSendLoadMag::takeNext(Dmg::QueueData& out, const RunCo
     const Platform::CriticalSection::Guard guard(queueLock);
     if (!control.running()) return Take::Stopped;
     if (getHead(out) == 1) {
-        if (out.skipFlag != 1) unstored[out.recordId] = kSending;
+        if (out.skipFlag != 1) unstored[out.recordId] = {out.recordId, kSending, {}};
         return Take::Packet;
     }
     if (!unstoredOk && !unstored.empty()) return Take::OutcomesUnstored;
@@ -179,16 +179,16 @@ void CSmsSendLoadMag::outcomeStored(int recordId) {
     unstored.erase(recordId);
 }
 
-void CSmsSendLoadMag::outcomeUnstored(int recordId, int status) {
+void CSmsSendLoadMag::outcomeUnstored(const Outcome& outcome) {
     const Platform::CriticalSection::Guard guard(queueLock);
-    unstored[recordId] = status;
+    unstored[outcome.recordId] = outcome;
 }
 
-std::vector<std::pair<int, int>> CSmsSendLoadMag::unstoredOutcomes() {
+std::vector<CSmsSendLoadMag::Outcome> CSmsSendLoadMag::unstoredOutcomes() {
     const Platform::CriticalSection::Guard guard(queueLock);
-    std::vector<std::pair<int, int>> out;
-    for (const auto& [id, status] : unstored) {
-        if (status != kSending) out.emplace_back(id, status);
+    std::vector<Outcome> out;
+    for (const auto& entry : unstored) {
+        if (entry.second.status != kSending) out.push_back(entry.second);
     }
     return out;
 }

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <map>
+#include <string>
 #include <vector>
 
 #include "contracts/dmg/QueueData.h"
@@ -75,12 +76,19 @@ public:
     // Sending thread, when its run ends any other way (a callback threw):
     // the end is recorded unless the thread was stopped.
     void senderGone(const RunControl& control);
-    // The sender's outcome of a taken packet is stored in SQu.dll / could
-    // not be stored (status 1 accepted, 0 failed).
+    // The sender's outcome of a taken packet: status 1 accepted, 0 failed,
+    // and for an accepted timed packet the service's key of it, written
+    // before the status.
+    struct Outcome {
+        int recordId = 0;
+        int status = 0;
+        std::string serviceKey;
+    };
+    // The outcome is stored in SQu.dll / could not be stored.
     void outcomeStored(int recordId);
-    void outcomeUnstored(int recordId, int status);
-    // (record id, status) of the outcomes still to be written.
-    std::vector<std::pair<int, int>> unstoredOutcomes();
+    void outcomeUnstored(const Outcome& outcome);
+    // The outcomes still to be written.
+    std::vector<Outcome> unstoredOutcomes();
     // Record ids taken by the sender whose outcome is not in SQu.dll: the
     // packet being sent and those whose status could not be written.
     std::vector<int> unstoredIds();
@@ -125,9 +133,9 @@ private:
     // cleared by the log thread when it may end, or by stop.
     bool loggerPresent = false;
     // Under queueLock. Written by the sending thread (a packet is taken:
-    // kSending; its status could not be stored: that status; stored: gone),
-    // read by the queue view on the caller's thread.
-    std::map<int, int> unstored;
+    // status kSending; its outcome could not be stored: that outcome; stored:
+    // gone), read by the queue view on the caller's thread.
+    std::map<int, Outcome> unstored;
 };
 
 }  // namespace SMS

@@ -99,9 +99,11 @@ struct FaultVfs::State {
     // Set by the test's thread, read by file calls; under mutex.
     bool buffering = false;
     std::optional<std::int64_t> quota;
-    // Power cuts so far: raised by the test's thread or by the file call the
-    // power fails at, read by file calls; under mutex.
+    // Power cuts so far, and whether the power is off (set by a cut, cleared
+    // by powerOn): changed by the test's thread or by the file call the power
+    // fails at, read by file calls; under mutex.
     std::uint64_t epoch = 0;
+    bool off = false;
     // Taken by the file call that opens a file; under mutex.
     std::uint64_t nextId = 1;
     // Changed by file calls and by the test's thread (power cut, buffering
@@ -137,6 +139,7 @@ struct FaultVfs::State {
             p.size = sizeOnDisk(path);
         }
         ++epoch;
+        off = true;
     }
 
     bool dead(const Handle& h) const { return h.epoch != epoch; }
@@ -363,6 +366,7 @@ int vOpen(sqlite3_vfs* vfs, const char* name, sqlite3_file* f, int flags, int* o
     State& s = stateOf(vfs);
     const std::lock_guard<std::mutex> lock(s.mutex);
     f->pMethods = nullptr;
+    if (s.off) return SQLITE_CANTOPEN;
     if (const int rc = s.consume(Kind::Open)) return rc;
     File& file = *new (f) File{};
     file.state = &s;
@@ -542,6 +546,17 @@ void FaultVfs::setBuffering(bool on) {
 void FaultVfs::powerCut(bool tearLastWrite) {
     const std::lock_guard<std::mutex> lock(state_->mutex);
     state_->cut(tearLastWrite);
+}
+
+bool FaultVfs::powerIsOff() const {
+    const std::lock_guard<std::mutex> lock(state_->mutex);
+    return state_->off;
+}
+
+bool FaultVfs::powerOn() {
+    const std::lock_guard<std::mutex> lock(state_->mutex);
+    state_->off = false;
+    return !state_->anyDead();
 }
 
 void FaultVfs::setQuota(std::optional<std::int64_t> bytes) {

@@ -69,9 +69,13 @@ public:
     // Drops every write not synced, like a power cut; with `tearLastWrite`,
     // the first half of the latest write of each file reaches the disk.
     // Files open now are dead from then on: their calls fail and they no
-    // longer write or delete anything. Close them before opening the files
-    // again.
+    // longer write or delete anything. Until powerOn(), opening a file fails
+    // too, so that nothing written after the cut can reach the disk.
     void powerCut(bool tearLastWrite);
+    bool powerIsOff() const;
+    // Files may be opened again. False while a file open at a cut is still
+    // open: close them first, or the new ones share their stale state.
+    bool powerOn();
 
     // Writes that would make the files of this layer larger than `bytes` in
     // all fail with SQLITE_FULL; nullopt lifts the cap.
@@ -97,6 +101,7 @@ public:
         vfs().disarm();
         vfs().setBuffering(false);
         vfs().setQuota(std::nullopt);
+        vfs().powerOn();
         vfs().uninstall();
     }
     ScopedFaultVfs(const ScopedFaultVfs&) = delete;

@@ -69,7 +69,10 @@ TEST(FaultVfs, PowerCutKeepsSyncedCommitsOnly) {
             }
             EXPECT_EQ(std::filesystem::file_size(path + "-wal") > onDisk, cut.tear);
             EXPECT_EQ(exec(writer, "INSERT INTO t VALUES ('after')"), SQLITE_IOERR);  // dead
+            EXPECT_NE(exec(open(path + "2"), "CREATE TABLE u (x)"), SQLITE_OK);  // nor a new file
+            EXPECT_FALSE(scoped.vfs().powerOn());        // the dead files are open
         }
+        EXPECT_TRUE(scoped.vfs().powerOn());
         scoped.vfs().setBuffering(false);
         const Db again = open(path);
         EXPECT_EQ(value(again, "SELECT group_concat(x) FROM t"), "synced");

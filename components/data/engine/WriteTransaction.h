@@ -3,8 +3,8 @@
 // the busy timeout, and a read-then-write never fails half-way as "locked".
 // Rolls back unless committed. A durable one is synced to disk by its commit
 // (synchronous FULL for that transaction), for a commit that another file's
-// change relies on; the usual commit survives a crash of the program, not a
-// power cut.
+// change or the caller's next step relies on (a queued send, an accepted
+// packet); the usual commit survives a crash of the program, not a power cut.
 #pragma once
 
 #include <mutex>

@@ -40,7 +40,9 @@ int CSendQueueSerialize::close() {
 int CSendQueueSerialize::writeQueue(const std::vector<QueueData>& packets, std::vector<int>& ids) {
     if (!impl_->ready("writeQueue")) return 0;
     auto& connection = impl_->db.connection();
-    engine::WriteTransaction tx(connection);
+    // On disk before the caller is told the packets are queued: a send
+    // reported as queued must survive a power cut.
+    engine::WriteTransaction tx(connection, engine::WriteTransaction::Commit::Durable);
     if (!tx.ok()) return failed("writeQueue cannot begin");
     queuetable::Inserter inserter(connection);
     std::vector<int> added;
@@ -58,7 +60,9 @@ int CSendQueueSerialize::writeQueue(const std::vector<QueueData>& packets, std::
 int CSendQueueSerialize::modifyStatus(const int& id, const int& status) {
     if (!impl_->ready("modifyStatus")) return 0;
     auto& connection = impl_->db.connection();
-    engine::WriteTransaction tx(connection);
+    // On disk at once: an acceptance lost to a power cut sends the packet
+    // again. The service key stored just before goes to disk with it.
+    engine::WriteTransaction tx(connection, engine::WriteTransaction::Commit::Durable);
     bool found = false;
     const auto state = status == 1 ? QueueData::kAccepted : QueueData::kFailed;
     if (!tx.ok() || !queuetable::setState(connection, id, state, found)) {
