@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <ctime>
+#include <mutex>
 #include <thread>
 
 namespace Platform {
@@ -45,11 +46,16 @@ SystemTime getLocalTime() {
     std::time_t seconds = 0;
     unsigned short milliseconds = 0;
     now(seconds, milliseconds);
-    // Pick up a changed TZ, as the local time of the machine would.
-    tzset();
     std::tm tm{};
-    if (localtime_r(&seconds, &tm) == nullptr) {
-        return SystemTime{};
+    {
+        // The C library guards its time-zone state with a lock of its own
+        // that race checkers do not see; threads reading the local time at
+        // once take this one as well.
+        static std::mutex zone;
+        const std::lock_guard<std::mutex> lock(zone);
+        // Pick up a changed TZ, as the local time of the machine would.
+        tzset();
+        if (localtime_r(&seconds, &tm) == nullptr) return SystemTime{};
     }
     return fromTm(tm, milliseconds);
 }
