@@ -1,6 +1,7 @@
 // Send-queue throughput.
 //  (a) One status update per initialize/close cycle on SQu.dll (the sending
-//      worker's pattern), against the same update on a store kept open.
+//      worker's pattern), against the same update on a store kept open and
+//      a raw UPDATE synced by its commit (the floor: an outcome is synced).
 //  (b) writeQueue of 10,000 packets of 70 recipients against a raw SQLCipher
 //      insert of the same bytes, same cipher settings and journal, in one
 //      transaction.
@@ -126,6 +127,26 @@ void BM_StatusOpenStore(benchmark::State& state) {
     q.initialize(f.squ, kPassword);
     std::size_t i = 0;
     for (auto _ : state) benchmark::DoNotOptimize(q.modifyStatus(ids[i++ % ids.size()], 1));
+    state.SetItemsProcessed(state.iterations());
+}
+
+// The floor of a synced outcome: one raw UPDATE per commit, synchronous FULL.
+void BM_RawSyncedUpdate(benchmark::State& state) {
+    Files f;
+    const auto ids = enqueue(f, std::vector<Dmg::QueueData>(1000, packets()[0]));
+    sqlite3* queue = openRaw(f.squ);
+    sqlite3_exec(queue, "PRAGMA synchronous = FULL", nullptr, nullptr, nullptr);
+    sqlite3_stmt* update = nullptr;
+    sqlite3_prepare_v2(queue, "UPDATE send_queue SET state = 1 WHERE id = ?", -1, &update,
+                       nullptr);
+    std::size_t i = 0;
+    for (auto _ : state) {
+        sqlite3_reset(update);
+        sqlite3_bind_int64(update, 1, ids[i++ % ids.size()]);
+        if (sqlite3_step(update) != SQLITE_DONE) state.SkipWithError("update failed");
+    }
+    sqlite3_finalize(update);
+    sqlite3_close(queue);
     state.SetItemsProcessed(state.iterations());
 }
 
@@ -290,6 +311,8 @@ void BM_RawInsertBaseline(benchmark::State& state) {
 BENCHMARK(BM_StatusCycle)->Repetitions(5)->ReportAggregatesOnly(true)->MinTime(0.3)
     ->UseRealTime();
 BENCHMARK(BM_StatusOpenStore)->Repetitions(5)->ReportAggregatesOnly(true)->MinTime(0.3)
+    ->UseRealTime();
+BENCHMARK(BM_RawSyncedUpdate)->Repetitions(5)->ReportAggregatesOnly(true)->MinTime(0.3)
     ->UseRealTime();
 BENCHMARK(BM_RawInsertBaseline)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true)
     ->Unit(benchmark::kMillisecond)->UseRealTime();
