@@ -1,6 +1,5 @@
 // Timed messages: the manager's deletion and paging against a recording store
-// and gateway, the log mover's exactly-once write, and cancellation at the
-// embedded gateway.
+// and gateway, and cancellation at the embedded gateway.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -11,7 +10,6 @@
 #include "contracts/net/CNetInterfaceMag.h"
 #include "contracts/net/CNetTimerSendA.h"
 #include "records/CTimerSendMag.h"
-#include "tests/data_queue/QueueTestKit.h"
 #include "tests/fakes/RecordingProgressDlg.h"
 #include "tests/fakes/ScopedStore.h"
 
@@ -127,33 +125,6 @@ TEST_F(ManagerTest, PagesAndMissingCollaborators) {
     std::vector<CTimerMsg> out;
     EXPECT_EQ(empty.getListInfo(0, 10, out) + mag.deleteCurAllMsg(nullptr), 0);
     EXPECT_TRUE(gateway->requests.empty());
-}
-
-// A pass abandoned before any one of its steps (a crash), then a whole pass:
-// the accepted timed packet alone becomes one timed message, with its key.
-TEST(TimerMsgMove, MoveRepeatedAfterACrashWritesOneTimedMessage) {
-    for (int n = 1; n <= 9; ++n) {
-        SCOPED_TRACE("crash before step " + std::to_string(n));
-        const qtest::Files f;
-        auto timed = qtest::packet("timed"), refused = qtest::packet("refused");
-        timed.timerFlag = refused.timerFlag = 1, timed.timerId = 7;
-        const auto ids = qtest::enqueue(f, {timed, refused, qtest::packet("now")});
-        Dmg::CSendQueueSerialize q;
-        ASSERT_TRUE(q.initialize(f.squ, qtest::kPassword) == 1 &&
-                    q.setServiceKey(ids[0], "TM5") == 1);
-        q.close();
-        ASSERT_TRUE(qtest::mark(f, ids[0], 1) && qtest::mark(f, ids[1], 2) &&
-                    qtest::mark(f, ids[2], 1));
-        qtest::pass(f, [n](int step, Dmg::CLogSendQueueSerialize&) { return step != n; });
-        ASSERT_TRUE(qtest::pass(f));
-        Dmg::CLocalDataSerialize local;
-        std::vector<CTimerMsg> stored;
-        ASSERT_TRUE(local.initialize(f.main, qtest::kPassword) == 1 &&
-                    local.getAllTimerMsg(stored) == 1);
-        ASSERT_EQ(stored.size(), 1u);  // group, service key, content
-        EXPECT_EQ(std::to_string(stored[0].group) + stored[0].serviceKey + stored[0].content,
-                  "7TM5timed");
-    }
 }
 
 // Group 7 holds TM1 and TM2, group 9 TM3: only exact keys of the named group
