@@ -1,21 +1,14 @@
 // The address book on the real main store and real files: export, parse and
-// import of contact files, and the upload marking contacts as uploaded.
+// import of contact files.
 #include <gtest/gtest.h>
 
 #include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "addressbook/CFriendMag.h"
-#include "addressbook/CNetFriendUpload.h"
 #include "contracts/dmg/CDataManager.h"
-#include "contracts/dmg/CLocalDataSerialize.h"
-#include "contracts/net/CEmbeddedGateway.h"
-#include "contracts/net/CNetInterfaceMag.h"
-#include "send/CUserInfo.h"
 #include "tests/fakes/LogCapture.h"
-#include "tests/fakes/RecordingProgressDlg.h"
 #include "tests/fakes/TempDir.h"
 
 namespace {
@@ -27,7 +20,9 @@ using Table = std::map<int, Strings>;
 
 class FriendFileTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_EQ(Dmg::CDataManager::getSingleton().openUserData(dir.path()), 1); }
+    void SetUp() override {
+        ASSERT_EQ(Dmg::CDataManager::getSingleton().openUserData(dir.path()), 1);
+    }
     void TearDown() override { Dmg::CDataManager::getSingleton().closeUserData(); }
 
     // "name mobile email" of each contact of `group`, in store order.
@@ -80,8 +75,10 @@ TEST_F(FriendFileTest, ExportedContactsReadBackAndImportAgain) {
 TEST_F(FriendFileTest, ImportStoresRowsWithASendableNumberInEveryGroupOrNone) {
     int g1 = 0, g2 = 0;
     ASSERT_EQ(mag.addRootGroup("A", g1) + mag.addRootGroup("B", g2), 2);
-    Rows rows{{"张三", "x", "13800138000", "a@b"}, {"李四", "y", "12345", "c@d"},
-              {"王五", "z", "13912345678"}, {"赵六"}};
+    Rows rows{{"张三", "x", "13800138000", "a@b"},
+              {"李四", "y", "12345", "c@d"},
+              {"王五", "z", "13912345678"},
+              {"赵六"}};
     const Strings columns{"名字", "", "手机", "邮箱"};
     fakes::LogCapture log;
     ASSERT_EQ(mag.importFriend(rows, columns, {g1, g2}), 1);
@@ -97,49 +94,6 @@ TEST_F(FriendFileTest, ImportStoresRowsWithASendableNumberInEveryGroupOrNone) {
     EXPECT_EQ(mag.importFriend(rows, columns, {g1, 999}), 0);
     EXPECT_EQ(groupContacts(g1), stored);
     EXPECT_TRUE(groupContacts(1).empty());
-}
-
-TEST_F(FriendFileTest, GroupLoadsSearchesAndDeletionsOnTheRealStore) {
-    Rows rows;
-    for (int i = 0; i < 400; ++i) rows.push_back({"1380013" + std::to_string(8000 + i)});
-    int group = 0;
-    ASSERT_EQ(mag.addRootGroup("A", group), 1);
-    ASSERT_EQ(mag.importFriend(rows, {"手机"}, {group}), 1);
-    ASSERT_EQ(mag.getGroupFriendNum(group), 1);
-    EXPECT_EQ(mag.getCurFriendNum(), 340);
-    ASSERT_EQ(mag.getGroupFriendW(), 1);
-    EXPECT_EQ(mag.getCurFriendNum(), 400);
-    struct : fakes::RecordingProgressDlg {
-        int isCanceled() override { return calls.size() >= 4; }  // after two contacts
-    } progress;
-    EXPECT_EQ(mag.delCurGroup(group, &progress), 0);
-    EXPECT_EQ(groupContacts(group).size(), 398u);
-    // The two taken out of the group are still stored, and found.
-    ASSERT_EQ(mag.selectFriendNum("手机", "138001380"), 1);
-    EXPECT_EQ(mag.getCurFriendNum(), 100);
-    EXPECT_EQ(mag.delCurSelect(), 1);
-    EXPECT_EQ(groupContacts(group).size(), 300u);
-}
-
-TEST_F(FriendFileTest, UploadSendsEachContactOnceUntilItChanges) {
-    auto gateway = std::make_shared<SMS::NET::CEmbeddedGateway>();
-    SMS::NET::CNetInterfaceMag::instance()->setGateway(gateway);
-    SMS::CUserInfo::instance()->userDir = dir.path();
-    std::vector<CFriend> contacts(120);
-    for (std::size_t i = 0; i < contacts.size(); ++i)
-        contacts[i].addPropetyAndValue("手机", "1380013" + std::to_string(8000 + i));
-    int id = 0;
-    for (CFriend& c : contacts) ASSERT_EQ(mag.addFriend(c, id), 1);
-    SMS::CNetFriendUpload().Upload();
-    ASSERT_EQ(gateway->uploadedContacts().size(), 120u);
-    EXPECT_EQ(gateway->uploadedContacts()[119].mobile, "13800138119");
-    gateway->clear();
-    contacts[5].addPropetyAndValue("名字", "new");
-    ASSERT_EQ(mag.modifyFriend(id, contacts[5]), 1);
-    SMS::CNetFriendUpload().Upload();
-    ASSERT_EQ(gateway->uploadedContacts().size(), 1u);
-    EXPECT_EQ(gateway->uploadedContacts()[0].name, "new");
-    SMS::NET::CNetInterfaceMag::instance()->setGateway(nullptr);
 }
 
 }  // namespace

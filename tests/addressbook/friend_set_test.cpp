@@ -5,11 +5,9 @@
 #include <vector>
 
 #include "addressbook/CFriendSet.h"
-#include "contracts/dmg/CDataManager.h"
 #include "contracts/dmg/CFriend.h"
 #include "contracts/dmg/CLocalDataSerialize.h"
 #include "tests/fakes/ScopedStore.h"
-#include "tests/fakes/TempDir.h"
 
 namespace {
 
@@ -17,8 +15,8 @@ using Strings = std::vector<std::string>;
 using Lists = std::vector<Strings>;  // all, show, personal
 using Dmg::CFriendSetMsg;
 
-const Strings kAll = {"号码", "姓名", "电话", "邮箱", "尊称", "性别", "生日",
-                      "婚姻", "公司", "职位", "地址", "邮编", "备注", "备用一",
+const Strings kAll = {"号码",   "姓名",   "电话",   "邮箱",   "尊称",  "性别", "生日",
+                      "婚姻",   "公司",   "职位",   "地址",   "邮编",  "备注", "备用一",
                       "备用二", "备用三", "备用四", "备用五", "备用六"};
 
 CFriendSetMsg settingsOf(unsigned show, unsigned personal) {  // flag i = bit i
@@ -86,23 +84,14 @@ TEST_F(FriendSetTest, ReadsOncePerObjectAndSeesEarlierChanges) {
     EXPECT_EQ(listsOf(set)[1], Strings{"姓名"});
 }
 
-// One instance for test and library; every label leads to a contact property;
-// the main store keeps the choice.
-TEST(FriendSet, LabelsLeadToPropertiesAndTheMainStoreKeepsTheChoice) {
+// One instance for test and library; every label leads to a contact property.
+TEST(FriendSet, LabelsLeadToProperties) {
     const CFriendSet* const set = CFriendSet::inistance();
     ASSERT_EQ(set, CFriendSet::ms_pInstance);
     std::string value;
     for (const std::string& label : kAll) {
         EXPECT_EQ(Dmg::CFriend().getValue(set->m_labelToProperty.at(label), value), 1) << label;
     }
-    // The real main store keeps the choice.
-    const fakes::TempDir dir;
-    Dmg::CDataManager& data = Dmg::CDataManager::getSingleton();
-    ASSERT_EQ(data.openUserData(dir.path()), 1);
-    EXPECT_EQ(listsOf(CFriendSet())[2], (Strings{"姓名", "号码"}));  // a new file's defaults
-    CFriendSet().ChangeSet(settingsOf(0x1000, 0x3001));
-    EXPECT_EQ(listsOf(CFriendSet()), (Lists{kAll, {"备注"}, {"姓名", "备注", "备用一"}}));
-    data.closeUserData();
 }
 
 }  // namespace

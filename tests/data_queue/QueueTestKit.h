@@ -11,6 +11,7 @@
 
 #include "components/data/engine/Database.h"
 #include "contracts/dmg/CHistoryLogSerialize.h"
+#include "contracts/dmg/CLocalDataSerialize.h"
 #include "contracts/dmg/CLogSendQueueSerialize.h"
 #include "contracts/dmg/CSendQueueSerialize.h"
 #include "tests/fakes/TempDir.h"
@@ -82,17 +83,22 @@ inline bool pass(const Files& f, const Before& before = nullptr) {
 
 // "label:letters " for each label that starts with `prefix` (cut off), a
 // letter per copy: Q waiting in the queue, q finished in the queue, H
-// accepted in the history, h failed in the history.
+// accepted in the history, h failed in the history, T<group><key> a timed
+// message in Main.dll.
 inline std::string where(const Files& f, const std::string& prefix = "") {
     Dmg::CSendQueueSerialize q;
     Dmg::CHistoryLogSerialize h;
+    Dmg::CLocalDataSerialize local;
     std::vector<Dmg::QueueData> packets;
     std::vector<Dmg::CHistoryMsg> rows;
+    std::vector<Dmg::CTimerMsg> timed;
     EXPECT_TRUE(q.initialize(f.squ, kPassword) == 1 && q.loadAllQueue(packets) == 1);
     EXPECT_TRUE(h.initialize(f.hlog, kPassword) == 1 && h.getAllLog(rows) == 1);
+    EXPECT_TRUE(local.initialize(f.main, kPassword) == 1 && local.getAllTimerMsg(timed) == 1);
     std::map<std::string, std::string> letters;
     for (const auto& p : packets) letters[p.displayText] += p.state ? "q" : "Q";
     for (const auto& r : rows) letters[r.firstText] += r.success ? "H" : "h";
+    for (const auto& m : timed) letters[m.content] += "T" + std::to_string(m.group) + m.serviceKey;
     std::string out;
     for (const auto& [label, found] : letters) {
         if (label.rfind(prefix, 0) == 0) out += label.substr(prefix.size()) + ":" + found + " ";

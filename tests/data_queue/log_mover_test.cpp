@@ -15,36 +15,43 @@ namespace {
 
 using qtest::kPassword;
 
-// prefix + a..e: a and b accepted, d failed (queued time unset), c and e waiting.
-std::vector<int> queueFive(const qtest::Files& f, const std::string& prefix = "") {
+// prefix + a..e: a and b accepted, d failed (queued time unset), c and e
+// waiting. With `timed`, a and d are timed packets of group 7, a with the
+// service's key TM5.
+std::vector<int> queueFive(const qtest::Files& f, const std::string& prefix = "",
+                           bool timed = false) {
     std::vector<Dmg::QueueData> packets;
     for (const char* l : {"a", "b", "c", "d", "e"}) packets.push_back(qtest::packet(prefix + l));
     packets[3].queuedTime = Dmg::CSmsData();
+    for (const int i : {0, 3}) packets[i].timerFlag = timed, packets[i].timerId = 7;
     const auto ids = qtest::enqueue(f, packets);
+    Dmg::CSendQueueSerialize q;
+    EXPECT_TRUE(!timed ||
+                (q.initialize(f.squ, kPassword) == 1 && q.setServiceKey(ids[0], "TM5") == 1));
+    q.close();
     EXPECT_TRUE(qtest::mark(f, ids[0], 1) && qtest::mark(f, ids[1], 1) &&
                 qtest::mark(f, ids[3], 0));
     return ids;
 }
 
-const std::string kMoved = "a:H b:H c:Q d:h e:Q ";
-
 // Step N of a pass fails: the pass is abandoned there (a crash: N = 6 is a
 // crash between writeLog and deleteSendData), or every file is closed just
-// before it. A clean pass then finishes the move, adding nothing twice.
+// before it. A clean pass then finishes the move, adding nothing twice: the
+// accepted timed packet alone becomes one timed message, with its key.
 TEST(LogMover, PassFailingAtAnyStepLosesAndDuplicatesNothing) {
     const qtest::Files f;
     for (int n = 1; n <= 9; ++n) {
         for (const bool crash : {true, false}) {
             const std::string name = std::to_string(n) + (crash ? " abandon " : " closed ");
             SCOPED_TRACE(name);
-            queueFive(f, name);
+            queueFive(f, name, true);
             fakes::LogCapture quiet;
             qtest::pass(f, [&](int step, Dmg::CLogSendQueueSerialize& m) {
                 if (step == n && !crash) m.closeHistoryDB(), m.closeSendQueueDB(), m.closeMainDB();
                 return step != n || !crash;
             });
             ASSERT_TRUE(qtest::pass(f) && qtest::pass(f));
-            EXPECT_EQ(qtest::where(f, name), kMoved);
+            EXPECT_EQ(qtest::where(f, name), "a:HT7TM5 b:H c:Q d:h e:Q ");
         }
     }
 }
@@ -116,8 +123,9 @@ TEST(LogMover, FailedHistoryWriteKeepsPacketsAndReusedIdsStillMove) {
     const qtest::Files f;
     const auto ids = queueFive(f);
     ASSERT_TRUE(qtest::pass(f) && qtest::mark(f, ids[2], 1) && qtest::mark(f, ids[4], 1));
-    ASSERT_TRUE(qtest::rawExec(f.hlog, "CREATE TRIGGER boom BEFORE INSERT ON history WHEN NEW."
-                                       "first_text = x'65' BEGIN SELECT RAISE(ABORT, 'e'); END"));
+    ASSERT_TRUE(qtest::rawExec(f.hlog,
+                               "CREATE TRIGGER boom BEFORE INSERT ON history WHEN NEW."
+                               "first_text = x'65' BEGIN SELECT RAISE(ABORT, 'e'); END"));
     fakes::LogCapture log;
     EXPECT_FALSE(qtest::pass(f));  // c's row goes back with e's
     EXPECT_FALSE(log.texts(2).empty());
@@ -156,8 +164,8 @@ TEST(QueueThreads, WriterMoverAndReaderShareTheQueue) {
     std::thread writer([&] {
         Dmg::CSendQueueSerialize q;
         for (const int id : ids) {
-            failures += q.initialize(f.squ, kPassword) != 1 ||
-                        q.modifyStatus(id, id % 3 ? 1 : 0) != 1;
+            failures +=
+                q.initialize(f.squ, kPassword) != 1 || q.modifyStatus(id, id % 3 ? 1 : 0) != 1;
             q.close();
             std::this_thread::sleep_for(std::chrono::milliseconds(1));  // the packet pause
         }

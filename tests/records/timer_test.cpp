@@ -1,26 +1,15 @@
 // Timed messages: the manager's deletion and paging against a recording store
-// and gateway, the log mover's exactly-once write, cancellation at the
-// embedded gateway, and a whole timed send from the pipeline to cancellation.
+// and gateway, and cancellation at the embedded gateway.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <climits>
 #include <memory>
-#include <thread>
 
-#include "contracts/dmg/CDataManager.h"
 #include "contracts/dmg/CLocalDataSerialize.h"
 #include "contracts/net/CEmbeddedGateway.h"
 #include "contracts/net/CNetInterfaceMag.h"
 #include "contracts/net/CNetTimerSendA.h"
-#include "queue/CSendQueueService.h"
-#include "queue/CSmsSendLoadMag.h"
 #include "records/CTimerSendMag.h"
-#include "send/CSmsMsgProcessor.h"
-#include "send/CSmsSendStartInstance.h"
-#include "send/CSmsSender.h"
-#include "send/CUserInfo.h"
-#include "tests/data_queue/QueueTestKit.h"
 #include "tests/fakes/RecordingProgressDlg.h"
 #include "tests/fakes/ScopedStore.h"
 
@@ -91,12 +80,12 @@ TEST_F(ManagerTest, DeletionAsksOncePerGroupAndKeepsRefusedGroups) {
         std::vector<int> deleted;
         std::string left, report;
     };
-    for (const Case& c : {
-             Case{"all accepted", listed, 0, {"7:a,b,c", "9:d"}, {1, 2, 3, 4}, "", report(4, 0)},
-             Case{"group 9 refused", listed, 9, {"7:a,b,c", "9:d"}, {1, 3, 4}, "2 ", report(3, 1)},
-             Case{"empty selection", {}, 0, {}, {}, "1 2 3 4 ", report(0, 0)},
-             // A selected record that is not listed is never deleted from the store.
-             Case{"not listed", {msg(8, 7, "x")}, 0, {"7:x"}, {}, "1 2 3 4 ", report(1, 0)}}) {
+    for (const Case& c :
+         {Case{"all accepted", listed, 0, {"7:a,b,c", "9:d"}, {1, 2, 3, 4}, "", report(4, 0)},
+          Case{"group 9 refused", listed, 9, {"7:a,b,c", "9:d"}, {1, 3, 4}, "2 ", report(3, 1)},
+          Case{"empty selection", {}, 0, {}, {}, "1 2 3 4 ", report(0, 0)},
+          // A selected record that is not listed is never deleted from the store.
+          Case{"not listed", {msg(8, 7, "x")}, 0, {"7:x"}, {}, "1 2 3 4 ", report(1, 0)}}) {
         SCOPED_TRACE(c.name);
         store.deleted.clear(), gateway->requests.clear(), gateway->refusedGroup = c.refusedGroup;
         SMS::CTimerSendMag mag;
@@ -110,7 +99,8 @@ TEST_F(ManagerTest, DeletionAsksOncePerGroupAndKeepsRefusedGroups) {
         const std::size_t steps = c.requests.size() + c.selection.size();
         Keys calls = {"setRange(0," + std::to_string(steps) + ",1)",
                       "setText(正在删除定时信息...\n\n)"};
-        for (std::size_t i = 0; i < steps; ++i) calls.insert(calls.end(), {"refresh()", "offsetPos(1)"});
+        for (std::size_t i = 0; i < steps; ++i)
+            calls.insert(calls.end(), {"refresh()", "offsetPos(1)"});
         EXPECT_EQ(progress.calls, calls);
     }
 }
@@ -135,33 +125,6 @@ TEST_F(ManagerTest, PagesAndMissingCollaborators) {
     std::vector<CTimerMsg> out;
     EXPECT_EQ(empty.getListInfo(0, 10, out) + mag.deleteCurAllMsg(nullptr), 0);
     EXPECT_TRUE(gateway->requests.empty());
-}
-
-// A pass abandoned before any one of its steps (a crash), then a whole pass:
-// the accepted timed packet alone becomes one timed message, with its key.
-TEST(TimerMsgMove, MoveRepeatedAfterACrashWritesOneTimedMessage) {
-    for (int n = 1; n <= 9; ++n) {
-        SCOPED_TRACE("crash before step " + std::to_string(n));
-        const qtest::Files f;
-        auto timed = qtest::packet("timed"), refused = qtest::packet("refused");
-        timed.timerFlag = refused.timerFlag = 1, timed.timerId = 7;
-        const auto ids = qtest::enqueue(f, {timed, refused, qtest::packet("now")});
-        Dmg::CSendQueueSerialize q;
-        ASSERT_TRUE(q.initialize(f.squ, qtest::kPassword) == 1 &&
-                    q.setServiceKey(ids[0], "TM5") == 1);
-        q.close();
-        ASSERT_TRUE(qtest::mark(f, ids[0], 1) && qtest::mark(f, ids[1], 2) &&
-                    qtest::mark(f, ids[2], 1));
-        qtest::pass(f, [n](int step, Dmg::CLogSendQueueSerialize&) { return step != n; });
-        ASSERT_TRUE(qtest::pass(f));
-        Dmg::CLocalDataSerialize local;
-        std::vector<CTimerMsg> stored;
-        ASSERT_TRUE(local.initialize(f.main, qtest::kPassword) == 1 &&
-                    local.getAllTimerMsg(stored) == 1);
-        ASSERT_EQ(stored.size(), 1u);  // group, service key, content
-        EXPECT_EQ(std::to_string(stored[0].group) + stored[0].serviceKey + stored[0].content,
-                  "7TM5timed");
-    }
 }
 
 // Group 7 holds TM1 and TM2, group 9 TM3: only exact keys of the named group
@@ -194,58 +157,6 @@ TEST(EmbeddedGatewayTimers, CancelsExactlyTheNamedMessagesOfTheGroup) {
         for (const auto& s : gateway.scheduled()) left.push_back(s.key);
         EXPECT_EQ(left, c.left.empty() ? keys : c.left);
     }
-}
-
-// A timed send through the pipeline and both threads is listed with the
-// service's keys, and deleting the list cancels those messages at the service.
-TEST(TimerMsgEndToEnd, TimedSendIsListedAndCancelledAtTheService) {
-    const fakes::TempDir dir;
-    ASSERT_EQ(Dmg::CDataManager::getSingleton().openUserData(dir.path()), 1);
-    {
-        CSendQueueService service;
-        SMS::CUserInfo::instance()->userDir = dir.path();
-        auto gateway = std::make_shared<SMS::NET::CEmbeddedGateway>();
-        SMS::NET::CNetInterfaceMag::instance()->setGateway(gateway);
-        SMS::NET::CNetLogResult terms;
-        terms.remainingSms = 100, terms.firstPackSize = 2, terms.packSize = 2;
-        auto* const settings = SMS::CSmsSendStartInstance::Instance();
-        settings->setNetConfigData(terms, SMS::NET::CNetConfigData());
-        settings->packetPauseMs = 0;
-        settings->onSendPrepared = [] {};
-        settings->onPacketsQueued = [](std::vector<Dmg::QueueData>& packets) {
-            SMS::CSmsSendLoadMag::instance()->addSendQueue(packets);
-        };
-        settings->onPacketDone = [](int&, int&) {};
-        SMS::CSmsMsgProcessor processor;
-        int id = 0;
-        for (const char* phone : {"13800138000", "13012345678", "13500135000"})
-            ASSERT_EQ(processor.addPhone(phone, false, true, id), 1);
-        processor.setSendMsg("timed hello");
-        ASSERT_EQ(processor.setTimer({2030, 1, 2, 3, 4}), 1);
-        std::string error;
-        fakes::RecordingProgressDlg progress;
-        ASSERT_EQ(SMS::CSmsSender().send(&processor, error, &progress), 1) << error;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (service.isActive() != 0 && std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        ASSERT_EQ(service.isActive(), 0);
-        service.stop();
-
-        Keys scheduled, listed;
-        for (const auto& p : gateway->scheduled()) scheduled.push_back(p.key);
-        SMS::CTimerSendMag mag, reloaded;
-        ASSERT_EQ(mag.loadAllTimerInfo(), 1);
-        for (const auto& m : mag.timerList) listed.push_back(m.serviceKey);
-        ASSERT_FALSE(scheduled.empty());
-        EXPECT_EQ(listed, scheduled);
-        EXPECT_EQ(mag.deleteCurAllMsg(&progress), 1);
-        EXPECT_EQ(mag.deleteReport, report(listed.size(), 0));
-        EXPECT_EQ(gateway->scheduledCount(), 0u);
-        EXPECT_TRUE(reloaded.loadAllTimerInfo() == 1 && reloaded.getListInfoNum() == 0);
-        SMS::NET::CNetInterfaceMag::instance()->setGateway(nullptr);
-    }
-    Dmg::CDataManager::getSingleton().closeUserData();
 }
 
 }  // namespace
