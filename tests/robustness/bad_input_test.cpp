@@ -17,7 +17,6 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "addressbook/CFriendMag.h"
@@ -201,13 +200,11 @@ public:
             }
         }
     }
-    void seed();
-    void expectStoresWork();
+    void seed(), expectStoresWork();
     // The entries, by family of managers.
-    void textFriends(V), textLibrary(V), textRecords(V), textComposing(V), textSending(V),
-        textProperties(V), textFiles(V);
-    void numberFriends(int), numberLibrary(int), numberRecords(int), numberSending(int),
-        numberTimesKeys(int);
+    void textContacts(V), textLibrary(V), textRecords(V), textComposing(V), textSending(V),
+        textFiles(V), numberContacts(int), numberLibrary(int), numberRecords(int),
+        numberSending(int);
 
     fakes::TempDir dir;
     std::shared_ptr<NET::CEmbeddedGateway> gateway = std::make_shared<NET::CEmbeddedGateway>();
@@ -307,13 +304,15 @@ void BadInput::expectStoresWork() {
 
 // The whole value in one field; the import skips the row whose number is the
 // value; text fields find the seed for an empty value only, the others at
-// most the seed; a value names no field.
-void BadInput::textFriends(V v) {
-    CFriend back;
+// most the seed; text properties hold the value, the text form of the others
+// reads back as itself; no value names a field or property.
+void BadInput::textContacts(V v) {
+    CFriend back, c;
     const auto& d = back.getFirendStrut();
     std::vector<CFriendGroup> roots;
     std::vector<CFriend> found;
     std::vector<Strings> rows = {{v, kb(v), kb(v), kb(v)}, {kPhone, kb(v), kb(v), kb(v)}};
+    std::string first, second;
     int id = 0;
     EXPECT_EQ(
         (Ints{f.addFriend(record({"名字", "手机"}, kb(v), record<CFriend>({"注释"}, v)), {}, id),
@@ -323,29 +322,45 @@ void BadInput::textFriends(V v) {
               f.importFriend(rows, {"手机", "名字", v, "生日"}, {}),
               f.selectFriendNum("手机", kPhone), f.getCurFriendNum(), f.getAllFriend(found),
               found.at(0).getFirendStrut().name == kb(v), f.delCurSelect(),
-              f.selectFriendNum(v, "张三")}),
-        (Ints{1, 1, 2, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0}));
+              f.selectFriendNum(v, "张三"), c.addPropetyAndValue(v, "x"),
+              static_cast<int>(c.getValue(v, first = "x")), first == "x"}),
+        (Ints{1, 1, 2, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 1}));
     for (const char* p : kTextLabels) {
-        EXPECT_EQ(f.selectFriendNum(p, v) + f.getCurFriendNum(),
-                  p == kTextLabels[12] ? 0 : 1 + v.empty())
+        EXPECT_EQ((Ints{f.selectFriendNum(p, v) + f.getCurFriendNum(),
+                        static_cast<int>(record<CFriend>({p}, v).getValue(p, first)), first == v}),
+                  (Ints{p == kTextLabels[12] ? 0 : 1 + v.empty(), 1, 1}))
             << p;
     }
-    for (const char* p : kOtherLabels)
-        EXPECT_EQ(f.selectFriendNum(p, v) + (f.getCurFriendNum() <= 1), 2) << p;
+    for (const char* p : kOtherLabels) {
+        EXPECT_EQ(
+            (Ints{f.selectFriendNum(p, v), f.getCurFriendNum() <= 1, c.addPropetyAndValue(p, v),
+                  static_cast<int>(c.getValue(p, first)), c.addPropetyAndValue(p, first),
+                  static_cast<int>(c.getValue(p, second)), first == second}),
+            Ints(7, 1))
+            << p;
+    }
     groupTree(f, std::vector<CFriendGroup>(), kb(v),
               [&](int sub) { EXPECT_EQ(f.addSubGroup(sub, kb(v)), 1); });
 }
 
 // Phrases and reminders: the whole value in their content, read back,
-// searched for (found for the empty value only); groups; an import.
+// searched for (found for the empty value only); groups; an import; their
+// property maps read back as themselves, no value names a property.
 void BadInput::textLibrary(V v) {
-    auto word = record<CWord>({"内容"}, v);
-    auto info =
-        record({"提醒类型", "名字", "手机", "激活时间"}, kb(v), record<CAlertInfo>({"内容"}, v));
+    auto word = record({"添加时间"}, kb(v), record<CWord>({"内容"}, v));
+    auto info = record({"提醒类型", "名字", "手机", "激活时间", "添加时间"}, kb(v),
+                       record<CAlertInfo>({"内容"}, v));
     CAlertInfo back;
     const auto& d = back.getAlertInfoStrut();
     std::vector<int> ids;
     std::vector<CWord> shown;
+    const auto roundTrip = [&v](auto rec) {
+        std::map<std::string, std::string> first, second;
+        EXPECT_EQ(rec.addPropetyAndValue(v, "x") + rec.getPropetyAndValueMap(first), 1);
+        for (const auto& [name, text] : first) rec.addPropetyAndValue(name, text);
+        EXPECT_TRUE(rec.getPropetyAndValueMap(second) && first == second && first.at("内容") == v);
+    };
+    roundTrip(word), roundTrip(info);
     EXPECT_EQ((Ints{w.addWord(word, {}, ids), w.getWordInfo(ids.at(0), word),
                     word.getWordStrut().content == v, word.addPropetyAndValue("内容", kb(v)),
                     w.modifyWord(ids[0], word), w.delWord(ids[0]), w.SelectWordByContent(v),
@@ -389,12 +404,14 @@ void BadInput::textRecords(V v) {
         (Ints{2, 1, 1, 2, 1, 1, 1, 1, 1, 1}));
 }
 
-// Recipients that are no number; texts: one for all with a signature, one
-// filled in, their segments; URL forms; each kind of packet reads back, the
-// value as a packet does not.
+// No value is a number: recipients, carrier classes; texts: one for all with
+// a signature, one filled in, their segments; URL forms; each kind of packet
+// reads back, the value as a packet does not.
 void BadInput::textComposing(V v) {
     CSmsMsgProcessor p, common, personal;
     CSendMsg msg;
+    CPhoneNumMag own;
+    const CPhoneNumMag& shared = *CPhoneNumMag::inistance();
     const auto contact = record<CFriend>({"手机", "名字"}, v);
     int id = 99, yd = 1, lt = 1, dx = 1, xlt = 1, length = -1;
     const int per = settings.mobileCharsPerSms, chars = msg.getMsgWord(v);
@@ -410,6 +427,10 @@ void BadInput::textComposing(V v) {
                     p.setPhoneMsg(v, v), p.getPhoneNum(yd, lt, dx, xlt), yd + lt + dx + xlt,
                     p.getSendQueue(e, true), sz(e)}),
               (Ints{-1, -1, -1, -1, -1, -1, -1, 99, 1, 1, 1, 1, 0, 0, 0}));
+    own.Init({v}, {v}, {v});
+    EXPECT_FALSE(shared.IsPhoneNum(v) || shared.isYDNumber(v) || shared.isLTNumber(v) ||
+                 shared.isDXNumber(v) || shared.isXLTNumber(v) || own.IsPhoneNum(v) ||
+                 own.IsPhoneNum(kPhone));
     common.setSendMsg(v), common.setCompanyEnder(kb(v)), common.setPersonalSms(true);
     personal.setSendMsg("<姓名>" + kb(v)), personal.setPersonalSms(true);
     const std::unique_ptr<char, decltype(&std::free)> encoded(
@@ -490,39 +511,6 @@ void BadInput::textSending(V v) {
               (Ints{v.empty(), 1}));
 }
 
-// No value is a number; text properties hold the value, the text form of the
-// others reads back as itself, no value names a property.
-void BadInput::textProperties(V v) {
-    const CPhoneNumMag& shared = *CPhoneNumMag::inistance();
-    CPhoneNumMag own;
-    own.Init({v}, {v}, {v});
-    EXPECT_FALSE(shared.IsPhoneNum(v) || shared.isYDNumber(v) || shared.isLTNumber(v) ||
-                 shared.isDXNumber(v) || shared.isXLTNumber(v) || own.IsPhoneNum(v) ||
-                 own.IsPhoneNum(kPhone));
-    std::string first, second = "x";
-    CFriend c;
-    for (const char* p : kTextLabels)
-        EXPECT_EQ(record<CFriend>({p}, v).getValue(p, first) + (first == v), 2) << p;
-    for (const char* p : kOtherLabels) {
-        EXPECT_EQ((Ints{c.addPropetyAndValue(p, v), static_cast<int>(c.getValue(p, first)),
-                        c.addPropetyAndValue(p, first), static_cast<int>(c.getValue(p, second)),
-                        first == second}),
-                  Ints(5, 1))
-            << p;
-    }
-    EXPECT_EQ(c.addPropetyAndValue(v, "x") + c.getValue(v, first = "x") + (first == "x"), 1);
-    const auto roundTrip = [&v](auto rec) {
-        std::map<std::string, std::string> first, second;
-        EXPECT_EQ(rec.addPropetyAndValue(v, "x") + rec.getPropetyAndValueMap(first), 1);
-        for (const auto& [name, text] : first) rec.addPropetyAndValue(name, text);
-        rec.getPropetyAndValueMap(second);
-        EXPECT_TRUE(first == second && first.at("内容") == v);
-    };
-    roundTrip(record({"添加时间"}, kb(v), record<CWord>({"内容"}, v)));
-    roundTrip(record({"提醒类型", "名字", "手机", "激活时间", "添加时间"}, kb(v),
-                     record<CAlertInfo>({"内容"}, v)));
-}
-
 // Cells and file contents: what has no file form is refused. File names:
 // written under exactly that name, or nothing at all; the managers hand the
 // name on as it is, so only names that must fail go through every one of
@@ -563,8 +551,9 @@ void BadInput::textFiles(V v) {
 
 // Ids of no contact and of no group; the cache: the whole of the seed's group
 // (a partly loaded one is emptied whatever the number), taken out of group n,
-// paged.
-void BadInput::numberFriends(int n) {
+// paged; ids and a birthday of n in their text forms, read back (a negative
+// part has no text form that does).
+void BadInput::numberContacts(int n) {
     auto contact = record<CFriend>({"手机"}, kPhone);
     std::vector<CFriendGroup> groups;
     std::vector<Strings> rows = {{kPhone}};
@@ -585,9 +574,21 @@ void BadInput::numberFriends(int n) {
               f.modifyFriendInVec(n, CFriend()), f.delFriendInVec(n)}),
         (Ints{1, 0, 1, 1, 1, 1, n >= 1, 1, n == 1, n >= 1, n == 0, 0, 0}));
     badGroupIds(f, groups, n);
+    contact.getFirendStrut().birthday = CSmsData(n, n, n, n, n);
+    contact.getFirendStrut().id = contact.getFirendStrut().groupIdsCode = n;
+    std::string text, ids, groupIds;
+    EXPECT_EQ((Ints{static_cast<int>(contact.getValue("生日", text) + contact.getValue("ID", ids) +
+                                     contact.getValue("所属组ID", groupIds)),
+                    ids + " " + groupIds == std::to_string(n) + " " + std::to_string(n),
+                    contact.addPropetyAndValue("ID", "7") + contact.addPropetyAndValue("ID", ids),
+                    contact.getFirendStrut().id == n, contact.addPropetyAndValue("生日", text),
+                    n < -1 || contact.getFirendStrut().birthday == CSmsData(n, n, n, n, n)}),
+              (Ints{3, 1, 2, 1, 1, 1}));
 }
 
-// As for contacts; the cache: the seeds of group 1, in pages of n, page n.
+// As for contacts; the cache: the seeds of group 1, in pages of n, page n;
+// an added time of n read back; row keys of n: files and imports take the
+// rows in key order.
 void BadInput::numberLibrary(int n) {
     CWord word;
     CAlertInfo info;
@@ -613,11 +614,28 @@ void BadInput::numberLibrary(int n) {
               0, 1}));
     badGroupIds(w, std::vector<CWordGroup>(), n);
     badGroupIds(a, std::vector<CAlertInfoGroup>(), n);
+    std::map<std::string, std::string> map;
+    const Rows keyed = {{n, {"a"}}, {n == 0 ? 1 : 0, {"b"}}};
+    Rows back, phrases = keyed;
+    int group = 0;
+    word.getWordStrut().addTime = CSmsData(n, n, n, n, n);
+    EXPECT_EQ(
+        (Ints{
+            static_cast<int>(word.getPropetyAndValueMap(map)),
+            word.addPropetyAndValue("添加时间", map.at("添加时间")),
+            n < -1 || word.getWordStrut().addTime == CSmsData(n, n, n, n, n),
+            FileSerialize::CFileManager::getSingleton().exportToFile(dir.file("keys.csv"), keyed),
+            FileSerialize::CFileManager::getSingleton().importFromFile(dir.file("keys.csv"), back),
+            back == Rows{{0, keyed.begin()->second}, {1, keyed.rbegin()->second}},
+            w.addRootGroup("导入", group), w.importWord(phrases, {group}), w.getGroupWordNum(group),
+            w.getCurWordNum(), w.delGroup(group)}),
+        (Ints{1, 1, 1, 1, 1, 1, 1, 1, 1, 2, 1}));
 }
 
 // Searches by times of n and by record numbers n; caches of one: page n of
 // size 1, page 0 of size n, page n of size n; record n deleted; the key of
-// another group, which the service refuses; the queue by record n.
+// another group, which the service refuses; the queue by record n; times of
+// n as text (none for the unset one).
 void BadInput::numberRecords(int n) {
     CSmsData at(n, n, n, n, n), unset;
     std::string key;
@@ -653,6 +671,8 @@ void BadInput::numberRecords(int n) {
               q.clearAllLog(), q.addLog(kept), q.getLogs(n, n, page) <= 1,
               q.getLogs(0, n, page) <= 1, sz(page), l.getLog(n, n, log) == (l.getLogNum() > 0)}),
         (Ints{1, 1, 0, 0, 42, 1, 1, 0, 1, 1, 1, 1, n >= 1, 1}));
+    EXPECT_EQ(at.getString().empty(), n == -1);
+    EXPECT_EQ(at.getFullString().size(), n == -1 ? 0u : at.getString().size() + 3);
 }
 
 // Login values of n: those below 1 are not taken (some set by hand after);
@@ -694,51 +714,13 @@ void BadInput::numberSending(int n) {
     std::free(encoded);
 }
 
-// Times and ids of n in their text forms, read back (a negative part has no
-// text form that does); row keys of n: files and imports take the rows in key
-// order.
-void BadInput::numberTimesKeys(int n) {
-    const CSmsData at(n, n, n, n, n);
-    CFriend contact;
-    CWord word;
-    contact.getFirendStrut().birthday = word.getWordStrut().addTime = at;
-    contact.getFirendStrut().id = contact.getFirendStrut().groupIdsCode = n;
-    std::string text, id, groups;
-    std::map<std::string, std::string> map;
-    const Rows rows = {{n, {"a"}}, {n == 0 ? 1 : 0, {"b"}}};
-    Rows back, phrases = rows;
-    int group = 0;
-    FileSerialize::CFileManager& files = FileSerialize::CFileManager::getSingleton();
-    EXPECT_EQ(contact.getValue("生日", text) + contact.getValue("ID", id) +
-                  contact.getValue("所属组ID", groups) + word.getPropetyAndValueMap(map),
-              4);
-    EXPECT_EQ((Ints{id + " " + groups == std::to_string(n) + " " + std::to_string(n),
-                    contact.addPropetyAndValue("ID", "7") + contact.addPropetyAndValue("ID", id),
-                    contact.getFirendStrut().id == n, contact.addPropetyAndValue("生日", text),
-                    word.addPropetyAndValue("添加时间", map.at("添加时间")),
-                    n < -1 || (contact.getFirendStrut().birthday == at &&
-                               word.getWordStrut().addTime == at),
-                    at.getString().empty(), sz(at.getFullString()),
-                    files.exportToFile(dir.file("keys.csv"), rows),
-                    files.importFromFile(dir.file("keys.csv"), back),
-                    back == Rows{{0, rows.begin()->second}, {1, rows.rbegin()->second}},
-                    w.addRootGroup("导入", group), w.importWord(phrases, {group}),
-                    w.getGroupWordNum(group), w.getCurWordNum(), w.delGroup(group)}),
-              (Ints{1, 2, 1, 1, 1, 1, n == -1, n == -1 ? 0 : sz(at.getString()) + 3, 1, 1, 1, 1, 1,
-                    1, 2, 1}));
-}
-
 TEST_F(BadInput, TextValues) {
-    callAll<V>(
-        texts(),
-        {{"CFriendMag", &BadInput::textFriends},
-         {"CWordMag, CAlertInfoMag", &BadInput::textLibrary},
-         {"CSaveMsgMag, CHistoryLogMag, CReplyMsgsMag, CTimerSendMag", &BadInput::textRecords},
-         {"CSmsMsgProcessor, CSendMsg, CSmsSendStartInstance, CSmsPacketSendQueue",
-          &BadInput::textComposing},
-         {"CSmsSender, reject lists, CUserInfo::userDir, CDataManager", &BadInput::textSending},
-         {"CPhoneNumMag, CFriend, CWord, CAlertInfo", &BadInput::textProperties},
-         {"CFileManager, every export", &BadInput::textFiles}});
+    callAll<V>(texts(), {{"contacts", &BadInput::textContacts},
+                         {"phrases, reminders", &BadInput::textLibrary},
+                         {"records", &BadInput::textRecords},
+                         {"composing", &BadInput::textComposing},
+                         {"sending, user folders", &BadInput::textSending},
+                         {"files", &BadInput::textFiles}});
     // Contacts holding every value reach the service as they are.
     std::vector<int> ids(texts().size());
     for (std::size_t i = 0; i < ids.size(); ++i) {
@@ -766,16 +748,10 @@ TEST_F(BadInput, TextValues) {
 }
 
 TEST_F(BadInput, NumberValues) {
-    callAll<int>(
-        kNumbers,
-        {{"CFriendMag", &BadInput::numberFriends},
-         {"CWordMag, CAlertInfoMag", &BadInput::numberLibrary},
-         {"CSaveMsgMag, CHistoryLogMag, CReplyMsgsMag, CSmsSendLogMag, CTimerSendMag, "
-          "CSmsSendQueueMag",
-          &BadInput::numberRecords},
-         {"CSmsSendStartInstance, CSmsPacketSendQueue, CSmsMsgProcessor", &BadInput::numberSending},
-         {"CSmsData, CFriend, CFileManager, CWordMag::importWord row keys",
-          &BadInput::numberTimesKeys}});
+    callAll<int>(kNumbers, {{"contacts", &BadInput::numberContacts},
+                            {"phrases, reminders", &BadInput::numberLibrary},
+                            {"records, queue", &BadInput::numberRecords},
+                            {"sending", &BadInput::numberSending}});
 }
 
 }  // namespace
