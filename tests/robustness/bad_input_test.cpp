@@ -56,7 +56,7 @@ using namespace SMS;  // the managers
 namespace fs = std::filesystem;
 using Strings = std::vector<std::string>;
 using Rows = std::map<int, Strings>;
-using Ints = std::vector<int>;
+using Ints = std::vector<long>;  // results: int, bool or long
 using V = const std::string&;
 
 // A name and what it names: a value, or an entry.
@@ -115,6 +115,13 @@ int sz(const C& c) {
     return static_cast<int>(c.size());
 }
 
+// Compares the results of a step, in the order of its calls, with what they
+// must be; `line` (and `what`) name the step in a failure.
+void check(const Ints& got, const Ints& want, int line, const std::string& what = "") {
+    const testing::ScopedTrace trace(__FILE__, line, what);
+    EXPECT_EQ(got, want);
+}
+
 Strings namesIn(const std::string& folder) {
     Strings names;
     for (const auto& entry : fs::directory_iterator(folder))
@@ -151,10 +158,10 @@ template <class Mag, class Group>
 void badGroupIds(Mag& mag, std::vector<Group> found, int n) {
     int id = -5;
     std::vector<Group> roots;
-    EXPECT_EQ((Ints{mag.addSubGroup(n, "x", id), mag.renameGroup(n, "x"), mag.delGroup(n),
-                    mag.getSubGroup(n, found), mag.getRootGroup(roots), id,
-                    sz(found) == (n == 0 ? sz(roots) : 0)}),
-              (Ints{0, 0, 0, 1, 1, -5, 1}));
+    check({mag.addSubGroup(n, "x", id), mag.renameGroup(n, "x"), mag.delGroup(n),
+           mag.getSubGroup(n, found), mag.getRootGroup(roots), id,
+           sz(found) == (n == 0 ? sz(roots) : 0)},
+          {0, 0, 0, 1, 1, -5, 1}, __LINE__);
 }
 
 class BadInput : public ::testing::Test {
@@ -284,22 +291,21 @@ void BadInput::expectStoresWork() {
     std::vector<CAlertInfoGroup> alertRoots;
     std::vector<CSaveMsg> saved;
     QueueData packet;
-    EXPECT_EQ(
-        (Ints{f.getFriendInfo(seedContact, contact, groups), sz(groups),
-              f.modifyFriend(seedContact, contact), f.selectFriendNum("名字", ""),
-              f.getCurFriendNum(), f.getRootGroup(roots), sz(roots), w.getWordInfo(seedWord, word),
-              w.SelectWordByContent(""), w.getCurWordNum(), w.getRootGroup(wordRoots),
-              sz(wordRoots), a.getAlertInfoInfo(seedAlert, alert), a.selectAlertInfoNum("", ""),
-              a.getCurAlertInfoNum(), a.getRootGroup(alertRoots), sz(alertRoots)}),
-        (Ints{1, 1, 1, 1, 1, 1, 2, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1}));
-    EXPECT_EQ((Ints{s.readAllSaveMsg(), s.getSaveMsg(0, 5, saved), sz(saved), r.loadAll(),
-                    r.getLogNum(), h.loadAllLog(), h.getLogNum(), t.loadAllTimerInfo(),
-                    t.getListInfoNum(), static_cast<int>(gateway->scheduledCount()),
-                    q.loadSendMsg(), q.getMsgNum(), q.getSendQueue(seedPacket, packet),
-                    contact.getFirendStrut().name + word.getWordStrut().content +
-                            alert.getAlertInfoStrut().phoneNum + saved.at(0).text ==
-                        "张三春节快乐13512345678明天见"}),
-              Ints(14, 1));
+    check({f.getFriendInfo(seedContact, contact, groups), sz(groups),
+           f.modifyFriend(seedContact, contact), f.selectFriendNum("名字", ""), f.getCurFriendNum(),
+           f.getRootGroup(roots), sz(roots), w.getWordInfo(seedWord, word),
+           w.SelectWordByContent(""), w.getCurWordNum(), w.getRootGroup(wordRoots), sz(wordRoots),
+           a.getAlertInfoInfo(seedAlert, alert), a.selectAlertInfoNum("", ""),
+           a.getCurAlertInfoNum(), a.getRootGroup(alertRoots), sz(alertRoots)},
+          {1, 1, 1, 1, 1, 1, 2, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1}, __LINE__);
+    check({s.readAllSaveMsg(), s.getSaveMsg(0, 5, saved), sz(saved), r.loadAll(), r.getLogNum(),
+           h.loadAllLog(), h.getLogNum(), t.loadAllTimerInfo(), t.getListInfoNum(),
+           static_cast<long>(gateway->scheduledCount()), q.loadSendMsg(), q.getMsgNum(),
+           q.getSendQueue(seedPacket, packet),
+           contact.getFirendStrut().name + word.getWordStrut().content +
+                   alert.getAlertInfoStrut().phoneNum + saved.at(0).text ==
+               "张三春节快乐13512345678明天见"},
+          Ints(14, 1), __LINE__);
 }
 
 // The whole value in one field; the import skips the row whose number is the
@@ -314,30 +320,25 @@ void BadInput::textContacts(V v) {
     std::vector<Strings> rows = {{v, kb(v), kb(v), kb(v)}, {kPhone, kb(v), kb(v), kb(v)}};
     std::string first, second;
     int id = 0;
-    EXPECT_EQ(
-        (Ints{f.addFriend(record({"名字", "手机"}, kb(v), record<CFriend>({"注释"}, v)), {}, id),
-              f.getFriendInfo(id, back), f.delFriend(id),
-              d.comment == v && d.name == kb(v) && d.mobile == kb(v), f.addRootGroup(kb(v)),
-              f.getRootGroup(roots), roots.back().name == kb(v), f.delGroup(roots.back().id),
-              f.importFriend(rows, {"手机", "名字", v, "生日"}, {}),
-              f.selectFriendNum("手机", kPhone), f.getCurFriendNum(), f.getAllFriend(found),
-              found.at(0).getFirendStrut().name == kb(v), f.delCurSelect(),
-              f.selectFriendNum(v, "张三"), c.addPropetyAndValue(v, "x"),
-              static_cast<int>(c.getValue(v, first = "x")), first == "x"}),
-        (Ints{1, 1, 2, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 1}));
+    check({f.addFriend(record({"名字", "手机"}, kb(v), record<CFriend>({"注释"}, v)), {}, id),
+           f.getFriendInfo(id, back), f.delFriend(id),
+           d.comment == v && d.name == kb(v) && d.mobile == kb(v), f.addRootGroup(kb(v)),
+           f.getRootGroup(roots), roots.back().name == kb(v), f.delGroup(roots.back().id),
+           f.importFriend(rows, {"手机", "名字", v, "生日"}, {}), f.selectFriendNum("手机", kPhone),
+           f.getCurFriendNum(), f.getAllFriend(found), found.at(0).getFirendStrut().name == kb(v),
+           f.delCurSelect(), f.selectFriendNum(v, "张三"), c.addPropetyAndValue(v, "x"),
+           c.getValue(v, first = "x"), first == "x"},
+          {1, 1, 2, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 1}, __LINE__);
     for (const char* p : kTextLabels) {
-        EXPECT_EQ((Ints{f.selectFriendNum(p, v) + f.getCurFriendNum(),
-                        static_cast<int>(record<CFriend>({p}, v).getValue(p, first)), first == v}),
-                  (Ints{p == kTextLabels[12] ? 0 : 1 + v.empty(), 1, 1}))
-            << p;
+        check({f.selectFriendNum(p, v) + f.getCurFriendNum(),
+               record<CFriend>({p}, v).getValue(p, first), first == v},
+              {p == kTextLabels[12] ? 0 : 1 + v.empty(), 1, 1}, __LINE__, p);
     }
     for (const char* p : kOtherLabels) {
-        EXPECT_EQ(
-            (Ints{f.selectFriendNum(p, v), f.getCurFriendNum() <= 1, c.addPropetyAndValue(p, v),
-                  static_cast<int>(c.getValue(p, first)), c.addPropetyAndValue(p, first),
-                  static_cast<int>(c.getValue(p, second)), first == second}),
-            Ints(7, 1))
-            << p;
+        check({f.selectFriendNum(p, v), f.getCurFriendNum() <= 1, c.addPropetyAndValue(p, v),
+               c.getValue(p, first), c.addPropetyAndValue(p, first), c.getValue(p, second),
+               first == second},
+              Ints(7, 1), __LINE__, p);
     }
     groupTree(f, std::vector<CFriendGroup>(), kb(v),
               [&](int sub) { EXPECT_EQ(f.addSubGroup(sub, kb(v)), 1); });
@@ -361,24 +362,22 @@ void BadInput::textLibrary(V v) {
         EXPECT_TRUE(rec.getPropetyAndValueMap(second) && first == second && first.at("内容") == v);
     };
     roundTrip(word), roundTrip(info);
-    EXPECT_EQ((Ints{w.addWord(word, {}, ids), w.getWordInfo(ids.at(0), word),
-                    word.getWordStrut().content == v, word.addPropetyAndValue("内容", kb(v)),
-                    w.modifyWord(ids[0], word), w.delWord(ids[0]), w.SelectWordByContent(v),
-                    w.getCurWordNum(), w.selectWordNum(v, v), w.getCurWordNum()}),
-              (Ints{2, 1, 1, 1, 1, 2, 1, v.empty(), 1, v.empty()}));
-    EXPECT_EQ(
-        (Ints{a.addAlertInfo(info, {}, ids), a.getAlertInfoInfo(ids.at(1), back),
-              d.content == v && d.alertType == kb(v) && d.ownerName == kb(v) && d.phoneNum == kb(v),
-              info.addPropetyAndValue("内容", kb(v)), a.modifyAlertInfo(ids[1], info),
-              a.delAlertInfo(ids[1]), a.selectAlertInfoNum(v, v), a.getCurAlertInfoNum()}),
-        (Ints{2, 1, 1, 1, 1, 2, 1, v.empty()}));
+    check(
+        {w.addWord(word, {}, ids), w.getWordInfo(ids.at(0), word), word.getWordStrut().content == v,
+         word.addPropetyAndValue("内容", kb(v)), w.modifyWord(ids[0], word), w.delWord(ids[0]),
+         w.SelectWordByContent(v), w.getCurWordNum(), w.selectWordNum(v, v), w.getCurWordNum()},
+        {2, 1, 1, 1, 1, 2, 1, v.empty(), 1, v.empty()}, __LINE__);
+    check({a.addAlertInfo(info, {}, ids), a.getAlertInfoInfo(ids.at(1), back),
+           d.content == v && d.alertType == kb(v) && d.ownerName == kb(v) && d.phoneNum == kb(v),
+           info.addPropetyAndValue("内容", kb(v)), a.modifyAlertInfo(ids[1], info),
+           a.delAlertInfo(ids[1]), a.selectAlertInfoNum(v, v), a.getCurAlertInfoNum()},
+          {2, 1, 1, 1, 1, 2, 1, v.empty()}, __LINE__);
     groupTree(a, std::vector<CAlertInfoGroup>(), kb(v), [](int) {});
     groupTree(w, std::vector<CWordGroup>(), kb(v), [&](int sub) {
         Rows rows = {{0, {kb(v), kb(v)}}};
-        EXPECT_EQ(
-            (Ints{w.importWord(rows, {sub}), w.getGroupWordNum(sub), w.getCurWordNum(), w.init(1),
-                  w.getWord(0, 0, shown), shown.at(0).getWordStrut().content == kb(v) + kb(v)}),
-            Ints(6, 1));
+        check({w.importWord(rows, {sub}), w.getGroupWordNum(sub), w.getCurWordNum(), w.init(1),
+               w.getWord(0, 0, shown), shown.at(0).getWordStrut().content == kb(v) + kb(v)},
+              Ints(6, 1), __LINE__);
     });
 }
 
@@ -391,17 +390,15 @@ void BadInput::textRecords(V v) {
     std::vector<CSaveMsg> found;
     std::vector<ReplyData> last;
     gateway->injectReply(kb(v), v, CSmsData());
-    EXPECT_EQ(
-        (Ints{h.select(from, to, true, v), h.getLogNum(), r.select(from, to, key), r.getLogNum(),
-              t.select(v), t.getListInfoNum(), s.saveMsg(v), s.selectSaveMsg(v), s.getMsgNum(),
-              s.getSaveMsg(0, 2, found), found.back().text == v}),
-        (Ints{1, v.empty(), 1, v.empty(), 1, v.empty(), 1, 1, 1 + v.empty(), 1, 1}));
-    EXPECT_EQ(
-        (Ints{s.delSaveMsg(found.back().number), records::storeReplies(*gateway), r.loadAll(),
-              r.getLogNum(), r.getLog(1, 1, last), last.at(0).phone == kb(v) && last[0].text == v,
-              r.delSelect(last), t.loadAllTimerInfo(), t.deleteSelectList({msg}, &progress),
-              t.deleteReport == "正确删除0条定时信息  删除失败记录:1"}),
-        (Ints{2, 1, 1, 2, 1, 1, 1, 1, 1, 1}));
+    check({h.select(from, to, true, v), h.getLogNum(), r.select(from, to, key), r.getLogNum(),
+           t.select(v), t.getListInfoNum(), s.saveMsg(v), s.selectSaveMsg(v), s.getMsgNum(),
+           s.getSaveMsg(0, 2, found), found.back().text == v},
+          {1, v.empty(), 1, v.empty(), 1, v.empty(), 1, 1, 1 + v.empty(), 1, 1}, __LINE__);
+    check({s.delSaveMsg(found.back().number), records::storeReplies(*gateway), r.loadAll(),
+           r.getLogNum(), r.getLog(1, 1, last), last.at(0).phone == kb(v) && last[0].text == v,
+           r.delSelect(last), t.loadAllTimerInfo(), t.deleteSelectList({msg}, &progress),
+           t.deleteReport == "正确删除0条定时信息  删除失败记录:1"},
+          {2, 1, 1, 2, 1, 1, 1, 1, 1, 1}, __LINE__);
 }
 
 // No value is a number: recipients, carrier classes; texts: one for all with
@@ -420,13 +417,13 @@ void BadInput::textComposing(V v) {
     std::vector<CSendQueueElement> e;
     std::string pure, filled;
     Strings values{"x"};
-    EXPECT_EQ((Ints{p.addPhone(v, contact, "m", true, id), p.addPhone(v, contact, true, id),
-                    p.addPhone(v, std::string("m"), true, id), p.addPhone(v, "m", true, id),
-                    p.addPhone(v, lead, true, id), p.addPhone(contact, true, id),
-                    p.addPhoneHistory(v, "m", id), id, p.delPhone(v, 1), p.setPhone(v, contact),
-                    p.setPhoneMsg(v, v), p.getPhoneNum(yd, lt, dx, xlt), yd + lt + dx + xlt,
-                    p.getSendQueue(e, true), sz(e)}),
-              (Ints{-1, -1, -1, -1, -1, -1, -1, 99, 1, 1, 1, 1, 0, 0, 0}));
+    check({p.addPhone(v, contact, "m", true, id), p.addPhone(v, contact, true, id),
+           p.addPhone(v, std::string("m"), true, id), p.addPhone(v, "m", true, id),
+           p.addPhone(v, lead, true, id), p.addPhone(contact, true, id),
+           p.addPhoneHistory(v, "m", id), id, p.delPhone(v, 1), p.setPhone(v, contact),
+           p.setPhoneMsg(v, v), p.getPhoneNum(yd, lt, dx, xlt), yd + lt + dx + xlt,
+           p.getSendQueue(e, true), sz(e)},
+          {-1, -1, -1, -1, -1, -1, -1, 99, 1, 1, 1, 1, 0, 0, 0}, __LINE__);
     own.Init({v}, {v}, {v});
     EXPECT_FALSE(shared.IsPhoneNum(v) || shared.isYDNumber(v) || shared.isLTNumber(v) ||
                  shared.isDXNumber(v) || shared.isXLTNumber(v) || own.IsPhoneNum(v) ||
@@ -436,20 +433,19 @@ void BadInput::textComposing(V v) {
     const std::unique_ptr<char, decltype(&std::free)> encoded(
         CSmsMsgProcessor::urlencode(v.data(), sz(v), &length), &std::free);
     std::string decoded(encoded ? encoded.get() : "", static_cast<std::size_t>(length));
-    EXPECT_EQ(
-        (Ints{common.addPhone(kPhone, v, false, id), personal.addPhone(kPhone, contact, false, id),
-              common.filterMsg(v), common.getSendQueue(e, true), personal.getSendQueue(e, true),
-              sz(e), e.at(0).message == v + kb(v) && e.at(1).message == v + kb(v),
-              CSmsMsgProcessor::urldecode(&decoded[0], length), decoded.substr(0, v.size()) == v}),
-        (Ints{1, 1, 1, 1, 1, 2, 1, sz(v), 1}));
+    check({common.addPhone(kPhone, v, false, id), personal.addPhone(kPhone, contact, false, id),
+           common.filterMsg(v), common.getSendQueue(e, true), personal.getSendQueue(e, true), sz(e),
+           e.at(0).message == v + kb(v) && e.at(1).message == v + kb(v),
+           CSmsMsgProcessor::urldecode(&decoded[0], length), decoded.substr(0, v.size()) == v},
+          {1, 1, 1, 1, 1, 2, 1, sz(v), 1}, __LINE__);
     e.assign(2, CSendQueueElement());
     e[0].phone = kPhone, e[0].message = v, e[1].phone = v;
-    EXPECT_EQ((Ints{msg.setMsg(v), msg.getPureMsg(pure), pure == v, msg.getMsg(contact, filled),
-                    filled == v, msg.getPersonalInfo(contact, values), sz(values),
-                    chars <= sz(v) && 2 * chars >= sz(v), settings.segmentCount(v, "x"),
-                    settings.segmentCount(kPhone, v), settings.getSmsSplitNum({v}, {v}),
-                    settings.getSmsSplitNum({kPhone}, {v, v}), settings.getSmsSplitNum(e)}),
-              (Ints{1, 1, 1, 1, 1, 1, 0, 1, 0, segments, 0, 0, segments}));
+    check({msg.setMsg(v), msg.getPureMsg(pure), pure == v, msg.getMsg(contact, filled), filled == v,
+           msg.getPersonalInfo(contact, values), sz(values), chars <= sz(v) && 2 * chars >= sz(v),
+           settings.segmentCount(v, "x"), settings.segmentCount(kPhone, v),
+           settings.getSmsSplitNum({v}, {v}), settings.getSmsSplitNum({kPhone}, {v, v}),
+           settings.getSmsSplitNum(e)},
+          {1, 1, 1, 1, 1, 1, 0, 1, 0, segments, 0, 0, segments}, __LINE__);
     e[1].phone = e[1].message = kb(v);
     for (const int kind : {0, 1, 2, 3}) {
         Strings phones, messages, kept = {"kept"};
@@ -458,13 +454,11 @@ void BadInput::textComposing(V v) {
         ASSERT_EQ(CSmsPacketSendQueue().Pack(e, packets, id), 1) << kind;
         QueueData garbage = packets[0];
         garbage.packetText = v;
-        EXPECT_EQ(
-            (Ints{CSmsPacketSendQueue::UnPack(packets[0], phones, messages, id),
-                  phones == Strings{kPhone, kb(v)},
-                  messages == (kind & 1 ? Strings{v} : Strings{v, kb(v)}),
-                  CSmsPacketSendQueue::UnPack(garbage, kept, kept, id), kept == Strings{"kept"}}),
-            (Ints{1, 1, 1, 0, 1}))
-            << kind;
+        check({CSmsPacketSendQueue::UnPack(packets[0], phones, messages, id),
+               phones == Strings{kPhone, kb(v)},
+               messages == (kind & 1 ? Strings{v} : Strings{v, kb(v)}),
+               CSmsPacketSendQueue::UnPack(garbage, kept, kept, id), kept == Strings{"kept"}},
+              {1, 1, 1, 0, 1}, __LINE__, std::to_string(kind));
     }
 }
 
@@ -488,27 +482,25 @@ void BadInput::textSending(V v) {
     };
     const std::string holding = "x" + v + " ";
     CSmsMsgProcessor p;
-    EXPECT_EQ(
-        (Ints{send(v), queued.at(0).displayText == v && stored.packetText == queued[0].packetText,
-              l.loadAll(), l.getLog(l.getLogNum() - 1, 1, log),
-              log.at(0).secondText == kb(v) && log[0].thirdText == kb(v),
-              words->setRejectWords({kb(v)}), phones->setRejectPhones({kb(v)}),
-              p.filterMsg(holding), p.filterMsg("春节快乐"), send("春节快乐"),
-              queued.at(0).rejected, send(holding), words->setRejectWords({}),
-              phones->setRejectPhones({})}),
-        (Ints{1, 1, 1, 1, 1, 1, 1, v.empty(), 1, 1, 0, v.empty(), 1, 1}));
+    check({send(v), queued.at(0).displayText == v && stored.packetText == queued[0].packetText,
+           l.loadAll(), l.getLog(l.getLogNum() - 1, 1, log),
+           log.at(0).secondText == kb(v) && log[0].thirdText == kb(v),
+           words->setRejectWords({kb(v)}), phones->setRejectPhones({kb(v)}), p.filterMsg(holding),
+           p.filterMsg("春节快乐"), send("春节快乐"), queued.at(0).rejected, send(holding),
+           words->setRejectWords({}), phones->setRejectPhones({})},
+          {1, 1, 1, 1, 1, 1, 1, v.empty(), 1, 1, 0, v.empty(), 1, 1}, __LINE__);
     resetSettings();
     const Strings before = namesIn(dir.path());
     const int balance = settings.remainingSms;
     CUserInfo::instance()->userDir = dir.path() + "/" + v;
     CSmsSendQueueMag view;
-    EXPECT_EQ((Ints{view.loadSendMsg(), view.getMsgNum(), send("x"), settings.remainingSms}),
-              (Ints{1, v.empty(), v.empty(), balance - v.empty()}));
+    check({view.loadSendMsg(), view.getMsgNum(), send("x"), settings.remainingSms},
+          {1, v.empty(), v.empty(), balance - v.empty()}, __LINE__);
     CNetFriendUpload().Upload();
     CUserInfo::instance()->userDir = dir.path();
     EXPECT_EQ(namesIn(dir.path()), before);
-    EXPECT_EQ((Ints{data.openUserData(dir.path() + "/" + v), data.openUserData(dir.path())}),
-              (Ints{v.empty(), 1}));
+    check({data.openUserData(dir.path() + "/" + v), data.openUserData(dir.path())}, {v.empty(), 1},
+          __LINE__);
 }
 
 // Cells and file contents: what has no file form is refused. File names:
@@ -526,23 +518,23 @@ void BadInput::textFiles(V v) {
     const int exported = files.exportToFile(cells, rows);
     const int imported = files.importFromFile(cells, back);
     std::ofstream(cells, std::ios::binary | std::ios::trunc) << v;
-    EXPECT_EQ((Ints{exported, imported, back == (exported ? rows : Rows()),
-                    files.importFromFile(cells, raw), !hasNul(v) || raw.empty()}),
-              (Ints{!hasNul(v) && v != kNotGbk, exported, 1, !hasNul(v), 1}));
+    check({exported, imported, back == (exported ? rows : Rows()), files.importFromFile(cells, raw),
+           !hasNul(v) || raw.empty()},
+          {!hasNul(v) && v != kNotGbk, exported, 1, !hasNul(v), 1}, __LINE__);
     fs::remove(cells);
     fs::create_directory(folder);
     back.clear();
     if (writable) {
-        EXPECT_EQ((Ints{files.exportToFile(path, {{0, {"a"}}}), f.parseFile(path, back),
-                        namesIn(folder) == Strings{v}}),
-                  Ints(3, 1));
+        check({files.exportToFile(path, {{0, {"a"}}}), f.parseFile(path, back),
+               namesIn(folder) == Strings{v}},
+              Ints(3, 1), __LINE__);
     } else {
         std::string replyPath = path;
-        EXPECT_EQ((Ints{files.exportToFile(path, {{0, {"a"}}}), f.exportFriend(path, {}),
-                        w.exportWord(path, {}), a.exportAlertInfo(path, {}), s.exportAll(path),
-                        h.exportLog(path, {}), r.ExportAll(replyPath), l.ExportAll(path),
-                        f.parseFile(path, back), sz(back), sz(namesIn(folder))}),
-                  Ints(11, 0));
+        check({files.exportToFile(path, {{0, {"a"}}}), f.exportFriend(path, {}),
+               w.exportWord(path, {}), a.exportAlertInfo(path, {}), s.exportAll(path),
+               h.exportLog(path, {}), r.ExportAll(replyPath), l.ExportAll(path),
+               f.parseFile(path, back), sz(back), sz(namesIn(folder))},
+              Ints(11, 0), __LINE__);
         std::ofstream(folder + "/" + v.substr(0, v.find('\0'))) << "other";
         EXPECT_EQ(files.importFromFile(path, back) + sz(back), 0);
     }
@@ -560,30 +552,28 @@ void BadInput::numberContacts(int n) {
     std::vector<CFriend> page;
     const std::vector<int> in{n};  // a braced {n} would bind to the newId overload
     int id = -5;
-    EXPECT_EQ((Ints{f.getFriendInfo(n, contact), f.getFriendInfo(n, contact, groups),
-                    f.modifyFriend(n, contact), f.delFriend(n), f.addFriGroupRelation(n, seedGroup),
-                    f.addFriGroupRelation(seedContact, n), f.delFriGroupRelation(seedContact, n),
-                    f.delFriGroupRelation(n, seedGroup), f.addSubGroup(n, "x"),
-                    f.addFriend(contact, in, id), f.addFriend(contact, in),
-                    f.importFriend(rows, {"手机"}, in), id}),
-              (Ints{0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, -5}));
-    EXPECT_EQ(
-        (Ints{f.getGroupFriendNum(n), f.getCurFriendNum(), f.getGroupFriendNum(seedGroup),
-              f.getGroupFriendW(), f.delCurGroup(n, &progress), f.init(n), f.getFriend(0, 1, page),
-              f.init(10), f.getFriend(0, n, page), sz(page), f.InsertFriendInVec(n, -77, CFriend()),
-              f.modifyFriendInVec(n, CFriend()), f.delFriendInVec(n)}),
-        (Ints{1, 0, 1, 1, 1, 1, n >= 1, 1, n == 1, n >= 1, n == 0, 0, 0}));
+    check({f.getFriendInfo(n, contact), f.getFriendInfo(n, contact, groups),
+           f.modifyFriend(n, contact), f.delFriend(n), f.addFriGroupRelation(n, seedGroup),
+           f.addFriGroupRelation(seedContact, n), f.delFriGroupRelation(seedContact, n),
+           f.delFriGroupRelation(n, seedGroup), f.addSubGroup(n, "x"), f.addFriend(contact, in, id),
+           f.addFriend(contact, in), f.importFriend(rows, {"手机"}, in), id},
+          {0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, -5}, __LINE__);
+    check({f.getGroupFriendNum(n), f.getCurFriendNum(), f.getGroupFriendNum(seedGroup),
+           f.getGroupFriendW(), f.delCurGroup(n, &progress), f.init(n), f.getFriend(0, 1, page),
+           f.init(10), f.getFriend(0, n, page), sz(page), f.InsertFriendInVec(n, -77, CFriend()),
+           f.modifyFriendInVec(n, CFriend()), f.delFriendInVec(n)},
+          {1, 0, 1, 1, 1, 1, n >= 1, 1, n == 1, n >= 1, n == 0, 0, 0}, __LINE__);
     badGroupIds(f, groups, n);
     contact.getFirendStrut().birthday = CSmsData(n, n, n, n, n);
     contact.getFirendStrut().id = contact.getFirendStrut().groupIdsCode = n;
     std::string text, ids, groupIds;
-    EXPECT_EQ((Ints{static_cast<int>(contact.getValue("生日", text) + contact.getValue("ID", ids) +
-                                     contact.getValue("所属组ID", groupIds)),
-                    ids + " " + groupIds == std::to_string(n) + " " + std::to_string(n),
-                    contact.addPropetyAndValue("ID", "7") + contact.addPropetyAndValue("ID", ids),
-                    contact.getFirendStrut().id == n, contact.addPropetyAndValue("生日", text),
-                    n < -1 || contact.getFirendStrut().birthday == CSmsData(n, n, n, n, n)}),
-              (Ints{3, 1, 2, 1, 1, 1}));
+    check({contact.getValue("生日", text) + contact.getValue("ID", ids) +
+               contact.getValue("所属组ID", groupIds),
+           ids + " " + groupIds == std::to_string(n) + " " + std::to_string(n),
+           contact.addPropetyAndValue("ID", "7") + contact.addPropetyAndValue("ID", ids),
+           contact.getFirendStrut().id == n, contact.addPropetyAndValue("生日", text),
+           n < -1 || contact.getFirendStrut().birthday == CSmsData(n, n, n, n, n)},
+          {3, 1, 2, 1, 1, 1}, __LINE__);
 }
 
 // As for contacts; the cache: the seeds of group 1, in pages of n, page n;
@@ -596,22 +586,20 @@ void BadInput::numberLibrary(int n) {
     std::vector<CWord> shown;
     std::vector<CAlertInfo> shownAlerts;
     Rows rows = {{0, {"x"}}};
-    EXPECT_EQ((Ints{w.getWordInfo(n, word), w.modifyWord(n, word), w.addWord(word, {n}, ids),
-                    w.importWord(rows, {n}), w.delWord(n), w.getGroupWordNum(n), w.getCurWordNum(),
-                    a.getAlertInfoInfo(n, info), a.modifyAlertInfo(n, info),
-                    a.addAlertInfo(info, {n}, ids), a.delAlertInfo(n), a.getGroupAlertInfoNum(n),
-                    a.getCurAlertInfoNum()}),
-              (Ints{0, 0, 0, 0, 1, 1, 0, 0, 0, 0, 1, 1, 0}));
-    EXPECT_EQ(
-        (Ints{w.getGroupWordNum(1), a.getGroupAlertInfoNum(1), w.init(n) + a.init(n),
-              w.getWord(0, 0, shown) + a.getAlertInfo(0, 0, shownAlerts), w.init(10) + a.init(10),
-              w.getWord(0, n, shown) + a.getAlertInfo(0, n, shownAlerts),
-              sz(shown) + sz(shownAlerts), w.InsertWordInVec(n, -77, CWord()),
-              a.InsertAlertInfoInVec(n, -77, CAlertInfo()), w.modifyWordInVec(n, CWord()),
-              w.delWordInVec(n), a.modifyAlertInfoInVec(n, CAlertInfo()), a.delAlertInfoInVec(n),
-              w.delCurGroup(n)}),
-        (Ints{1, 1, 2, n >= 1 ? 2 : 0, 2, n == 0 ? 2 : 0, n >= 0 ? 2 : 0, n == 0, n == 0, 0, 0, 0,
-              0, 1}));
+    check({w.getWordInfo(n, word), w.modifyWord(n, word), w.addWord(word, {n}, ids),
+           w.importWord(rows, {n}), w.delWord(n), w.getGroupWordNum(n), w.getCurWordNum(),
+           a.getAlertInfoInfo(n, info), a.modifyAlertInfo(n, info), a.addAlertInfo(info, {n}, ids),
+           a.delAlertInfo(n), a.getGroupAlertInfoNum(n), a.getCurAlertInfoNum()},
+          {0, 0, 0, 0, 1, 1, 0, 0, 0, 0, 1, 1, 0}, __LINE__);
+    check(
+        {w.getGroupWordNum(1), a.getGroupAlertInfoNum(1), w.init(n) + a.init(n),
+         w.getWord(0, 0, shown) + a.getAlertInfo(0, 0, shownAlerts), w.init(10) + a.init(10),
+         w.getWord(0, n, shown) + a.getAlertInfo(0, n, shownAlerts), sz(shown) + sz(shownAlerts),
+         w.InsertWordInVec(n, -77, CWord()), a.InsertAlertInfoInVec(n, -77, CAlertInfo()),
+         w.modifyWordInVec(n, CWord()), w.delWordInVec(n), a.modifyAlertInfoInVec(n, CAlertInfo()),
+         a.delAlertInfoInVec(n), w.delCurGroup(n)},
+        {1, 1, 2, n >= 1 ? 2 : 0, 2, n == 0 ? 2 : 0, n >= 0 ? 2 : 0, n == 0, n == 0, 0, 0, 0, 0, 1},
+        __LINE__);
     badGroupIds(w, std::vector<CWordGroup>(), n);
     badGroupIds(a, std::vector<CAlertInfoGroup>(), n);
     std::map<std::string, std::string> map;
@@ -619,17 +607,14 @@ void BadInput::numberLibrary(int n) {
     Rows back, phrases = keyed;
     int group = 0;
     word.getWordStrut().addTime = CSmsData(n, n, n, n, n);
-    EXPECT_EQ(
-        (Ints{
-            static_cast<int>(word.getPropetyAndValueMap(map)),
-            word.addPropetyAndValue("添加时间", map.at("添加时间")),
-            n < -1 || word.getWordStrut().addTime == CSmsData(n, n, n, n, n),
-            FileSerialize::CFileManager::getSingleton().exportToFile(dir.file("keys.csv"), keyed),
-            FileSerialize::CFileManager::getSingleton().importFromFile(dir.file("keys.csv"), back),
-            back == Rows{{0, keyed.begin()->second}, {1, keyed.rbegin()->second}},
-            w.addRootGroup("导入", group), w.importWord(phrases, {group}), w.getGroupWordNum(group),
-            w.getCurWordNum(), w.delGroup(group)}),
-        (Ints{1, 1, 1, 1, 1, 1, 1, 1, 1, 2, 1}));
+    check({word.getPropetyAndValueMap(map), word.addPropetyAndValue("添加时间", map.at("添加时间")),
+           n < -1 || word.getWordStrut().addTime == CSmsData(n, n, n, n, n),
+           FileSerialize::CFileManager::getSingleton().exportToFile(dir.file("keys.csv"), keyed),
+           FileSerialize::CFileManager::getSingleton().importFromFile(dir.file("keys.csv"), back),
+           back == Rows{{0, keyed.begin()->second}, {1, keyed.rbegin()->second}},
+           w.addRootGroup("导入", group), w.importWord(phrases, {group}), w.getGroupWordNum(group),
+           w.getCurWordNum(), w.delGroup(group)},
+          {1, 1, 1, 1, 1, 1, 1, 1, 1, 2, 1}, __LINE__);
 }
 
 // Searches by times of n and by record numbers n; caches of one: page n of
@@ -650,27 +635,27 @@ void BadInput::numberRecords(int n) {
     CTimerMsg msg = timer;
     msg.group = chosen[0].number = n;
     kept.recordId = 42;
-    EXPECT_EQ(
-        (Ints{h.select(n, n), h.getLogNum(), h.select(at, at, true, ""), h.getLogNum() <= 1,
-              h.select(at, unset, true, ""), h.getLogNum() <= 1, r.select(at, unset, key),
-              r.getLogNum() <= 1, r.select(unset, at, key), r.getLogNum() <= 1,
-              t.deleteSelectList({msg}, &progress), l.loadAll() >= 0, s.readAllSaveMsg(),
-              s.getSaveMsg(n, 1, texts), sz(texts), s.getSaveMsg(0, n, texts), sz(texts),
-              s.getSaveMsg(n, n, texts)}),
-        (Ints{1, 0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, n >= 0, n == 0, n >= 0, n >= 1, n >= 0}));
-    EXPECT_EQ((Ints{s.delSaveMsg(n), t.loadAllTimerInfo(), t.getListInfo(n, 1, timed), sz(timed),
-                    t.getListInfo(0, n, timed), sz(timed), h.loadAllLog(), h.getLog(n, n, sent),
-                    h.getLog(n, 1, sent), h.getLog(0, n, sent), sz(sent), h.delLog({n}, &progress),
-                    h.getLogNum(), r.loadAll(), r.getLog(n, n, received) + r.getLog(0, n, received),
-                    sz(received), r.delSelect(chosen), r.getLogNum()}),
-              (Ints{1, 1, n >= 0, n == 0, n >= 0, n >= 1, 1, 1, 1, 1, (n == 0) + (n >= 1), 1, 1, 1,
-                    n >= 1, n >= 1, 1, 1}));
-    EXPECT_EQ(
-        (Ints{q.loadSendMsg(), q.getMsgNum(), q.getSendQueue(n, kept), q.delSendElment(n),
-              kept.recordId, q.delSendMsg({n}), q.delSendMsg({n}, recipients), recipients,
-              q.clearAllLog(), q.addLog(kept), q.getLogs(n, n, page) <= 1,
-              q.getLogs(0, n, page) <= 1, sz(page), l.getLog(n, n, log) == (l.getLogNum() > 0)}),
-        (Ints{1, 1, 0, 0, 42, 1, 1, 0, 1, 1, 1, 1, n >= 1, 1}));
+    check({h.select(n, n), h.getLogNum(), h.select(at, at, true, ""), h.getLogNum() <= 1,
+           h.select(at, unset, true, ""), h.getLogNum() <= 1, r.select(at, unset, key),
+           r.getLogNum() <= 1, r.select(unset, at, key), r.getLogNum() <= 1,
+           t.deleteSelectList({msg}, &progress), l.loadAll() >= 0, s.readAllSaveMsg(),
+           s.getSaveMsg(n, 1, texts), sz(texts), s.getSaveMsg(0, n, texts), sz(texts),
+           s.getSaveMsg(n, n, texts)},
+          {1, 0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, n >= 0, n == 0, n >= 0, n >= 1, n >= 0},
+          __LINE__);
+    check({s.delSaveMsg(n), t.loadAllTimerInfo(), t.getListInfo(n, 1, timed), sz(timed),
+           t.getListInfo(0, n, timed), sz(timed), h.loadAllLog(), h.getLog(n, n, sent),
+           h.getLog(n, 1, sent), h.getLog(0, n, sent), sz(sent), h.delLog({n}, &progress),
+           h.getLogNum(), r.loadAll(), r.getLog(n, n, received) + r.getLog(0, n, received),
+           sz(received), r.delSelect(chosen), r.getLogNum()},
+          {1, 1, n >= 0, n == 0, n >= 0, n >= 1, 1, 1, 1, 1, (n == 0) + (n >= 1), 1, 1, 1, n >= 1,
+           n >= 1, 1, 1},
+          __LINE__);
+    check({q.loadSendMsg(), q.getMsgNum(), q.getSendQueue(n, kept), q.delSendElment(n),
+           kept.recordId, q.delSendMsg({n}), q.delSendMsg({n}, recipients), recipients,
+           q.clearAllLog(), q.addLog(kept), q.getLogs(n, n, page) <= 1, q.getLogs(0, n, page) <= 1,
+           sz(page), l.getLog(n, n, log) == (l.getLogNum() > 0)},
+          {1, 1, 0, 0, 42, 1, 1, 0, 1, 1, 1, 1, n >= 1, 1}, __LINE__);
     EXPECT_EQ(at.getString().empty(), n == -1);
     EXPECT_EQ(at.getFullString().size(), n == -1 ? 0u : at.getString().size() + 3);
 }
@@ -692,25 +677,25 @@ void BadInput::numberSending(int n) {
     elements[0].leading = true;
     std::vector<QueueData> packets, timed;
     int segments = -1, id = 0, type = 0, length = -1;
-    EXPECT_EQ((Ints{least >= 1, settings.segmentCount("13312345678", "abc"),
-                    CSmsPacketSendQueue().Pack(elements, packets, segments),
-                    segments - 3 * settings.segmentCount(kPhone, "abc"), send("abc")}),
-              (Ints{1, n > 1 ? 1 : 3, 1, 0, n > 1}));
+    check({least >= 1, settings.segmentCount("13312345678", "abc"),
+           CSmsPacketSendQueue().Pack(elements, packets, segments),
+           segments - 3 * settings.segmentCount(kPhone, "abc"), send("abc")},
+          {1, n > 1 ? 1 : 3, 1, 0, n > 1}, __LINE__);
     resetSettings();
     CSmsMsgProcessor p;
     Strings phones, messages;
     char buffer[] = "a%41";
     char* const encoded = CSmsMsgProcessor::urlencode("abc", n, &length);
-    EXPECT_EQ((Ints{p.addPhone(kPhone, false, true, id), p.delPhone(kPhone, n),
-                    p.delPhone(record<CFriend>({"手机"}, kPhone), n),
-                    p.setTimerDetail(CSmsData(n, n, n, n, n), n), p.getSendQueue(out, false),
-                    sz(out), out.at(0).timerDetail == n && out[0].timerData.minute == n,
-                    CSmsPacketSendQueue().Pack(out, timed, segments),
-                    CSmsPacketSendQueue::UnPack(timed.at(0), phones, messages, type),
-                    timed[0].timerDetail == n && timed[0].timerData.year == n,
-                    n > 0 || CSmsMsgProcessor::urldecode(buffer, n) == 0, encoded == nullptr,
-                    encoded == nullptr || (length == 0 && !*encoded)}),
-              (Ints{1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, n == INT_MAX, 1}));
+    check({p.addPhone(kPhone, false, true, id), p.delPhone(kPhone, n),
+           p.delPhone(record<CFriend>({"手机"}, kPhone), n),
+           p.setTimerDetail(CSmsData(n, n, n, n, n), n), p.getSendQueue(out, false), sz(out),
+           out.at(0).timerDetail == n && out[0].timerData.minute == n,
+           CSmsPacketSendQueue().Pack(out, timed, segments),
+           CSmsPacketSendQueue::UnPack(timed.at(0), phones, messages, type),
+           timed[0].timerDetail == n && timed[0].timerData.year == n,
+           n > 0 || CSmsMsgProcessor::urldecode(buffer, n) == 0, encoded == nullptr,
+           encoded == nullptr || (length == 0 && !*encoded)},
+          {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, n == INT_MAX, 1}, __LINE__);
     std::free(encoded);
 }
 
@@ -738,9 +723,8 @@ TEST_F(BadInput, TextValues) {
     // temporary database that loses what is stored. Then everything is still
     // there when the user's own folder is opened again.
     CUserInfo::instance()->userDir.clear();
-    EXPECT_EQ(
-        (Ints{CDataManager::getSingleton().openUserData(""), send("x"), fs::exists("/SQu.dll")}),
-        (Ints{0, 0, 0}));
+    check({CDataManager::getSingleton().openUserData(""), send("x"), fs::exists("/SQu.dll")},
+          {0, 0, 0}, __LINE__);
     fs::remove("/SQu.dll");  // a failing run leaves nothing behind
     CUserInfo::instance()->userDir = dir.path();
     ASSERT_EQ(CDataManager::getSingleton().openUserData(dir.path()), 1);
