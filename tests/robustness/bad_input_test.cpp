@@ -103,10 +103,7 @@ std::string kb(V value) { return value.substr(0, 1024); }
 
 bool hasNul(const std::string& text) { return text.find('\0') != std::string::npos; }
 
-template <class C>
-int sz(const C& c) {
-    return static_cast<int>(c.size());
-}
+const auto sz = [](const auto& c) { return static_cast<int>(c.size()); };
 
 // Compares the results of a step, in the order of its calls, with what they
 // must be; the caller's line (and `what`) name the step in a failure.
@@ -118,8 +115,7 @@ void check(const Ints& got, const Ints& want, const std::string& what = "",
 
 Strings namesIn(const std::string& folder) {
     Strings names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename());
+    for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename());
     std::sort(names.begin(), names.end());
     return names;
 }
