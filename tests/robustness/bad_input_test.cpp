@@ -143,10 +143,9 @@ template <class Mag, class Group>
 void badGroupIds(Mag& mag, std::vector<Group> found, int n) {
     int id = -5;
     std::vector<Group> roots;
-    check({mag.addSubGroup(n, "x", id), mag.renameGroup(n, "x"), mag.delGroup(n),
-           mag.getSubGroup(n, found), mag.getRootGroup(roots), id,
-           sz(found) == (n == 0 ? sz(roots) : 0)},
-          {0, 0, 0, 1, 1, -5, 1});
+    check({!mag.addSubGroup(n, "x", id), !mag.renameGroup(n, "x"), !mag.delGroup(n),
+           mag.getSubGroup(n, found), mag.getRootGroup(roots), id == -5,
+           sz(found) == (n == 0 ? sz(roots) : 0)});
 }
 
 class BadInput : public ::testing::Test {
@@ -530,13 +529,12 @@ void BadInput::numberContacts(int n) {
     contact.getFirendStrut().birthday = CSmsData(n, n, n, n, n);
     contact.getFirendStrut().id = contact.getFirendStrut().groupIdsCode = n;
     std::string text, ids, groupIds;
-    check({contact.getValue("生日", text) + contact.getValue("ID", ids) +
-               contact.getValue("所属组ID", groupIds),
+    check({contact.getValue("生日", text), contact.getValue("ID", ids),
+           contact.getValue("所属组ID", groupIds),
            ids + " " + groupIds == std::to_string(n) + " " + std::to_string(n),
-           contact.addPropetyAndValue("ID", "7") + contact.addPropetyAndValue("ID", ids),
+           contact.addPropetyAndValue("ID", "7"), contact.addPropetyAndValue("ID", ids),
            contact.getFirendStrut().id == n, contact.addPropetyAndValue("生日", text),
-           n < -1 || contact.getFirendStrut().birthday == CSmsData(n, n, n, n, n)},
-          {3, 1, 2, 1, 1, 1});
+           n < -1 || contact.getFirendStrut().birthday == CSmsData(n, n, n, n, n)});
 }
 
 // As for contacts; the cache: the seeds of group 1, in pages of n, page n;
@@ -655,31 +653,28 @@ void BadInput::numberSending(int n) {
     std::free(encoded);
 }
 
+// An entry, named for the failure trace.
+#define ENTRY(name) \
+    { #name, &BadInput::name }
+
 TEST_F(BadInput, TextValues) {
-    callAll<V>(texts(), {{"contacts", &BadInput::textContacts},
-                         {"phrases, reminders", &BadInput::textLibrary},
-                         {"records", &BadInput::textRecords},
-                         {"composing", &BadInput::textComposing},
-                         {"sending, user folders", &BadInput::textSending},
-                         {"files", &BadInput::textFiles}});
+    callAll<V>(texts(), {ENTRY(textContacts), ENTRY(textLibrary), ENTRY(textRecords),
+                         ENTRY(textComposing), ENTRY(textSending), ENTRY(textFiles)});
     // Contacts holding every value reach the service as they are, in one
     // upload (each upload waits between batches), last.
-    std::vector<int> ids(texts().size());
-    Strings names;
-    for (std::size_t i = 0; i < ids.size(); ++i)
-        f.addFriend(record<CFriend>({"名字"}, texts()[i]), {}, ids[i]);
+    std::vector<int> ids;
+    for (V v : texts()) f.addFriend(record<CFriend>({"名字"}, v), {}, ids.emplace_back());
     CNetFriendUpload().Upload();
-    for (const auto& contact : gateway->uploadedContacts()) names.push_back(contact.name);
-    EXPECT_TRUE(names.size() >= ids.size() &&
-                std::equal(texts().begin(), texts().end(), names.end() - ids.size()));
+    const auto sent = gateway->uploadedContacts();
+    EXPECT_TRUE(sent.size() >= ids.size() &&
+                std::equal(texts().begin(), texts().end(), sent.end() - ids.size(),
+                           [](V v, const NET::CNetFriendInfo& c) { return c.name == v; }));
     for (const int id : ids) EXPECT_EQ(f.delFriend(id), 2);
 }
 
 TEST_F(BadInput, NumberValues) {
-    callAll<int>(kNumbers, {{"contacts", &BadInput::numberContacts},
-                            {"phrases, reminders", &BadInput::numberLibrary},
-                            {"records, queue", &BadInput::numberRecords},
-                            {"sending", &BadInput::numberSending}});
+    callAll<int>(kNumbers, {ENTRY(numberContacts), ENTRY(numberLibrary), ENTRY(numberRecords),
+                            ENTRY(numberSending)});
 }
 
 }  // namespace
