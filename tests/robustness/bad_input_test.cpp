@@ -171,8 +171,7 @@ public:
         CSmsMsgProcessor p;
         int id = 0;
         std::string error;
-        queued.clear();
-        p.addPhone(kPhone, false, true, id), p.setSendMsg(text);
+        queued.clear(), p.addPhone(kPhone, false, true, id), p.setSendMsg(text);
         const int sent = CSmsSender().send(&p, error, &progress);
         if (!queued.empty()) q.delSendMsg({queued[0].recordId});
         return sent;
@@ -181,17 +180,15 @@ public:
     template <class Value, class Values>
     void callAll(const Values& values,
                  std::initializer_list<std::pair<const char*, void (BadInput::*)(Value)>> entries) {
-        for (const auto& value : values) {
+        for (const auto& value : values)
             for (const auto& [name, entry] : entries) {
                 SCOPED_TRACE(std::string(name) + " <- " + printed(value));
                 (this->*entry)(value), expectStoresWork();
             }
-        }
     }
-    void expectStoresWork();
-    // The entries, by family of managers.
-    void textContacts(V), textLibrary(V), textRecords(V), textComposing(V), textSending(V),
-        textFiles(V), numberContacts(int), numberLibrary(int), numberRecords(int),
+    // The store checks; the entries, by family of managers.
+    void expectStoresWork(), textContacts(V), textLibrary(V), textRecords(V), textComposing(V),
+        textSending(V), textFiles(V), numberContacts(int), numberLibrary(int), numberRecords(int),
         numberSending(int);
 
     fakes::TempDir dir;
@@ -236,8 +233,7 @@ void BadInput::SetUp() {
         p.queuedTime = CSmsData(2024, 5, 6, 7, 8);
     packets[1].timerFlag = 1, packets[1].timerId = 7, packets[1].commonMsg = 1;
     CUserInfo::instance()->userDir = dir.path();
-    NET::CNetInterfaceMag::instance()->setGateway(gateway);
-    resetSettings();
+    NET::CNetInterfaceMag::instance()->setGateway(gateway), resetSettings();
     scheduled.timerId = 7, scheduled.phones = {kPhone}, scheduled.commonText = "种子";
     gateway->injectReply("13700000000", "收到", CSmsData(2026, 3, 7, 8, 5));
     check({CDataManager::getSingleton().openUserData(dir.path()), f.addRootGroup("朋友", seedGroup),
@@ -484,9 +480,7 @@ void BadInput::textFiles(V v) {
     check({exported, imported, back == (exported ? rows : Rows()), files.importFromFile(cells, raw),
            !hasNul(v) || raw.empty()},
           {!hasNul(v) && v != kNotGbk, exported, 1, !hasNul(v), 1});
-    fs::remove(cells);
-    fs::create_directory(folder);
-    back.clear();
+    fs::remove(cells), fs::create_directory(folder), back.clear();
     if (!v.empty() && !hasNul(v) && v.size() < 256) {
         check({files.exportToFile(path, {{0, {"a"}}}), f.parseFile(path, back),
                namesIn(folder) == Strings{v}});
@@ -509,6 +503,7 @@ void BadInput::textFiles(V v) {
 // part has no text form that does).
 void BadInput::numberContacts(int n) {
     auto contact = record<CFriend>({"手机"}, kPhone);
+    auto& d = contact.getFirendStrut();
     std::vector<CFriendGroup> groups;
     std::vector<Strings> rows = {{kPhone}};
     std::vector<CFriend> page;
@@ -526,15 +521,14 @@ void BadInput::numberContacts(int n) {
            f.modifyFriendInVec(n, CFriend()), f.delFriendInVec(n)},
           {1, 0, 1, 1, 1, 1, n >= 1, 1, n == 1, n >= 1, n == 0, 0, 0});
     badGroupIds(f, groups, n);
-    contact.getFirendStrut().birthday = CSmsData(n, n, n, n, n);
-    contact.getFirendStrut().id = contact.getFirendStrut().groupIdsCode = n;
+    d.birthday = CSmsData(n, n, n, n, n), d.id = d.groupIdsCode = n;
     std::string text, ids, groupIds;
     check({contact.getValue("生日", text), contact.getValue("ID", ids),
            contact.getValue("所属组ID", groupIds),
            ids + " " + groupIds == std::to_string(n) + " " + std::to_string(n),
-           contact.addPropetyAndValue("ID", "7"), contact.addPropetyAndValue("ID", ids),
-           contact.getFirendStrut().id == n, contact.addPropetyAndValue("生日", text),
-           n < -1 || contact.getFirendStrut().birthday == CSmsData(n, n, n, n, n)});
+           contact.addPropetyAndValue("ID", "7"), contact.addPropetyAndValue("ID", ids), d.id == n,
+           contact.addPropetyAndValue("生日", text),
+           n < -1 || d.birthday == CSmsData(n, n, n, n, n)});
 }
 
 // As for contacts; the cache: the seeds of group 1, in pages of n, page n;
@@ -559,8 +553,7 @@ void BadInput::numberLibrary(int n) {
            w.InsertWordInVec(n, -77, CWord()), a.InsertAlertInfoInVec(n, -77, CAlertInfo()),
            w.modifyWordInVec(n, CWord()), w.delWordInVec(n),
            a.modifyAlertInfoInVec(n, CAlertInfo()), a.delAlertInfoInVec(n), w.delCurGroup(n)},
-          {1, 1, 2, n >= 1 ? 2 : 0, 2, n == 0 ? 2 : 0, n >= 0 ? 2 : 0, n == 0, n == 0, 0, 0, 0, 0,
-           1});
+          {1, 1, 2, 2 * (n >= 1), 2, 2 * (n == 0), 2 * (n >= 0), n == 0, n == 0, 0, 0, 0, 0, 1});
     badGroupIds(w, std::vector<CWordGroup>(), n);
     badGroupIds(a, std::vector<CAlertInfoGroup>(), n);
     std::map<std::string, std::string> map;
@@ -599,13 +592,13 @@ void BadInput::numberRecords(int n) {
            s.getSaveMsg(n, 1, texts), sz(texts), s.getSaveMsg(0, n, texts), sz(texts),
            s.getSaveMsg(n, n, texts), sz(texts)},
           {1, 0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, n >= 0, n == 0, n >= 0, 2 * (n >= 1), n >= 0, 0});
-    check({s.delSaveMsg(n), t.loadAllTimerInfo(), t.getListInfo(n, 1, timed), sz(timed),
-           t.getListInfo(0, n, timed), sz(timed), h.loadAllLog(), h.getLog(n, n, sent),
-           h.getLog(n, 1, sent), h.getLog(0, n, sent), sz(sent), h.delLog({n}, &progress),
-           h.getLogNum(), r.loadAll(), r.getLog(n, n, received) + r.getLog(0, n, received),
-           sz(received), r.delSelect(chosen), r.getLogNum()},
-          {1, 1, n >= 0, n == 0, n >= 0, n >= 1, 1, 1, 1, 1, (n == 0) + (n >= 1), 1, 1, 1, n >= 1,
-           n >= 1, 1, 1});
+    check(
+        {s.delSaveMsg(n), t.loadAllTimerInfo(), t.getListInfo(n, 1, timed), sz(timed),
+         t.getListInfo(0, n, timed), sz(timed), h.loadAllLog(), h.getLog(n, n, sent),
+         h.getLog(n, 1, sent), h.getLog(0, n, sent), sz(sent), h.delLog({n}, &progress),
+         h.getLogNum(), r.loadAll(), r.getLog(n, n, received) + r.getLog(0, n, received),
+         sz(received), r.delSelect(chosen), r.getLogNum()},
+        {1, 1, n >= 0, n == 0, n >= 0, n >= 1, 1, 1, 1, 1, n >= 0, 1, 1, 1, n >= 1, n >= 1, 1, 1});
     check({q.loadSendMsg(), q.getMsgNum(), q.getSendQueue(n, kept), q.delSendElment(n),
            kept.recordId, q.delSendMsg({n}), q.delSendMsg({n}, recipients), recipients,
            q.clearAllLog(), q.addLog(kept), q.getLogs(n, n, page) <= 1, q.getLogs(0, n, page) <= 1,
