@@ -451,8 +451,7 @@ void BadInput::textSending(V v) {
     CUserInfo::instance()->userDir = other;
     check({q.loadSendMsg(), q.getMsgNum(), send("x"), settings.remainingSms},
           {1, 0, 0, savedSettings.remainingSms});
-    CNetFriendUpload().Upload();
-    CUserInfo::instance()->userDir = dir.path();
+    CNetFriendUpload().Upload(), CUserInfo::instance()->userDir = dir.path();
     check({namesIn(dir.path()) == before, fs::exists("/SQu.dll"), data.openUserData(other),
            lines.count("data: cannot open : no file name") > 0, data.openUserData(dir.path())},
           {1, 0, 0, v.empty(), 1});
@@ -620,10 +619,9 @@ void BadInput::numberSending(int n) {
     int segments = -1, id = 0, type = 0, length = -1;
     check({std::min({settings.mobileCharsPerSms, settings.phsCharsPerSms, settings.packSize,
                      settings.firstPackSize}) >= 1,
-           settings.segmentCount("13312345678", "abc"),
+           settings.segmentCount("13312345678", "abc") == (n > 1 ? 1 : 3),
            CSmsPacketSendQueue().Pack(elements, packets, segments),
-           segments - 3 * settings.segmentCount(kPhone, "abc"), send("abc")},
-          {1, n > 1 ? 1 : 3, 1, 0, n > 1});
+           segments == 3 * settings.segmentCount(kPhone, "abc"), send("abc") == (n > 1)});
     resetSettings();
     CSmsMsgProcessor p;
     Strings phones, messages;
@@ -636,15 +634,13 @@ void BadInput::numberSending(int n) {
            CSmsPacketSendQueue().Pack(out, timed, segments),
            CSmsPacketSendQueue::UnPack(timed.at(0), phones, messages, type),
            timed[0].timerDetail == n && timed[0].timerData.year == n,
-           n > 0 || CSmsMsgProcessor::urldecode(buffer, n) == 0, encoded == nullptr,
-           encoded == nullptr || (length == 0 && !*encoded)},
-          {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, n == INT_MAX, 1});
+           n > 0 || CSmsMsgProcessor::urldecode(buffer, n) == 0,
+           n == INT_MAX ? !encoded : encoded && length == 0 && !*encoded});
     std::free(encoded);
 }
 
 // An entry, named for the failure trace.
-#define ENTRY(name) \
-    { #name, &BadInput::name }
+#define ENTRY(name) std::make_pair(#name, &BadInput::name)
 
 TEST_F(BadInput, TextValues) {
     callAll<V>(texts(), {ENTRY(textContacts), ENTRY(textLibrary), ENTRY(textRecords),
