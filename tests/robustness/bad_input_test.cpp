@@ -374,6 +374,7 @@ void BadInput::textComposing(V v) {
     CPhoneNumMag own;
     const CPhoneNumMag& shared = *CPhoneNumMag::inistance();
     const auto contact = record<CFriend>({"手机", "名字"}, kb(v));
+    // A copy of a packet whose text is the value.
     const auto garbled = [&v](QueueData packet) { return packet.packetText = v, packet; };
     int id = 99, yd = 1, lt = 1, dx = 1, xlt = 1, length = -1;
     const int per = settings.mobileCharsPerSms, chars = msg.getMsgWord(v);
