@@ -6,6 +6,8 @@ packages=(
   g++ cmake make pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libboost-dev libspdlog-dev libfmt-dev libsqlcipher-dev libssl-dev libcli11-dev
+  # the HTTP gateway (client) and the gateway simulator (server), their JSON
+  libcurl4-openssl-dev libcpp-httplib-dev nlohmann-json3-dev
   python3   # bench/run-all.sh reads the benchmarks' JSON with it
   # scripts/fuzz.sh: clang and its sanitizers, libFuzzer's engine (whose
   # archive also drives the GCC-built fuzzers), llvm-symbolizer for reports
