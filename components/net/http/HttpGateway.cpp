@@ -27,7 +27,7 @@ struct Attempt {
     long status = 0;         // HTTP status, 0 when no answer came
     CNetSendResultB result;
     std::chrono::milliseconds retryAfter{0};
-    Json answer;  // the parsed body
+    std::string body;  // as it came: a parsed one may be too deep to copy safely
 };
 
 CNetSendResultB outcome(int code, std::string text) {
@@ -104,9 +104,9 @@ Attempt HttpGateway::Impl::attempt(const Request& request, const Reader& read) {
 // Transient: 5xx, 429, an unreadable 2xx body, the codes 5 and 9. Definite:
 // every other 4xx, with the body's code or one for the status.
 Attempt HttpGateway::Impl::answered(const http::Answer& answer, const Reader& read) {
-    const Json body = http::parseAnswer(answer.body);
+    const Json json = http::parseAnswer(answer.body);
     http::Status status;
-    const bool readable = http::readStatus(body, status);
+    const bool readable = http::readStatus(json, status);
     Attempt a;
     if (http::transientStatus(answer.status)) {
         const char* ownText = answer.status == 429 ? "服务请求过多" : "服务暂不可用";
@@ -123,11 +123,11 @@ Attempt HttpGateway::Impl::answered(const http::Answer& answer, const Reader& re
         a.result.errorText = status.error;
     } else if (status.code != 0) {
         a.result = outcome(status.code, status.error);
-    } else if (read && !read(body)) {
+    } else if (read && !read(json)) {
         a = transientFailure("服务响应无法读取");
     }
     a.status = answer.status;
-    a.answer = std::move(body);
+    a.body = answer.body;
     return a;
 }
 
@@ -199,7 +199,7 @@ CNetLogResult HttpGateway::Impl::logIn(const std::string& name, const std::strin
     refused.result = a.result.code;
     refused.message = a.result.errorText;
     if (a.status == 401) {
-        http::readLoginRefusal(a.answer, refused);
+        http::readLoginRefusal(http::parseAnswer(a.body), refused);
         session.clear(), user.clear(), password.clear(), haveCredentials = false;
     }
     return refused;
