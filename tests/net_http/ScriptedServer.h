@@ -64,14 +64,14 @@ public:
                                      [](std::size_t, std::size_t, httplib::DataSink&) { return false; });
         };
     }
-    // `total` bytes in chunks, with `pause` between them, until the client leaves.
+    // About `total` bytes in chunks with `pause` before each, unless the client leaves.
     Step stream(std::size_t total, std::chrono::milliseconds pause) {
         return [=](const httplib::Request&, httplib::Response& res) {
             res.set_chunked_content_provider("application/json", [=](std::size_t offset, httplib::DataSink& sink) {
                 const std::string chunk(pause.count() > 0 ? 1 : 64 * 1024, '[');
                 std::this_thread::sleep_for(pause);
-                if (stopping_ || offset >= total || !sink.write(chunk.data(), chunk.size())) return false;
-                return true;
+                if (offset >= total) sink.done();
+                return !stopping_ && (offset >= total || sink.write(chunk.data(), chunk.size()));
             });
         };
     }
