@@ -42,7 +42,8 @@ public:
         std::chrono::milliseconds backoffCap{5000};
         std::chrono::milliseconds retryAfterCap{60000};
         std::uint64_t jitterSeed = 0;  // 0: seeded from the system
-        // How a wait between attempts is spent; empty: the thread sleeps.
+        // How a wait between attempts is spent, on the requesting thread;
+        // empty: that thread sleeps.
         std::function<void(std::chrono::milliseconds)> sleep;
     };
 

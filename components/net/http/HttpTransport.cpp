@@ -60,6 +60,40 @@ Failure failureOf(CURLcode rc, bool tooLarge) {
     }
 }
 
+// The request's header lines.
+Headers headersFor(const Request& request) {
+    Headers headers(curl_slist_append(nullptr, "Content-Type: application/json"));
+    // No "Expect: 100-continue" round trip before a larger body.
+    headers.reset(curl_slist_append(headers.release(), "Expect:"));
+    if (!request.session.empty()) {
+        const std::string auth = "Authorization: Bearer " + request.session;
+        headers.reset(curl_slist_append(headers.release(), auth.c_str()));
+    }
+    return headers;
+}
+
+void configure(CURL* curl, const Request& request, const std::string& url, curl_slist* headers, Sink& sink,
+               const Transport::Limits& limits) {
+    // A reset keeps the handle's live connection, so the next request reuses it.
+    curl_easy_reset(curl);
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);  // timeouts without signals: threads
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, limits.connectMs);
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, limits.requestMs);
+    curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.maxAnswerBytes));
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, collect);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
+    if (request.post) {
+        curl_easy_setopt(curl, CURLOPT_POST, 1L);
+        curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.body.size()));
+        curl_easy_setopt(curl, CURLOPT_POSTFIELDS, request.body.c_str());
+    } else {
+        curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
+    }
+}
+
 }  // namespace
 
 struct Transport::Handle {
@@ -73,9 +107,8 @@ Transport::Transport(const HttpGateway::Options& options)
     : m_baseUrl(options.baseUrl.size() > 0 && options.baseUrl.back() == '/'
                     ? options.baseUrl.substr(0, options.baseUrl.size() - 1)
                     : options.baseUrl),
-      m_connectMs(static_cast<long>(options.connectTimeout.count())),
-      m_requestMs(static_cast<long>(options.requestTimeout.count())),
-      m_maxAnswerBytes(options.maxAnswerBytes) {
+      m_limits{static_cast<long>(options.connectTimeout.count()),
+               static_cast<long>(options.requestTimeout.count()), options.maxAnswerBytes} {
     initCurlOnce();
 }
 
@@ -101,45 +134,20 @@ void Transport::giveBack(std::unique_ptr<Handle> handle) {
 Answer Transport::perform(const Request& request) {
     Answer answer;
     std::unique_ptr<Handle> handle = take();
-    CURL* const curl = handle->curl;
-    if (curl == nullptr) {
+    if (handle->curl == nullptr) {
         answer.failure = Failure::kConnect;
         return answer;
     }
-    // A reset keeps the handle's live connection, so the next request reuses it.
-    curl_easy_reset(curl);
-    Headers headers(curl_slist_append(nullptr, "Content-Type: application/json"));
-    // No "Expect: 100-continue" round trip before a larger body.
-    headers.reset(curl_slist_append(headers.release(), "Expect:"));
-    if (!request.session.empty()) {
-        const std::string auth = "Authorization: Bearer " + request.session;
-        headers.reset(curl_slist_append(headers.release(), auth.c_str()));
-    }
+    const Headers headers = headersFor(request);
     Sink sink;
-    sink.limit = m_maxAnswerBytes;
-    const std::string url = m_baseUrl + request.path;
-    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers.get());
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);  // timeouts without signals: threads
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, m_connectMs);
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, m_requestMs);
-    curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(m_maxAnswerBytes));
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, collect);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-    if (request.post) {
-        curl_easy_setopt(curl, CURLOPT_POST, 1L);
-        curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.body.size()));
-        curl_easy_setopt(curl, CURLOPT_POSTFIELDS, request.body.c_str());
-    } else {
-        curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
-    }
-    const CURLcode rc = curl_easy_perform(curl);
+    sink.limit = m_limits.maxAnswerBytes;
+    configure(handle->curl, request, m_baseUrl + request.path, headers.get(), sink, m_limits);
+    const CURLcode rc = curl_easy_perform(handle->curl);  // before sink.tooLarge is read
     answer.failure = failureOf(rc, sink.tooLarge);
     if (answer.failure == Failure::kNone) {
-        curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &answer.status);
+        curl_easy_getinfo(handle->curl, CURLINFO_RESPONSE_CODE, &answer.status);
         curl_off_t retryAfter = 0;
-        if (curl_easy_getinfo(curl, CURLINFO_RETRY_AFTER, &retryAfter) == CURLE_OK && retryAfter > 0) {
+        if (curl_easy_getinfo(handle->curl, CURLINFO_RETRY_AFTER, &retryAfter) == CURLE_OK && retryAfter > 0) {
             answer.retryAfter = std::chrono::seconds(retryAfter);
         }
         answer.body = std::move(sink.body);

@@ -39,6 +39,12 @@ struct Answer {
 
 class Transport {
 public:
+    struct Limits {
+        long connectMs = 0;
+        long requestMs = 0;  // the whole exchange
+        std::size_t maxAnswerBytes = 0;
+    };
+
     explicit Transport(const HttpGateway::Options& options);
     ~Transport();
     Transport(const Transport&) = delete;
@@ -52,9 +58,7 @@ private:
     void giveBack(std::unique_ptr<Handle> handle);
 
     const std::string m_baseUrl;
-    const long m_connectMs;
-    const long m_requestMs;
-    const std::size_t m_maxAnswerBytes;
+    const Limits m_limits;
     // Handles not in use: taken and given back by any calling thread, under
     // m_mutex.
     std::mutex m_mutex;
