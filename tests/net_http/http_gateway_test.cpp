@@ -33,6 +33,8 @@ std::string refusal(int code, const std::string& utf8Error) {
     return R"({"code":)" + std::to_string(code) + R"(,"error":")" + utf8Error + "\"}";
 }
 
+nethttp::Step ok(const std::string& body = kOk) { return ScriptedServer::json(200, body); }
+
 class HttpGatewayTest : public ::testing::Test {
 protected:
     HttpGateway::Options options() {
@@ -71,12 +73,11 @@ TEST_F(HttpGatewayTest, RetriesTransientFailuresWithTheSameKey) {
         {"503 with text", ScriptedServer::json(503, refusal(5, u8"服务维护中")), "服务维护中", 0},
         {"502 page", ScriptedServer::json(502, "<html>"), "服务暂不可用", 0},
         {"429", ScriptedServer::json(429, R"({"code":9})", "2"), "服务请求过多", 2000},
-        {"code 5 in a 200", ScriptedServer::json(200, refusal(5, u8"暂停服务")), "暂停服务", 0},
-        {"truncated", ScriptedServer::json(200, R"({"code":0,"serv)"), "服务响应无法读取", 0},
-        {"wrong type", ScriptedServer::json(200, R"({"code":"0"})"), "服务响应无法读取", 0},
-        {"not GBK", ScriptedServer::json(200, refusal(3, u8"\U0001F600")), "服务响应无法读取", 0},
-        {"deep", ScriptedServer::json(200, std::string(400000, '[') + std::string(400000, ']')),
-         "服务响应无法读取", 0},
+        {"code 5 in a 200", ok(refusal(5, u8"暂停服务")), "暂停服务", 0},
+        {"truncated", ok(R"({"code":0,"serv)"), "服务响应无法读取", 0},
+        {"wrong type", ok(R"({"code":"0"})"), "服务响应无法读取", 0},
+        {"not GBK", ok(refusal(3, u8"\U0001F600")), "服务响应无法读取", 0},
+        {"deep", ok(std::string(400000, '[') + std::string(400000, ']')), "服务响应无法读取", 0},
         {"100 MB", server.stream(100u << 20, 0ms), "服务响应过大，无法读取", 0},
     };
     std::set<long long> jittered;
@@ -85,7 +86,7 @@ TEST_F(HttpGatewayTest, RetriesTransientFailuresWithTheSameKey) {
         for (const bool recovers : {true, false}) {
             HttpGateway gateway(options());
             waits.clear();
-            server.script(recovers ? std::vector<nethttp::Step>{c.step, c.step, ScriptedServer::json(200, kOk)}
+            server.script(recovers ? std::vector<nethttp::Step>{c.step, c.step, ok()}
                                    : std::vector<nethttp::Step>{c.step});
             const SMS::NET::CNetSendResultB result = gateway.send(packet());
             const std::vector<nethttp::Seen> seen = server.seen();
@@ -118,7 +119,7 @@ TEST_F(HttpGatewayTest, DefiniteAnswersAreNotRetried) {
     } cases[] = {
         {ScriptedServer::json(422, refusal(4, u8"号码被服务拒收")), false, 4, "号码被服务拒收"},
         {ScriptedServer::json(409, refusal(8, u8"键已用于其他数据包")), false, 8, "键已用于其他数据包"},
-        {ScriptedServer::json(200, refusal(3, u8"服务拒绝了该数据包")), false, 3, "服务拒绝了该数据包"},
+        {ok(refusal(3, u8"服务拒绝了该数据包")), false, 3, "服务拒绝了该数据包"},
         {ScriptedServer::json(404, refusal(6, u8"定时信息不存在")), true, 6, "定时信息不存在"},
         {ScriptedServer::json(400, "bad"), false, 2, "服务拒绝了请求"},
         {ScriptedServer::json(422, refusal(4, u8"\U0001F600")), false, 3, "服务拒绝了请求"},
@@ -138,7 +139,7 @@ TEST_F(HttpGatewayTest, DefiniteAnswersAreNotRetried) {
 
 TEST_F(HttpGatewayTest, KeepsTheSessionAndLogsInAgainOnce) {
     HttpGateway gateway(options());
-    server.script({ScriptedServer::json(200, loginOk("s1"))});
+    server.script({ok(loginOk("s1"))});
     const SMS::NET::CNetLogResult terms = gateway.login("张伟", "密");
     EXPECT_EQ(terms.result, 0);
     EXPECT_EQ(terms.remainingSms, 99);
@@ -152,11 +153,11 @@ TEST_F(HttpGatewayTest, KeepsTheSessionAndLogsInAgainOnce) {
     };
     const std::vector<std::string> renewed = {"/v1/packets Bearer s1", "/v1/login ", "/v1/packets Bearer s2"};
     const nethttp::Step unauthorized = ScriptedServer::json(401, refusal(7, u8"未登录"));
-    server.script({unauthorized, ScriptedServer::json(200, loginOk("s2")), ScriptedServer::json(200, kOk)});
+    server.script({unauthorized, ok(loginOk("s2")), ok()});
     EXPECT_EQ(gateway.send(packet()).code, 0);
     EXPECT_EQ(pathsAndAuth(), renewed);
 
-    server.script({unauthorized, ScriptedServer::json(200, loginOk("s3")), unauthorized});
+    server.script({unauthorized, ok(loginOk("s3")), unauthorized});
     const auto stillRefused = gateway.send(packet());
     EXPECT_EQ(stillRefused.code, HttpGateway::kNotLoggedIn);
     EXPECT_EQ(stillRefused.errorText, "未登录");
@@ -177,13 +178,11 @@ TEST_F(HttpGatewayTest, KeepsTheSessionAndLogsInAgainOnce) {
 // Every request's body and answer, texts GBK on our side and UTF-8 on the wire.
 TEST_F(HttpGatewayTest, MapsEveryRequestAndAnswer) {
     HttpGateway gateway(options());
-    server.script({ScriptedServer::json(200, kOk),  // a timed packet without its key is unreadable
-                   ScriptedServer::json(200, R"({"code":0,"serviceKey":"TM17"})"),
-                   ScriptedServer::json(200, kOk), ScriptedServer::json(200, kOk),
-                   ScriptedServer::json(200, R"({"code":0,"replies":[{"id":31,"phone":"13800138000","text":")" +
-                                                     std::string(u8"收到，谢谢") +
-                                                     R"(","time":"2026-12-07 09:30:00"}]})"),
-                   ScriptedServer::json(200, kOk), ScriptedServer::json(200, R"({"code":0,"remainingSms":99993})")});
+    const std::string reply = R"({"id":31,"phone":"13800138000","text":")" + std::string(u8"收到，谢谢") +
+                              R"(","time":"2026-12-07 09:30:00"})";
+    // A timed packet accepted without its key is an unreadable answer.
+    server.script({ok(), ok(R"({"code":0,"serviceKey":"TM17"})"), ok(), ok(),
+                   ok(R"({"code":0,"replies":[)" + reply + "]}"), ok(), ok(R"({"code":0,"remainingSms":99993})")});
     const auto timed = gateway.send(packet(42, 1));
     EXPECT_EQ(timed.code, 0);
     EXPECT_EQ(timed.serviceKey, "TM17");
@@ -195,9 +194,7 @@ TEST_F(HttpGatewayTest, MapsEveryRequestAndAnswer) {
     std::vector<HttpGateway::Reply> replies;
     EXPECT_EQ(gateway.fetchReplies(500, replies).code, 0);
     ASSERT_EQ(replies.size(), 1u);
-    EXPECT_EQ(replies[0].id, 31);
-    EXPECT_EQ(replies[0].text, "收到，谢谢");
-    EXPECT_EQ(replies[0].time, "2026-12-07 09:30:00");
+    EXPECT_EQ(std::to_string(replies[0].id) + replies[0].text + replies[0].time, "31收到，谢谢2026-12-07 09:30:00");
     EXPECT_EQ(gateway.ackReplies(31).code, 0);
     std::int32_t remaining = 0;
     EXPECT_EQ(gateway.balance(remaining).code, 0);
@@ -234,7 +231,7 @@ TEST_F(HttpGatewayTest, TransportFailuresNameWhatFailed) {
 // connection alive.
 TEST_F(HttpGatewayTest, SeveralThreadsShareOneGateway) {
     HttpGateway gateway(options());
-    server.script({ScriptedServer::json(200, loginOk("s1"))});
+    server.script({ok(loginOk("s1"))});
     ASSERT_EQ(gateway.login("u", "p").result, 0);
     server.script({[](const httplib::Request& req, httplib::Response& res) {
         const bool login = req.path == "/v1/login", current = req.get_header_value("Authorization") == "Bearer s2";
