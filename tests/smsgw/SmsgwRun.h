@@ -36,59 +36,14 @@ struct Answer {
     std::size_t size = 0;
 };
 
-// One smsgw process: `--port 0 --state <dir>/state` and `args`.
-class Gateway {
+// Requests to an smsgw on one port; one per thread.
+class Client {
 public:
-    Gateway(const fakes::TempDir& dir, std::vector<std::string> args) : dir_(dir), args_(std::move(args)) {
-        start();
-    }
-    ~Gateway() { kill(SIGKILL); }
-
-    void start() {
-        std::vector<std::string> argv = {SMSGW_BIN, "--port", "0", "--state", dir_.file("state")};
-        argv.insert(argv.end(), args_.begin(), args_.end());
-        std::vector<char*> raw;
-        for (auto& a : argv) raw.push_back(a.data());
-        raw.push_back(nullptr);
-        const std::string out = dir_.file("stdout"), err = dir_.file("stderr");
-        std::remove(out.c_str());
-        posix_spawn_file_actions_t files;
-        posix_spawn_file_actions_init(&files);
-        posix_spawn_file_actions_addopen(&files, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addopen(&files, 2, err.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-        ASSERT_EQ(posix_spawn(&pid_, SMSGW_BIN, &files, nullptr, raw.data(), environ), 0);
-        posix_spawn_file_actions_destroy(&files);
-        const std::string marker = "listening on 127.0.0.1:";
-        std::string text;
-        ASSERT_TRUE(fakes::waitUntil([&] {
-            std::ifstream in(out);
-            std::getline(in, text);
-            return text.find(marker) != std::string::npos || exited();
-        })) << stderrText();
-        ASSERT_NE(text.find(marker), std::string::npos) << stderrText();
-        port_ = std::stoi(text.substr(text.find(marker) + marker.size()));
-        client_ = std::make_unique<httplib::Client>("127.0.0.1", port_);
+    Client() = default;
+    explicit Client(int port) { connect(port); }
+    void connect(int port) {
+        client_ = std::make_unique<httplib::Client>("127.0.0.1", port);
         client_->set_read_timeout(10, 0);
-    }
-
-    // Sends `signal` and waits for the process; its exit status.
-    int kill(int signal) {
-        if (pid_ <= 0) return -1;
-        ::kill(pid_, signal);
-        int raw = 0;
-        waitpid(pid_, &raw, 0);
-        pid_ = -1;
-        return raw;
-    }
-    bool exited() {
-        int raw = 0;
-        return waitpid(pid_, &raw, WNOHANG) == pid_ && (pid_ = -1, true);
-    }
-    std::string stderrText() const {
-        std::ifstream in(dir_.file("stderr"));
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
     }
 
     Answer call(const std::string& method, const std::string& path, const std::string& body = "",
@@ -116,11 +71,75 @@ public:
     json stats() { return call("GET", "/control/stats").body; }
 
 private:
+    std::unique_ptr<httplib::Client> client_;
+};
+
+// One smsgw process: `--port 0 --state <dir>/state` and `args`.
+class Gateway : public Client {
+public:
+    Gateway(const fakes::TempDir& dir, std::vector<std::string> args) : dir_(dir), args_(std::move(args)) {
+        EXPECT_TRUE(start()) << stderrText();
+    }
+    ~Gateway() { kill(SIGKILL); }
+
+    // Starts the process again (on another port); false when it does not
+    // come to listen.
+    bool start() {
+        std::vector<std::string> argv = {SMSGW_BIN, "--port", "0", "--state", dir_.file("state")};
+        argv.insert(argv.end(), args_.begin(), args_.end());
+        std::vector<char*> raw;
+        for (auto& a : argv) raw.push_back(a.data());
+        raw.push_back(nullptr);
+        const std::string out = dir_.file("stdout"), err = dir_.file("stderr");
+        std::remove(out.c_str());
+        posix_spawn_file_actions_t files;
+        posix_spawn_file_actions_init(&files);
+        posix_spawn_file_actions_addopen(&files, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&files, 2, err.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+        const int spawned = posix_spawn(&pid_, SMSGW_BIN, &files, nullptr, raw.data(), environ);
+        posix_spawn_file_actions_destroy(&files);
+        if (spawned != 0) return false;
+        const std::string marker = "listening on 127.0.0.1:";
+        std::string text;
+        fakes::waitUntil([&] {
+            std::ifstream in(out);
+            std::getline(in, text);
+            return text.find(marker) != std::string::npos || exited();
+        });
+        if (text.find(marker) == std::string::npos) return false;
+        port_ = std::stoi(text.substr(text.find(marker) + marker.size()));
+        connect(port_);
+        return true;
+    }
+
+    // Sends `signal` and waits for the process; its exit status.
+    int kill(int signal) {
+        if (pid_ <= 0) return -1;
+        ::kill(pid_, signal);
+        int raw = 0;
+        waitpid(pid_, &raw, 0);
+        pid_ = -1;
+        return raw;
+    }
+    bool exited() {
+        if (pid_ > 0 && waitpid(pid_, &status_, WNOHANG) == pid_) pid_ = -1;
+        return pid_ <= 0;
+    }
+    int port() const { return port_; }
+    int exitStatus() const { return WIFEXITED(status_) ? WEXITSTATUS(status_) : -1; }
+    std::string stderrText() const {
+        std::ifstream in(dir_.file("stderr"));
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+private:
     const fakes::TempDir& dir_;
     std::vector<std::string> args_;
     pid_t pid_ = -1;
+    int status_ = 0;  // of the process that exited
     int port_ = 0;
-    std::unique_ptr<httplib::Client> client_;
 };
 
 inline std::string base64(std::string bytes) {

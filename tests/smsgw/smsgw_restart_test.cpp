@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <string>
 #include <thread>
@@ -27,8 +29,9 @@ json packet(int i) {
     return packetBody(key, SMS::NET::CNetSendASend{i, {"13800138000", "13900139000"}, {}, {}, {}, text});
 }
 
-// kill -9 lands while packets are at the gateway (its latency) and while the
-// journal is being rewritten; dropped connections leave the client in doubt.
+// kill -9 lands while packets are at the gateway (its latency), the journal
+// is rewritten every few records, and dropped connections leave the client
+// in doubt.
 // The client sends each packet until it has an answer: every answer it ever
 // saw is the one it gets again, and each key is delivered exactly once.
 TEST(Smsgw, KilledDuringASeriesLosesNothingAnsweredAndDeliversOnce) {
@@ -70,7 +73,8 @@ TEST(Smsgw, KilledDuringASeriesLosesNothingAnsweredAndDeliversOnce) {
     EXPECT_EQ(stats["balances"]["demo"], 100000 - (kPackets * 2 - kPackets / 10));
 }
 
-// Bad requests get a definite refusal with a code; /control exists only when asked for.
+// Bad requests get a definite refusal with a code; /control exists only when
+// asked for; a damaged state file stops the start and stays as it was.
 TEST(Smsgw, RefusesBadRequests) {
     const fakes::TempDir dir;
     Gateway gw(dir, {"--control"});
@@ -108,6 +112,14 @@ TEST(Smsgw, RefusesBadRequests) {
     Gateway plain(plainDir, {});
     EXPECT_EQ(plain.call("GET", "/control/stats").status, 404);
     EXPECT_EQ(plain.post("/control", {{"faults", {{"drop", 1}}}}).status, 404);
+    plain.kill(SIGKILL);
+    const std::string damaged = R"({"t":"ack","upTo":1})" "\n" "{\"t\":\n" R"({"t":"ack","upTo":2})" "\n";
+    std::ofstream(plainDir.file("state")) << damaged;
+    EXPECT_FALSE(plain.start());
+    EXPECT_EQ(plain.exitStatus(), 1);
+    EXPECT_NE(plain.stderrText().find("line 2"), std::string::npos) << plain.stderrText();
+    std::ifstream in(plainDir.file("state"));
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), damaged);
 }
 
 // Each misbehaviour on its own: refusals before any work, answers lost after
