@@ -150,8 +150,10 @@ TEST(Smsgw, TimedMessagesCancelAllOrNoneAcrossARestart) {
     }
     EXPECT_EQ(gw.call("GET", "/v1/balance", "", s).body.value("remainingSms", 0), 99999);
 
-    gw.kill(SIGKILL);
-    ASSERT_TRUE(gw.start());
+    for (int start = 0; start < 2; ++start) {  // the second reads what the first rewrote
+        gw.kill(SIGKILL);
+        ASSERT_TRUE(gw.start());
+    }
     EXPECT_EQ(gw.call("GET", "/v1/balance", "", s).body.value("remainingSms", 0), 99999);
     EXPECT_EQ(gw.post("/v1/packets", timed("t:1", 7, "a"), s).body.value("serviceKey", ""), "TM1");
     EXPECT_EQ(gw.post("/v1/packets", timed("t:5", 7, "e"), s).body.value("serviceKey", ""), "TM5");
@@ -189,8 +191,9 @@ TEST(Smsgw, RepliesAndContactsOutliveAKill) {
         changed[field] = value;
         return changed;
     };
-    json missing = contact;
+    json missing = contact, another = with("mobile", "13900139000");
     missing.erase("spare3");
+    another["name"] = u8"李四";
     const struct {
         const char* what;
         json body;
@@ -198,7 +201,7 @@ TEST(Smsgw, RepliesAndContactsOutliveAKill) {
     } rows[] = {
         {"a contact", contact, 200},
         {"the same mobile again", with("name", u8"张三丰"), 200},
-        {"another mobile", with("mobile", "13900139000"), 200},
+        {"another mobile", another, 200},
         {"a field missing", missing, 400},
         {"sex as a text", with("sex", "2"), 400},
         {"a text GBK cannot hold", with("name", u8"\U0001F600"), 400},
@@ -215,9 +218,12 @@ TEST(Smsgw, RepliesAndContactsOutliveAKill) {
     EXPECT_EQ(gw.stats()["contacts"]["demo"], 2);
     EXPECT_EQ(gw.post("/v1/replies/ack", {{"upTo", 3}}, s).status, 200);
     gw.kill(SIGKILL);
-    // A record cut off by the kill was never answered: it is dropped.
+    // A record cut off by the kill was never answered: it is dropped. The
+    // second start reads the file the first one rewrote.
     std::ofstream(dir.file("state"), std::ios::app) << R"({"t":"reply","id":9,"pho)";
     ASSERT_TRUE(gw.start()) << gw.stderrText();
+    gw.kill(SIGKILL);
+    ASSERT_TRUE(gw.start());
     ASSERT_EQ(gw.post("/control", {{"reply", {{"phone", "13800138000"}, {"text", "x"}}}}).status, 200);
     EXPECT_EQ(ids(""), std::vector<int>{4});
 }
