@@ -211,24 +211,24 @@ bool HttpServer::serveOne(int fd, std::string& buffer, bool& keepAlive) {
                                  std::chrono::steady_clock::now() - started));
         return false;
     };
-    if (headEnd == std::string::npos) return refuse(431, "request head too large");
+    if (headEnd == std::string::npos) return refuse(431, u8"请求头过大");
     bool http11 = true;
     const bool parsed = parseHead(buffer.substr(0, headEnd), req, http11);
     buffer.erase(0, headEnd + 4);
-    if (!parsed) return refuse(400, "malformed request");
+    if (!parsed) return refuse(400, u8"请求格式错误");
     const std::string connection = lower(req.header("connection"));
     keepAlive = http11 ? connection != "close" : connection == "keep-alive";
-    if (!req.header("transfer-encoding").empty()) return refuse(411, "body without length");
+    if (!req.header("transfer-encoding").empty()) return refuse(411, u8"请求体须有 Content-Length");
     std::size_t length = 0;
     const std::string lengthText = req.header("content-length");
     if (!lengthText.empty() && !parseLength(lengthText, length)) {
-        return refuse(400, "bad Content-Length");
+        return refuse(400, u8"Content-Length 无效");
     }
     const bool expects = lower(req.header("expect")) == "100-continue";
     if (length > maxBody_) {
         if (!expects && length <= kDiscardLimit) readBody(fd, buffer, length, req.body);
         req.body.clear();
-        return refuse(413, "request body too large");
+        return refuse(413, u8"请求体超过 1 MiB");
     }
     if (expects && length > buffer.size()) {
         static const char kContinue[] = "HTTP/1.1 100 Continue\r\n\r\n";
