@@ -77,8 +77,11 @@ private:
 // One smsgw process: `--port 0 --state <dir>/state` and `args`.
 class Gateway : public Client {
 public:
-    Gateway(const fakes::TempDir& dir, std::vector<std::string> args) : dir_(dir), args_(std::move(args)) {
-        EXPECT_TRUE(start()) << stderrText();
+    Gateway(const fakes::TempDir& dir, std::vector<std::string> args, bool startNow = true)
+        : dir_(dir), args_(std::move(args)) {
+        if (startNow) {
+            EXPECT_TRUE(start()) << stderrText();
+        }
     }
     ~Gateway() { kill(SIGKILL); }
 

@@ -74,7 +74,8 @@ TEST(Smsgw, KilledDuringASeriesLosesNothingAnsweredAndDeliversOnce) {
 }
 
 // Bad requests get a definite refusal with a code; /control exists only when
-// asked for; a damaged state file stops the start and stays as it was.
+// asked for; a state file in use or damaged stops the start, and a damaged
+// one stays as it was.
 TEST(Smsgw, RefusesBadRequests) {
     const fakes::TempDir dir;
     Gateway gw(dir, {"--control"});
@@ -108,6 +109,9 @@ TEST(Smsgw, RefusesBadRequests) {
     }
     EXPECT_EQ(gw.post("/v1/packets", {{"idempotencyKey", "1:1"}, {"packet", "AAAA"}}, s).status, 400)
         << "the server is still up after the refusals";
+    Gateway twin(dir, {}, false);
+    EXPECT_FALSE(twin.start());
+    EXPECT_EQ(twin.exitStatus(), 1);
     const fakes::TempDir plainDir;
     Gateway plain(plainDir, {});
     EXPECT_EQ(plain.call("GET", "/control/stats").status, 404);

@@ -12,7 +12,7 @@ const std::pair<const char*, double FaultSettings::*> kFractions[] = {
     {"oversize", &FaultSettings::oversize}, {"drip", &FaultSettings::drip},
 };
 
-const std::pair<const char*, int FaultSettings::*> kMillis[] = {
+const std::pair<const char*, int FaultSettings::*> kWholes[] = {
     {"delayMs", &FaultSettings::delayMs},
     {"retryAfter", &FaultSettings::retryAfter},
     {"dripMs", &FaultSettings::dripMs},
@@ -25,7 +25,7 @@ bool setOne(FaultSettings& s, const std::string& name, const nlohmann::json& v) 
         s.*field = v.get<double>();
         return true;
     }
-    for (const auto& [key, field] : kMillis) {
+    for (const auto& [key, field] : kWholes) {
         if (name != key) continue;
         if (!v.is_number_integer() || v.get<long long>() < 0 || v.get<long long>() > 3600000) {
             return false;

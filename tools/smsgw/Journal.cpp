@@ -1,6 +1,7 @@
 #include "Journal.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -34,11 +35,19 @@ std::string lineOf(const nlohmann::json& record) { return record.dump() + '\n'; 
 
 Journal::~Journal() {
     if (fd_ >= 0) ::close(fd_);
+    if (lockFd_ >= 0) ::close(lockFd_);
 }
 
 bool Journal::replay(const std::string& path,
                      const std::function<void(const nlohmann::json&)>& apply, std::string& error) {
     path_ = path;
+    const std::string lock = path + ".lock";
+    lockFd_ = ::open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (lockFd_ < 0 || ::flock(lockFd_, LOCK_EX | LOCK_NB) != 0) {
+        error = "cannot lock " + lock + " (another smsgw on this state file?): " +
+                std::strerror(errno);
+        return false;
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         if (::access(path.c_str(), F_OK) != 0 && errno == ENOENT) return true;
@@ -82,6 +91,7 @@ bool Journal::rewrite(const std::vector<nlohmann::json>& records, std::string& e
     if (fd_ >= 0) ::close(fd_);
     fd_ = appendTo;
     appended_ = 0;
+    rewritten_ = records.size();
     return true;
 }
 

@@ -74,7 +74,10 @@ void Service::commit(const json& record) {
         std::_Exit(1);
     }
     m_state.apply(record);
-    if (m_journal.appendedSinceRewrite() >= m_options.compactEvery) {
+    // Rewritten once the appended records outnumber the rewritten ones, so
+    // that rewriting costs a constant share of the writing however big the state.
+    const std::size_t appended = m_journal.appendedSinceRewrite();
+    if (appended >= m_options.compactEvery && appended >= m_journal.rewrittenRecords()) {
         std::string error;
         if (!m_journal.rewrite(m_state.snapshot(), error)) {
             std::fprintf(stderr, "smsgw: %s: stopping\n", error.c_str());

@@ -34,7 +34,7 @@ struct ServiceOptions {
     std::string statePath;
     std::string user, password;  // no user: any login is taken
     bool control = false;        // POST /control and GET /control/stats served
-    std::size_t compactEvery = 1000;  // records appended between two rewrites
+    std::size_t compactEvery = 1000;  // records appended at least between two rewrites
     SMS::NET::CNetLogResult terms;
     GatewayRules rules;
     FaultSettings faults;

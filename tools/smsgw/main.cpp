@@ -39,7 +39,7 @@ void addOptions(CLI::App& app, Options& o) {
     app.add_option("--password", s.password, "that user's password");
     app.add_flag("--control", s.control, "serve POST /control and GET /control/stats (tests)");
     app.add_flag("--verbose", o.verbose, "one line per request on stderr");
-    app.add_option("--compact-every", s.compactEvery, "records between two rewrites of the state file")
+    app.add_option("--compact-every", s.compactEvery, "records at least between two rewrites of the state file")
         ->check(CLI::Range(1, 100000000))->capture_default_str();
     app.add_option_function<std::vector<std::string>>(
            "--term",
