@@ -27,6 +27,26 @@ HttpAnswer keptAnswer(const KeptAnswer& a) {
     return answerOf(a.code, body, a.error);
 }
 
+// The gateway's answer, or the simulator's own for a text that is not
+// Base64 (null `bytes`) or a packet the balance cannot pay for.
+KeptAnswer judge(SMS::NET::CEmbeddedGateway& gateway, const std::string* bytes,
+                 const PacketInfo& info, bool affordable, std::string& gatewayKey) {
+    KeptAnswer answer;
+    if (bytes == nullptr) {
+        answer.code = 2;
+        answer.error = u8"数据包不是 Base64";
+    } else if (!affordable) {
+        answer.code = 3;
+        answer.error = u8"余额不足";
+    } else {
+        const auto result = gateway.send(queueDataOf(*bytes, info));
+        answer.code = result.code;
+        answer.error = utf8Of(result.errorText);
+        gatewayKey = result.serviceKey;
+    }
+    return answer;
+}
+
 }  // namespace
 
 bool Service::start(std::string& error) {
@@ -90,21 +110,10 @@ HttpAnswer Service::packet(const std::string& user, const json& body, Reached& r
     if (affordable) m_reserved[user] += segments;
     lock.unlock();
 
-    KeptAnswer answer{digest, 0, {}, {}};
+    // The gateway sleeps its latency in here, with nothing locked.
     std::string gatewayKey;
-    if (!decoded) {
-        answer.code = 2;
-        answer.error = u8"数据包不是 Base64";
-    } else if (!affordable) {
-        answer.code = 3;
-        answer.error = u8"余额不足";
-    } else {
-        // The gateway sleeps its latency here, with nothing locked.
-        const auto result = m_gateway.send(queueDataOf(bytes, info));
-        answer.code = result.code;
-        answer.error = utf8Of(result.errorText);
-        gatewayKey = result.serviceKey;
-    }
+    KeptAnswer answer = judge(m_gateway, decoded ? &bytes : nullptr, info, affordable, gatewayKey);
+    answer.digest = digest;
 
     lock.lock();
     if (affordable) m_reserved[user] -= segments;
