@@ -1,0 +1,44 @@
+// The state file: one JSON record per line, each appended with a single
+// write(2) before the answer it backs is sent, and rewritten whole now and
+// then from the state it describes.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+namespace smsgw {
+
+class Journal {
+public:
+    Journal() = default;
+    ~Journal();
+    Journal(const Journal&) = delete;
+    Journal& operator=(const Journal&) = delete;
+
+    // Takes `path` for this process (a second simulator on the same file is
+    // refused), then hands every complete record of it to `apply`, in order (a missing
+    // file has none). A last line without its line break is what a killed
+    // process left of a record it never answered: it is dropped. False, with
+    // `error`, for a file that cannot be read or a record that `apply` throws on.
+    bool replay(const std::string& path, const std::function<void(const nlohmann::json&)>& apply,
+                std::string& error);
+    // Replaces the file with `records` (a temporary file, then rename) and
+    // appends to it from then on.
+    bool rewrite(const std::vector<nlohmann::json>& records, std::string& error);
+    bool append(const nlohmann::json& record);
+    std::size_t appendedSinceRewrite() const { return appended_; }
+    std::size_t rewrittenRecords() const { return rewritten_; }
+
+private:
+    std::string path_;
+    int fd_ = -1;
+    int lockFd_ = -1;  // <path>.lock, locked while the process lives
+    std::size_t appended_ = 0;
+    std::size_t rewritten_ = 0;
+};
+
+}  // namespace smsgw

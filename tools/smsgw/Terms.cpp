@@ -1,0 +1,82 @@
+#include "Terms.h"
+
+#include <cstdint>
+#include <utility>
+
+#include "Texts.h"
+
+namespace smsgw {
+
+namespace {
+
+using SMS::NET::CNetLogResult;
+
+const std::pair<const char*, std::int32_t CNetLogResult::*> kNumbers[] = {
+    {"result", &CNetLogResult::result},
+    {"accountType", &CNetLogResult::accountType},
+    {"remainingSms", &CNetLogResult::remainingSms},
+    {"mobileCharsPerSms", &CNetLogResult::mobileCharsPerSms},
+    {"unicomCharsPerSms", &CNetLogResult::unicomCharsPerSms},
+    {"telecomCharsPerSms", &CNetLogResult::telecomCharsPerSms},
+    {"phsCharsPerSms", &CNetLogResult::phsCharsPerSms},
+    {"packetPauseMs", &CNetLogResult::packetPauseMs},
+    {"maxSendCount", &CNetLogResult::maxSendCount},
+    {"maxTimedSendCount", &CNetLogResult::maxTimedSendCount},
+    {"packSize", &CNetLogResult::packSize},
+    {"firstPackSize", &CNetLogResult::firstPackSize},
+    {"timedPackSize", &CNetLogResult::timedPackSize},
+    {"packetIdSalt", &CNetLogResult::packetIdSalt},
+    {"filterContent", &CNetLogResult::filterContent},
+};
+
+const std::pair<const char*, std::string CNetLogResult::*> kTexts[] = {
+    {"message", &CNetLogResult::message},
+    {"userName", &CNetLogResult::userName},
+};
+
+}  // namespace
+
+CNetLogResult defaultTerms() {
+    CNetLogResult terms;
+    terms.message = "登录成功";
+    terms.userName = "演示用户";
+    terms.accountType = 1;
+    terms.remainingSms = 100000;
+    return terms;
+}
+
+bool setTerm(CNetLogResult& terms, const std::string& name, const nlohmann::json& value) {
+    for (const auto& [member, field] : kNumbers) {
+        if (name != member) continue;
+        if (!value.is_number_integer()) return false;
+        const auto number = value.get<long long>();
+        if (number < INT32_MIN || number > INT32_MAX) return false;
+        terms.*field = static_cast<std::int32_t>(number);
+        return true;
+    }
+    for (const auto& [member, field] : kTexts) {
+        if (name != member) continue;
+        return value.is_string() && gbkOf(value.get<std::string>(), terms.*field);
+    }
+    return false;
+}
+
+bool setTermText(CNetLogResult& terms, const std::string& assignment) {
+    const std::size_t equals = assignment.find('=');
+    if (equals == std::string::npos) return false;
+    const std::string name = assignment.substr(0, equals), text = assignment.substr(equals + 1);
+    for (const auto& [member, field] : kTexts) {
+        if (name == member) return setTerm(terms, name, text);
+    }
+    const nlohmann::json number = nlohmann::json::parse(text, nullptr, false);
+    return !number.is_discarded() && setTerm(terms, name, number);
+}
+
+nlohmann::json termsJson(const CNetLogResult& terms) {
+    nlohmann::json out = nlohmann::json::object();
+    for (const auto& [member, field] : kNumbers) out[member] = terms.*field;
+    for (const auto& [member, field] : kTexts) out[member] = utf8Of(terms.*field);
+    return out;
+}
+
+}  // namespace smsgw
