@@ -7,10 +7,10 @@
 
 #include <map>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "contracts/base/StringUtil.h"
 #include "contracts/dmg/CDataManager.h"
 #include "contracts/dmg/CHistoryLogSerialize.h"
 #include "contracts/dmg/CSendQueueSerialize.h"
@@ -40,14 +40,8 @@ Store& store(const char* name) {
     return *static_cast<Store*>(data().getDataSerialize(name));
 }
 
-inline Strings split(const std::string& list) {
-    Strings out;
-    std::istringstream in(list);
-    for (std::string item; std::getline(in, item, ',');) {
-        if (!item.empty()) out.push_back(item);
-    }
-    return out;
-}
+// The numbers of a phone list ("a,b,").
+inline Strings split(const std::string& list) { return Base::StringUtil::split(list, ","); }
 
 // One send: its numbers, whether it is timed, and whether its queue write
 // was reported to the caller (set on the test's thread only).
