@@ -10,6 +10,7 @@
 
 #include "contracts/dmg/QueueData.h"
 #include "contracts/export.h"
+#include "contracts/net/CNetConfigData.h"
 #include "contracts/net/CNetFriendInfo.h"
 #include "contracts/net/CNetLogResult.h"
 #include "contracts/net/CNetSendResultB.h"
@@ -39,6 +40,13 @@ public:
     // Requests already under way finish on the gateway they started on.
     void setGateway(std::shared_ptr<IGateway> gateway);
     std::shared_ptr<IGateway> gateway() const;
+    // Chooses the gateway from the login settings. An empty address keeps
+    // the embedded service (a fresh one when another gateway is in use);
+    // otherwise an HttpGateway on http://address:port with the settings'
+    // request timeout and proxy. 1; 0 (logged, the gateway unchanged) for
+    // settings that cannot work: a port outside 1..65535, an address that is
+    // not a host name or IP address, a timeout that is not positive.
+    int useConfig(const CNetConfigData& config);
 
 private:
     CNetInterfaceMag();

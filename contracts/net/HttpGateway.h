@@ -30,6 +30,9 @@ public:
 
     struct Options {
         std::string baseUrl;  // "http://host:port", no trailing "/v1"
+        // "http://host:port" of an HTTP proxy every request goes through;
+        // empty: libcurl's default (the http_proxy environment variable).
+        std::string proxy;
         std::chrono::milliseconds connectTimeout{3000};
         std::chrono::milliseconds requestTimeout{10000};  // the whole exchange
         std::size_t maxAnswerBytes = 1024 * 1024;  // a longer answer is unreadable

@@ -19,6 +19,7 @@
 #include "send/CSmsSendStartInstance.h"
 #include "send/CUserInfo.h"
 #include "tools/smsctl/Errors.h"
+#include "tools/smsctl/Gateway.h"
 #include "tools/smsctl/Interrupt.h"
 #include "tools/smsctl/Terminal.h"
 
@@ -57,10 +58,7 @@ Client::~Client() { stop(); }
 
 void Client::start() {
     if (started_) return;
-    if (options_.gateway != "embedded") {
-        throw UsageError(u8"--gateway: unknown gateway '" + options_.gateway +
-                         u8"' (this build knows 'embedded')");
-    }
+    if (options_.gateway != "embedded") config_ = parseGatewayUrl(options_.gateway);
     userDir_ = !userDirOverride_.empty()  ? userDirOverride_
                : options_.userDir.empty() ? defaultUserDir()
                                           : options_.userDir;
@@ -114,13 +112,41 @@ void Client::openLog() {
 }
 
 void Client::login() {
-    gateway_ = std::make_shared<SMS::NET::CEmbeddedGateway>();
-    gateway_->setStateFile(userDir_ + "/embedded-gateway.txt");
-    gateway_->setLoginResult(embeddedTerms());
-    SMS::NET::CNetInterfaceMag::instance()->setGateway(gateway_);
-    terms_ = SMS::NET::CNetInterfaceMag::instance()->login(senderName(), "");
-    if (terms_.result != 0) throw Failure(u8"login refused: " + toUtf8(terms_.message));
-    SMS::CSmsSendStartInstance::Instance()->setNetConfigData(terms_, SMS::NET::CNetConfigData());
+    const std::string user = toGbk(options_.user.empty() ? senderName() : options_.user, "--user");
+    SMS::NET::CNetInterfaceMag* const net = SMS::NET::CNetInterfaceMag::instance();
+    if (overHttp()) {
+        loginOverHttp(user);
+    } else {
+        gateway_ = std::make_shared<SMS::NET::CEmbeddedGateway>();
+        gateway_->setStateFile(userDir_ + "/embedded-gateway.txt");
+        gateway_->setLoginResult(embeddedTerms());
+        seen_ = std::make_shared<SeenGateway>(gateway_);
+        net->setGateway(seen_);
+        terms_ = net->login(user, toGbk(options_.password, "--password"));
+        if (terms_.result != 0) throw Failure(u8"login refused: " + toUtf8(terms_.message));
+    }
+    SMS::CSmsSendStartInstance::Instance()->setNetConfigData(terms_, config_);
+}
+
+// The interface object builds the HTTP gateway from the login settings; the
+// run puts its counter in front of it.
+void Client::loginOverHttp(const std::string& user) {
+    SMS::NET::CNetInterfaceMag* const net = SMS::NET::CNetInterfaceMag::instance();
+    if (net->useConfig(config_) != 1) {
+        throw UsageError(u8"--gateway: " + options_.gateway + u8" cannot be used (see smsctl.log)");
+    }
+    http_ = std::dynamic_pointer_cast<SMS::NET::HttpGateway>(net->gateway());
+    if (!http_) throw Failure(u8"the network library chose no HTTP gateway");
+    seen_ = std::make_shared<SeenGateway>(http_);
+    net->setGateway(seen_);
+    terms_ = net->login(user, toGbk(options_.password, "--password"));
+    if (terms_.result == SMS::NET::CNetSendResultB::kUnavailable) {
+        throw Failure(u8"cannot reach the service at " + gatewayUrl() + ": " +
+                      toUtf8(terms_.message));
+    }
+    if (terms_.result != 0) {
+        throw Failure(u8"login refused by " + gatewayUrl() + ": " + toUtf8(terms_.message));
+    }
 }
 
 void Client::setCallbacks() {
@@ -140,9 +166,29 @@ void Client::setCallbacks() {
     };
 }
 
+SMS::NET::CEmbeddedGateway& Client::gateway() {
+    if (!gateway_) throw UsageError(u8"this works with the embedded gateway only (no --gateway URL)");
+    return *gateway_;
+}
+
+SMS::NET::HttpGateway& Client::httpGateway() {
+    if (!http_) throw UsageError(u8"this needs a service: give --gateway http://HOST:PORT");
+    return *http_;
+}
+
+std::string Client::gatewayUrl() const {
+    if (!overHttp()) return {};
+    return "http://" + config_.serverAddress + ":" + std::to_string(config_.serverPort);
+}
+
 std::string Client::gatewayDescription() const {
+    if (overHttp()) return u8"the SMS service at " + gatewayUrl();
     return u8"the embedded gateway, a simulation inside this program: nothing leaves this machine";
 }
+
+int Client::acceptedPackets() const { return seen_ ? seen_->acceptedPackets() : 0; }
+
+int Client::uploadedContacts() const { return seen_ ? seen_->uploadedContacts() : 0; }
 
 bool Client::waitForSends() {
     while (service_ && service_->isActive() != 0) {

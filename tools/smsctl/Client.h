@@ -10,16 +10,22 @@
 #include <string>
 
 #include "contracts/net/CEmbeddedGateway.h"
+#include "contracts/net/CNetConfigData.h"
 #include "contracts/net/CNetLogResult.h"
+#include "contracts/net/HttpGateway.h"
 #include "tools/smsctl/QueueLock.h"
 
 class CSendQueueService;
 
 namespace smsctl {
 
+class SeenGateway;
+
 struct Options {
     std::string userDir;  // empty: the per-user default
-    std::string gateway = "embedded";
+    std::string gateway = "embedded";  // or "http://host:port"
+    std::string user;      // login name; empty: $USER, else "smsctl"
+    std::string password;
     bool verbose = false;  // the library's log on stderr too
     bool json = false;     // list commands print JSON
 };
@@ -45,9 +51,19 @@ public:
     const std::string& userDir() const { return userDir_; }
     // The terms the service gave at login (balance, packet sizes, pause).
     const SMS::NET::CNetLogResult& terms() const { return terms_; }
-    SMS::NET::CEmbeddedGateway& gateway() { return *gateway_; }
+    // True when the run talks to a service over HTTP (--gateway URL).
+    bool overHttp() const { return !config_.serverAddress.empty(); }
+    // The gateway of the run; each throws UsageError when the run uses the
+    // other kind. After start().
+    SMS::NET::CEmbeddedGateway& gateway();
+    SMS::NET::HttpGateway& httpGateway();
+    // "http://host:port" of the service; empty for the embedded gateway.
+    std::string gatewayUrl() const;
     // One line that says where sends go.
     std::string gatewayDescription() const;
+    // What this run saw: packets the service accepted, contacts uploaded.
+    int acceptedPackets() const;
+    int uploadedContacts() const;
 
     // Waits until everything queued is sent and moved into the history, or
     // until Ctrl-C; false when interrupted (the rest stays queued).
@@ -58,13 +74,17 @@ public:
 private:
     void openLog();
     void login();
+    void loginOverHttp(const std::string& user);
     void setCallbacks();
 
     const Options& options_;  // filled by the command line before start()
     std::string userDir_;
     std::string userDirOverride_;
     std::unique_ptr<CSendQueueService> service_;
+    SMS::NET::CNetConfigData config_;  // empty address: the embedded gateway
     std::shared_ptr<SMS::NET::CEmbeddedGateway> gateway_;
+    std::shared_ptr<SMS::NET::HttpGateway> http_;
+    std::shared_ptr<SeenGateway> seen_;  // in front of either
     SMS::NET::CNetLogResult terms_;
     std::unique_ptr<QueueLock> queueLock_;  // released once the threads stopped
     bool started_ = false;

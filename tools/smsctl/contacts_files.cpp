@@ -153,19 +153,23 @@ void upload(Client& client) {
     std::size_t shown = 0;
     while (!done) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        const std::size_t now = client.gateway().uploadedContacts().size();
+        const std::size_t now = static_cast<std::size_t>(client.uploadedContacts());
         progress.offsetPos(static_cast<int>(now - shown));
         shown = now;
     }
     worker.join();
-    const std::size_t sent = client.gateway().uploadedContacts().size();
+    const std::size_t sent = static_cast<std::size_t>(client.uploadedContacts());
     progress.offsetPos(static_cast<int>(sent - shown));
     progress.finish();
     if (sent < pending) {
         throw Failure("uploaded " + std::to_string(sent) + " of " + std::to_string(pending) +
                       " contacts" + kSeeLog);
     }
-    std::cerr << "uploaded " << sent << " contacts (a simulation: nothing left this machine)\n";
+    if (client.overHttp()) {
+        std::cerr << "uploaded " << sent << " contacts to " << client.gatewayUrl() << '\n';
+    } else {
+        std::cerr << "uploaded " << sent << " contacts (a simulation: nothing left this machine)\n";
+    }
 }
 
 void listGroups(SMS::CFriendMag& mag, int parent, int depth, Table& table, bool json) {

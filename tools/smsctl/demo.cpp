@@ -131,6 +131,9 @@ void printSendLog(std::ostream& out) {
 }
 
 void runDemo(Client& client, bool keep) {
+    if (client.options().gateway != "embedded") {
+        throw UsageError(u8"demo runs on the embedded gateway: leave out --gateway");
+    }
     const DemoFolder folder(keep);
     client.setUserDir(folder.path());
     client.start();
@@ -153,7 +156,7 @@ void runDemo(Client& client, bool keep) {
     const SendCounts counts = sendNow(send, client);
     printHistory(out);
     printSendLog(out);
-    const int accepted = static_cast<int>(client.gateway().acceptedPackets());
+    const int accepted = client.acceptedPackets();
     out << u8"\n8. summary: " << accepted << u8" packets sent, " << client.packetsDone() - accepted
         << u8" failed, " << counts.rejected << u8" recipients rejected, " << counts.segments
         << u8" segments, balance left " << client.terms().remainingSms - counts.segments

@@ -32,8 +32,11 @@ int main(int argc, char** argv) {
     app.add_option("--user-dir", options.userDir,
                    u8"the user's data folder (default: $XDG_DATA_HOME/smsctl or "
                    u8"~/.local/share/smsctl)");
-    app.add_option("--gateway", options.gateway, u8"where sends go (default: embedded)")
-        ->check(CLI::IsMember({"embedded"}));
+    app.add_option("--gateway", options.gateway,
+                   u8"where sends go: embedded (the default, a simulation inside this program) "
+                   u8"or a service's http://HOST:PORT, such as smsgw's");
+    app.add_option("--user", options.user, u8"login name at the service (default: $USER)");
+    app.add_option("--password", options.password, u8"login password (default: empty)");
     app.add_flag("-v,--verbose", options.verbose, u8"show the library's log on stderr too");
     app.add_flag("--json", options.json, u8"list commands print JSON");
     smsctl::addClassifyCommand(app, client);

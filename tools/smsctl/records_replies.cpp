@@ -1,6 +1,6 @@
-// replies and timers: replies phones send (injected at the embedded gateway
-// and stored), listed, searched, deleted, exported; timed messages the
-// service holds, listed and cancelled.
+// replies and timers: replies phones send (injected at the embedded gateway,
+// or fetched from a service, and stored), listed, searched, deleted,
+// exported; timed messages the service holds, listed and cancelled.
 #include <algorithm>
 #include <iostream>
 #include <memory>
@@ -11,6 +11,7 @@
 #include "records/CTimerSendMag.h"
 #include "records/ReplyInbox.h"
 #include "tools/smsctl/Client.h"
+#include "tools/smsctl/Gateway.h"
 #include "tools/smsctl/Progress.h"
 #include "tools/smsctl/RecordsCommon.h"
 #include "tools/smsctl/Table.h"
@@ -71,6 +72,10 @@ void addRepliesInject(CLI::App* replies, Client& client) {
     cmd->add_option("text", a->text, u8"the reply's text")->required();
     cmd->add_option("--time", a->time, u8"arrival, \"YYYY-MM-DD HH:MM\" (default: now)");
     cmd->callback([&client, a] {
+        if (client.options().gateway != "embedded") {
+            throw UsageError(u8"replies inject works with the embedded gateway only; "
+                             u8"a service's replies come in with replies fetch");
+        }
         const Dmg::CSmsData time = parseTime(a->time, "--time", BareDate::kStartOfDay);
         const std::string phone = toGbk(a->phone, "phone"), text = toGbk(a->text, "text");
         client.start();
@@ -80,6 +85,30 @@ void addRepliesInject(CLI::App* replies, Client& client) {
         }
         std::cout << u8"stored 1 reply\n";
     });
+}
+
+// Stores the replies waiting at the gateway. Over HTTP the service's id of
+// the last reply stored is kept in the user folder, so a reply whose
+// acknowledgement was lost is not stored twice by a later run.
+void fetchReplies(Client& client) {
+    client.start();
+    int stored = 0;
+    if (client.overHttp()) {
+        const std::string markFile = client.userDir() + "/replies.mark";
+        std::int64_t last = readReplyMark(markFile, client.gatewayUrl());
+        const std::int64_t before = last;
+        stored = SMS::records::storeReplies(client.httpGateway(), last);
+        if (last != before && !writeReplyMark(markFile, client.gatewayUrl(), last)) {
+            throw Failure(u8"stored " + counted(stored, u8"reply", u8"replies") +
+                          u8" but cannot write " + markFile + u8": the next fetch may store them again");
+        }
+        if (stored < 0) {
+            throw Failure(u8"cannot fetch the replies from " + client.gatewayUrl() + kSeeLog);
+        }
+    } else {
+        stored = SMS::records::storeReplies(client.gateway());
+    }
+    std::cout << u8"stored " << counted(stored, u8"reply", u8"replies") << '\n';
 }
 
 void addRepliesLists(CLI::App* replies, Client& client) {
@@ -205,6 +234,8 @@ void addReplyCommands(CLI::App& app, Client& client) {
     CLI::App* replies = app.add_subcommand("replies", u8"replies that phones sent");
     replies->require_subcommand(1);
     addRepliesInject(replies, client);
+    replies->add_subcommand("fetch", u8"store the replies waiting at the gateway")
+        ->callback([&client] { fetchReplies(client); });
     addRepliesLists(replies, client);
     addRepliesDelete(replies, client);
     addTimers(app, client);

@@ -54,7 +54,7 @@ void waitOrStop(Client& client) {
 
 // Packets accepted by the gateway and failed, in this run.
 void printOutcome(Client& client, std::vector<std::pair<std::string, std::string>> fields) {
-    const int accepted = static_cast<int>(client.gateway().acceptedPackets());
+    const int accepted = client.acceptedPackets();
     fields.emplace_back("packets_sent", std::to_string(accepted));
     fields.emplace_back("packets_failed", std::to_string(client.packetsDone() - accepted));
     if (client.options().json) {

@@ -72,12 +72,13 @@ Headers headersFor(const Request& request) {
     return headers;
 }
 
-void configure(CURL* curl, const Request& request, const std::string& url, curl_slist* headers, Sink& sink,
-               const Transport::Limits& limits) {
+void configure(CURL* curl, const Request& request, const std::string& url, const std::string& proxy,
+               curl_slist* headers, Sink& sink, const Transport::Limits& limits) {
     // A reset keeps the handle's live connection, so the next request reuses it.
     curl_easy_reset(curl);
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    if (!proxy.empty()) curl_easy_setopt(curl, CURLOPT_PROXY, proxy.c_str());
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);  // timeouts without signals: threads
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, limits.connectMs);
@@ -107,6 +108,7 @@ Transport::Transport(const HttpGateway::Options& options)
     : m_baseUrl(options.baseUrl.size() > 0 && options.baseUrl.back() == '/'
                     ? options.baseUrl.substr(0, options.baseUrl.size() - 1)
                     : options.baseUrl),
+      m_proxy(options.proxy),
       m_limits{static_cast<long>(options.connectTimeout.count()),
                static_cast<long>(options.requestTimeout.count()), options.maxAnswerBytes} {
     initCurlOnce();
@@ -141,7 +143,7 @@ Answer Transport::perform(const Request& request) {
     const Headers headers = headersFor(request);
     Sink sink;
     sink.limit = m_limits.maxAnswerBytes;
-    configure(handle->curl, request, m_baseUrl + request.path, headers.get(), sink, m_limits);
+    configure(handle->curl, request, m_baseUrl + request.path, m_proxy, headers.get(), sink, m_limits);
     const CURLcode rc = curl_easy_perform(handle->curl);  // before sink.tooLarge is read
     answer.failure = failureOf(rc, sink.tooLarge);
     if (answer.failure == Failure::kNone) {

@@ -58,6 +58,7 @@ private:
     void giveBack(std::unique_ptr<Handle> handle);
 
     const std::string m_baseUrl;
+    const std::string m_proxy;  // empty: none set
     const Limits m_limits;
     // Handles not in use: taken and given back by any calling thread, under
     // m_mutex.
