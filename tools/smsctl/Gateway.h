@@ -9,6 +9,7 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <utility>
 
 #include "contracts/net/CNetConfigData.h"
 #include "contracts/net/IGateway.h"
