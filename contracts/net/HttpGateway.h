@@ -31,7 +31,7 @@ public:
     struct Options {
         std::string baseUrl;  // "http://host:port", no trailing "/v1"
         // "http://host:port" of an HTTP proxy every request goes through;
-        // empty: libcurl's default (the http_proxy environment variable).
+        // empty: none (the environment's http_proxy is not used).
         std::string proxy;
         std::chrono::milliseconds connectTimeout{3000};
         std::chrono::milliseconds requestTimeout{10000};  // the whole exchange

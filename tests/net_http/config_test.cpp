@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <thread>
@@ -80,9 +81,12 @@ TEST_F(UseConfigTest, AnEmptyAddressKeepsOrPutsBackTheEmbeddedService) {
 }
 
 TEST_F(UseConfigTest, TheHttpGatewayTakesAddressTimeoutAndProxy) {
+    // Only the settings choose a proxy, not the environment.
+    ::setenv("http_proxy", "http://127.0.0.1:1", 1);
     server.script({ScriptedServer::json(200, kLoginOk)});
     ASSERT_EQ(1, net->useConfig(at("127.0.0.1", port())));
     EXPECT_EQ(77, net->login("demo", "secret").remainingSms);
+    ::unsetenv("http_proxy");
     ASSERT_EQ(1u, server.seen().size());
     EXPECT_EQ("/v1/login", server.seen()[0].path);
 
