@@ -30,6 +30,15 @@ out=$(cd "$tmp" && "$tmp/consumer/consumer" 2>"$tmp/log") || fail "the consumer 
 expected="accepted 4: YD 1 LT 1 DX 1 XLT 1"
 [ "$out" = "$expected" ] || fail "the consumer printed '$out', not '$expected'"
 
-# The installed client finds the installed shared objects by itself.
+# The installed client finds the installed shared objects by itself, and
+# sends through the installed gateway simulator.
 (cd "$tmp" && "$tmp/prefix/bin/smsctl" --help) >"$tmp/log" 2>&1 || fail "installed smsctl"
+"$tmp/prefix/bin/smsgw" --port 0 --state "$tmp/gw.state" >"$tmp/gw.out" 2>&1 &
+gw=$!
+trap 'kill $gw 2>/dev/null; cleanup' EXIT
+for _ in $(seq 100); do grep -q listening "$tmp/gw.out" && break; sleep 0.1; done
+port=$(sed -n 's/.*listening on .*:\([0-9]*\)$/\1/p' "$tmp/gw.out")
+(cd "$tmp" && "$tmp/prefix/bin/smsctl" --user-dir "$tmp/user" --gateway "http://127.0.0.1:$port" \
+    send 13800138000 --text hi) >"$tmp/log" 2>&1 || fail "installed smsctl sending to smsgw"
+grep -q "packets_sent *1" "$tmp/log" || fail "the send to smsgw was not accepted"
 echo ok
