@@ -31,8 +31,14 @@ const unsigned long kStatusRetryMs[] = {50, 200, 800};
 const unsigned long kUnstoredFirstWaitMs = 100;
 const unsigned long kUnstoredMaxWaitMs = 2000;
 const int kUnstoredRounds = 20;
+// A packet whose outcome the gateway could not learn is sent again, with the
+// same key, after a wait that grows from kUnsureFirstWaitMs to kUnsureMaxWaitMs.
+const unsigned long kUnsureFirstWaitMs = 200;
+const unsigned long kUnsureMaxWaitMs = 10000;
 
-void writeLog(const std::string& text, int level) { Base::CLog::getSingleton().writeMessage(text, level); }
+void writeLog(const std::string& text, int level) {
+    Base::CLog::getSingleton().writeMessage(text, level);
+}
 
 // Without a thread behind it: never stopped, plain sleeps.
 class Unstoppable final : public RunControl {
@@ -74,6 +80,9 @@ public:
 private:
     // Asks the caller once per run; true when the caller wants to stop.
     bool callerStops(const SMS::NET::CNetSendResultB& result);
+    // Sends until the service's answer is known; false when the thread was
+    // stopped first, the packet left waiting in SQu.dll.
+    bool sendUntilKnown(const Dmg::QueueData& packet, SMS::NET::CNetSendResultB& result);
     void record(const Dmg::QueueData& record, bool accepted, const std::string& serviceKey);
     // Writes the service's key of an accepted timed packet, which the log
     // thread needs when it moves the packet, then the status: the key is
@@ -97,8 +106,11 @@ bool SendRun::handle(const Dmg::QueueData& packet) {
     std::string serviceKey;
     if (packet.rejected == 0) {
         writeLog("send packet", 0);
-        Dmg::QueueData toSend = packet;
-        const SMS::NET::CNetSendResultB result = SMS::NET::CNetInterfaceMag::instance()->SendPack(toSend);
+        SMS::NET::CNetSendResultB result;
+        if (!sendUntilKnown(packet, result)) {
+            queue_.leftWaiting(packet.recordId);
+            return true;
+        }
         accepted = result.code == 0;
         if (accepted) serviceKey = result.serviceKey;
         if (!accepted && callerStops(result)) {
@@ -116,6 +128,28 @@ bool SendRun::handle(const Dmg::QueueData& packet) {
     int scratch = 0;
     settings_.onPacketDone(recordId, scratch);
     return true;
+}
+
+// Once an outcome was unknown, "out of order" proves nothing: an earlier
+// attempt may have been taken; only the service's kept answer settles it.
+bool SendRun::sendUntilKnown(const Dmg::QueueData& packet, SMS::NET::CNetSendResultB& result) {
+    using Result = SMS::NET::CNetSendResultB;
+    bool unsure = false;
+    unsigned long waitMs = kUnsureFirstWaitMs;
+    for (;;) {
+        Dmg::QueueData toSend = packet;
+        result = SMS::NET::CNetInterfaceMag::instance()->SendPack(toSend);
+        unsure = result.code == Result::kOutcomeUnknown ||
+                 (unsure && result.code == Result::kUnavailable);
+        if (!unsure) return true;
+        writeLog(
+            "发送结果未知, 稍后重发: " + std::to_string(packet.recordId) + " " + result.errorText,
+            2);
+        close();
+        if (!control_.pause(waitMs)) return false;
+        waitMs = std::min(waitMs * 2, kUnsureMaxWaitMs);
+        open();
+    }
 }
 
 bool SendRun::callerStops(const SMS::NET::CNetSendResultB& result) {
@@ -152,7 +186,8 @@ void SendRun::storeOutcome(const CSmsSendLoadMag::Outcome& outcome) {
         if (write(outcome)) return queue_.outcomeStored(outcome.recordId);
     }
     queue_.outcomeUnstored(outcome);
-    writeLog("发送结果未能写入发送队列, 暂存内存, 稍后重试: " + std::to_string(outcome.recordId), 2);
+    writeLog("发送结果未能写入发送队列, 暂存内存, 稍后重试: " + std::to_string(outcome.recordId),
+             2);
 }
 
 bool SendRun::writeUnstored() {
@@ -203,22 +238,22 @@ void sendQueueProc(RunControl* control) {
         run.writeUnstored();
         Dmg::QueueData record;
         switch (queue.takeNext(record, runControl, settled)) {
-        case CSmsSendLoadMag::Take::Stopped:
-            // What is left stays queued, and waiting in the database, for
-            // the next sending thread.
-            run.close();
-            return;
-        case CSmsSendLoadMag::Take::OutcomesUnstored:
-            run.settleUnstored();
-            settled = true;
-            continue;
-        case CSmsSendLoadMag::Take::Finished:
-            recorded = true;
-            run.close();
-            CSmsSendStartInstance::Instance()->sendFinished = true;
-            return;
-        case CSmsSendLoadMag::Take::Packet:
-            break;
+            case CSmsSendLoadMag::Take::Stopped:
+                // What is left stays queued, and waiting in the database, for
+                // the next sending thread.
+                run.close();
+                return;
+            case CSmsSendLoadMag::Take::OutcomesUnstored:
+                run.settleUnstored();
+                settled = true;
+                continue;
+            case CSmsSendLoadMag::Take::Finished:
+                recorded = true;
+                run.close();
+                CSmsSendStartInstance::Instance()->sendFinished = true;
+                return;
+            case CSmsSendLoadMag::Take::Packet:
+                break;
         }
         settled = false;
         if (record.skipFlag != 1 && !run.handle(record)) continue;

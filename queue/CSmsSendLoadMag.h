@@ -87,6 +87,9 @@ public:
     // The outcome is stored in SQu.dll / could not be stored.
     void outcomeStored(int recordId);
     void outcomeUnstored(const Outcome& outcome);
+    // A taken packet given up without an outcome (the thread was stopped
+    // before the service's answer was known): it waits in SQu.dll.
+    void leftWaiting(int recordId) { outcomeStored(recordId); }
     // The outcomes still to be written.
     std::vector<Outcome> unstoredOutcomes();
     // Record ids taken by the sender whose outcome is not in SQu.dll: the
@@ -113,7 +116,9 @@ public:
 
 private:
     void setSenderEnded();
-    bool& present(Worker worker) { return worker == Worker::Sender ? senderPresent : loggerPresent; }
+    bool& present(Worker worker) {
+        return worker == Worker::Sender ? senderPresent : loggerPresent;
+    }
 
     std::vector<Dmg::QueueData> queue;
     // Guards `queue`, the hand-over state below, and the writes of `finished`

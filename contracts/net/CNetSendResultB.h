@@ -18,10 +18,14 @@ public:
         kRefusedNumber = 4,  // a recipient's number is not served
         kUnavailable = 5,    // the service is out of order
         kUnknownTimer = 6,   // no such scheduled message or group
+        // A gateway over a network could not learn whether the service took
+        // the packet (an answer lost or unreadable): send it again as it is,
+        // the service takes a packet once.
+        kOutcomeUnknown = 10,
     };
 
     int code = kAccepted;
-    std::string errorText;  // GBK; empty when accepted
+    std::string errorText;   // GBK; empty when accepted
     std::string serviceKey;  // an accepted timed packet: the service's key of it
 
     bool accepted() const { return code == kAccepted; }
