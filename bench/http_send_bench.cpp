@@ -100,7 +100,9 @@ Env& env() {
 }
 
 void waitIdle(CSendQueueService& s) {
-    while (s.isSendThreadActive() || s.logThreadRunning()) std::this_thread::sleep_for(std::chrono::microseconds(200));
+    while (s.isSendThreadActive() || s.logThreadRunning()) {
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
 }
 
 // Stored packets handed to the sending thread, until it and the log thread

@@ -40,7 +40,9 @@ public:
     SMS::NET::CNetLogResult login(const std::string& user, const std::string& password) override {
         return http_.login(user, password);
     }
-    void sendFriendInfo(const SMS::NET::CNetFriendInfo& info) override { http_.sendFriendInfo(info); }
+    void sendFriendInfo(const SMS::NET::CNetFriendInfo& info) override {
+        http_.sendFriendInfo(info);
+    }
     CNetSendResultB DelTimerMsg(int group, const std::string& keys) override {
         return http_.DelTimerMsg(group, keys);
     }
@@ -74,7 +76,8 @@ protected:
         settings.packetPauseMs = 0;
         settings.onPacketsQueued = [this](Packets& packets) {
             sends.back().reported = true;
-            for (const auto& p : packets) keys.push_back(std::to_string(p.packetId) + ":" + std::to_string(p.recordId));
+            for (const auto& p : packets)
+                keys.push_back(std::to_string(p.packetId) + ":" + std::to_string(p.recordId));
             SMS::CSmsSendLoadMag::instance()->addSendQueue(packets);
         };
         EXPECT_EQ(data().openUserData(dir.path()), 1);
@@ -104,7 +107,8 @@ protected:
         EXPECT_EQ(delivered.size(), keys.size());
         std::string wrong;
         for (const std::string& key : keys) {
-            if (delivered.value(key, 0) != 1) wrong += key + "=" + delivered.value(key, json(0)).dump() + " ";
+            if (delivered.value(key, 0) != 1)
+                wrong += key + "=" + delivered.value(key, json(0)).dump() + " ";
         }
         EXPECT_EQ(wrong.substr(0, 200), "");
         EXPECT_TRUE(queued().empty());
@@ -116,7 +120,8 @@ protected:
                 const auto it = seen.find(phone);
                 const int times = it == seen.end() ? 0 : it->second;
                 if (times != 1 || accepted[phone] != 1) {
-                    wrong += phone + "x" + std::to_string(times) + "/" + std::to_string(accepted[phone]) + " ";
+                    wrong += phone + "x" + std::to_string(times) + "/" +
+                             std::to_string(accepted[phone]) + " ";
                 }
             }
         }
@@ -139,16 +144,19 @@ TEST_F(NetFaults, ManyPacketsThroughDroppedConnectionsAnd503sArriveOnce) {
     const auto start = std::chrono::steady_clock::now();
     ASSERT_EQ(send(NET_FAULTS_PACKETS, false), 1);
     ASSERT_TRUE(fakes::waitUntil([&] { return idle(); }, 300s));
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const json totals = process->stats()["totals"];
     ASSERT_EQ(keys.size(), static_cast<std::size_t>(NET_FAULTS_PACKETS));
     expectEachOnceAccepted();
-    // The two stats requests are counted too.
+    // A stats request counts itself: the attempts are the requests between the two.
     const long long attempts = totals.value("requests", 0LL) - before - 1;
-    std::printf("%d packets in %.1f s: %lld attempts (%lld retries; %s); the sending thread got "
-                "%d answers, %d of them outcome unknown, %d unavailable\n",
-                NET_FAULTS_PACKETS, seconds, attempts, attempts - NET_FAULTS_PACKETS, totals.dump().c_str(),
-                gateway->total(), gateway->count(CNetSendResultB::kOutcomeUnknown), gateway->count(CNetSendResultB::kUnavailable));
+    std::printf(
+        "%d packets in %.1f s: %lld attempts (%lld retries; %s); the sending thread got "
+        "%d answers, %d of them outcome unknown, %d unavailable\n",
+        NET_FAULTS_PACKETS, seconds, attempts, attempts - NET_FAULTS_PACKETS, totals.dump().c_str(),
+        gateway->total(), gateway->count(CNetSendResultB::kOutcomeUnknown),
+        gateway->count(CNetSendResultB::kUnavailable));
 }
 
 // smsgw killed with SIGKILL at a seeded point of a send and started again on
@@ -156,7 +164,7 @@ TEST_F(NetFaults, ManyPacketsThroughDroppedConnectionsAnd503sArriveOnce) {
 // back, and each packet is delivered and recorded once.
 TEST_F(NetFaults, ServiceKilledAndRestartedMidSendLosesAndRepeatsNothing) {
     HttpGateway::Options options;
-    options.maxAttempts = 8;  // waits of at least 0.9 s in all, to outlast the restart
+    options.maxAttempts = 8;  // waits of at least 0.8 s in all, to outlast the restart
     options.backoffBase = 30ms, options.backoffCap = 400ms, options.jitterSeed = 16;
     serve({"--compact-every", "50"}, options);
     constexpr int kPackets = 300;
@@ -194,7 +202,8 @@ TEST_F(NetFaults, UnreadableAnswersKeepPacketsWaitingUntilTheNextRun) {
     Packets left = queued();
     EXPECT_EQ(left.size(), 3u);
     for (const auto& p : left) EXPECT_EQ(p.state, Dmg::QueueData::kWaiting) << p.phoneList;
-    for (const auto& [phone, times] : stored()) EXPECT_EQ(times, 1) << phone;  // none in the history
+    for (const auto& [phone, times] : stored())
+        EXPECT_EQ(times, 1) << phone;  // none in the history
 
     // The next run takes the waiting packets from SQu.dll.
     SMS::CSmsSendLoadMag::instance()->ClearAll();

@@ -191,10 +191,12 @@ TYPED_TEST(GatewayContract, AppliesRulesInOrder) {
 TYPED_TEST(GatewayContract, TakesEachKindAndCancelsTimedAllOrNone) {
     using SMS::NET::CNetTimerSendA, SMS::NET::CNetTimerSendB;
     const auto timedA = [](int group) {
-        return stored(CNetTimerSendA{group, 1, 2030, 1, 2, 9, 0, {"13800138000"}, {}, {}, {}, "明早"}, 1, 1);
+        return stored(
+            CNetTimerSendA{group, 1, 2030, 1, 2, 9, 0, {"13800138000"}, {}, {}, {}, "明早"}, 1, 1);
     };
     const Dmg::QueueData packets[] = {
-        packA({"13800138000", "13900139000"}, "通知"), packB({"13118900000"}, {"张三好"}), timedA(41),
+        packA({"13800138000", "13900139000"}, "通知"), packB({"13118900000"}, {"张三好"}),
+        timedA(41),
         stored(CNetTimerSendB{42, 1, 2030, 1, 2, 9, 0, {"13800138000"}, {}, {}, {}, {"a"}}, 0, 1),
         timedA(41)};
     std::vector<std::string> keys;
