@@ -137,8 +137,9 @@ protected:
 // A send of many one-recipient packets, pause 0, while smsgw drops a tenth
 // of the connections after taking the packet and answers 503 to a twentieth.
 // The thread sends one packet at a time, in order, so a seed gives the same
-// misbehaviour every run (here one packet's four attempts all fail, one after
-// a drop: its outcome is unknown, and it is sent again).
+// misbehaviour every run (here every attempt at one packet fails, one of
+// them dropped after the service took it: that outcome is unknown, and the
+// thread sends the packet again).
 TEST_F(NetFaults, ManyPacketsThroughDroppedConnectionsAnd503sArriveOnce) {
     HttpGateway::Options options;
     options.backoffBase = 1ms, options.backoffCap = 4ms, options.jitterSeed = 15;
