@@ -206,8 +206,8 @@ TEST_F(NetFaults, UnreadableAnswersKeepPacketsWaitingUntilTheNextRun) {
     Packets left = queued();
     EXPECT_EQ(left.size(), 3u);
     for (const auto& p : left) EXPECT_EQ(p.state, Dmg::QueueData::kWaiting) << p.phoneList;
-    for (const auto& [phone, times] : stored())
-        EXPECT_EQ(times, 1) << phone;  // none in the history
+    // Each once, in the queue: none in the history.
+    for (const auto& [phone, times] : stored()) EXPECT_EQ(times, 1) << phone;
 
     // The next run takes the waiting packets from SQu.dll.
     SMS::CSmsSendLoadMag::instance()->ClearAll();
