@@ -85,10 +85,11 @@ public:
     }
     ~Gateway() { kill(SIGKILL); }
 
-    // Starts the process again (on another port); false when it does not
-    // come to listen.
-    bool start() {
-        std::vector<std::string> argv = {SMSGW_BIN, "--port", "0", "--state", dir_.file("state")};
+    // Starts the process again, on `port` (0: any free one); false when it
+    // does not come to listen.
+    bool start(int port = 0) {
+        std::vector<std::string> argv = {SMSGW_BIN, "--port", std::to_string(port), "--state",
+                                         dir_.file("state")};
         argv.insert(argv.end(), args_.begin(), args_.end());
         std::vector<char*> raw;
         for (auto& a : argv) raw.push_back(a.data());
