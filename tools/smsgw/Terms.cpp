@@ -4,37 +4,13 @@
 #include <utility>
 
 #include "Texts.h"
+#include "components/net/http/LoginFields.h"
 
 namespace smsgw {
 
-namespace {
-
 using SMS::NET::CNetLogResult;
-
-const std::pair<const char*, std::int32_t CNetLogResult::*> kNumbers[] = {
-    {"result", &CNetLogResult::result},
-    {"accountType", &CNetLogResult::accountType},
-    {"remainingSms", &CNetLogResult::remainingSms},
-    {"mobileCharsPerSms", &CNetLogResult::mobileCharsPerSms},
-    {"unicomCharsPerSms", &CNetLogResult::unicomCharsPerSms},
-    {"telecomCharsPerSms", &CNetLogResult::telecomCharsPerSms},
-    {"phsCharsPerSms", &CNetLogResult::phsCharsPerSms},
-    {"packetPauseMs", &CNetLogResult::packetPauseMs},
-    {"maxSendCount", &CNetLogResult::maxSendCount},
-    {"maxTimedSendCount", &CNetLogResult::maxTimedSendCount},
-    {"packSize", &CNetLogResult::packSize},
-    {"firstPackSize", &CNetLogResult::firstPackSize},
-    {"timedPackSize", &CNetLogResult::timedPackSize},
-    {"packetIdSalt", &CNetLogResult::packetIdSalt},
-    {"filterContent", &CNetLogResult::filterContent},
-};
-
-const std::pair<const char*, std::string CNetLogResult::*> kTexts[] = {
-    {"message", &CNetLogResult::message},
-    {"userName", &CNetLogResult::userName},
-};
-
-}  // namespace
+using SMS::NET::http::kLoginNumbers;
+using SMS::NET::http::kLoginTexts;
 
 CNetLogResult defaultTerms() {
     CNetLogResult terms;
@@ -46,7 +22,7 @@ CNetLogResult defaultTerms() {
 }
 
 bool setTerm(CNetLogResult& terms, const std::string& name, const nlohmann::json& value) {
-    for (const auto& [member, field] : kNumbers) {
+    for (const auto& [member, field] : kLoginNumbers) {
         if (name != member) continue;
         if (!value.is_number_integer()) return false;
         const auto number = value.get<long long>();
@@ -54,7 +30,7 @@ bool setTerm(CNetLogResult& terms, const std::string& name, const nlohmann::json
         terms.*field = static_cast<std::int32_t>(number);
         return true;
     }
-    for (const auto& [member, field] : kTexts) {
+    for (const auto& [member, field] : kLoginTexts) {
         if (name != member) continue;
         return value.is_string() && gbkOf(value.get<std::string>(), terms.*field);
     }
@@ -65,7 +41,7 @@ bool setTermText(CNetLogResult& terms, const std::string& assignment) {
     const std::size_t equals = assignment.find('=');
     if (equals == std::string::npos) return false;
     const std::string name = assignment.substr(0, equals), text = assignment.substr(equals + 1);
-    for (const auto& [member, field] : kTexts) {
+    for (const auto& [member, field] : kLoginTexts) {
         if (name == member) return setTerm(terms, name, text);
     }
     const nlohmann::json number = nlohmann::json::parse(text, nullptr, false);
@@ -74,8 +50,8 @@ bool setTermText(CNetLogResult& terms, const std::string& assignment) {
 
 nlohmann::json termsJson(const CNetLogResult& terms) {
     nlohmann::json out = nlohmann::json::object();
-    for (const auto& [member, field] : kNumbers) out[member] = terms.*field;
-    for (const auto& [member, field] : kTexts) out[member] = utf8Of(terms.*field);
+    for (const auto& [member, field] : kLoginNumbers) out[member] = terms.*field;
+    for (const auto& [member, field] : kLoginTexts) out[member] = utf8Of(terms.*field);
     return out;
 }
 

@@ -6,6 +6,7 @@
 #include <climits>
 #include <limits>
 
+#include "components/net/http/LoginFields.h"
 #include "contracts/platform/CodePage.h"
 
 namespace SMS::NET::http {
@@ -71,28 +72,6 @@ bool optionalText(const Json& object, const char* key, std::string& gbk) {
     const Json* value = member(object, key);
     return value == nullptr || readText(*value, gbk);
 }
-
-// The numeric members of the login result, by their names on the wire.
-const struct {
-    const char* key;
-    std::int32_t CNetLogResult::*field;
-} kLoginNumbers[] = {
-    {"result", &CNetLogResult::result},
-    {"accountType", &CNetLogResult::accountType},
-    {"remainingSms", &CNetLogResult::remainingSms},
-    {"mobileCharsPerSms", &CNetLogResult::mobileCharsPerSms},
-    {"unicomCharsPerSms", &CNetLogResult::unicomCharsPerSms},
-    {"telecomCharsPerSms", &CNetLogResult::telecomCharsPerSms},
-    {"phsCharsPerSms", &CNetLogResult::phsCharsPerSms},
-    {"packetPauseMs", &CNetLogResult::packetPauseMs},
-    {"maxSendCount", &CNetLogResult::maxSendCount},
-    {"maxTimedSendCount", &CNetLogResult::maxTimedSendCount},
-    {"packSize", &CNetLogResult::packSize},
-    {"firstPackSize", &CNetLogResult::firstPackSize},
-    {"timedPackSize", &CNetLogResult::timedPackSize},
-    {"packetIdSalt", &CNetLogResult::packetIdSalt},
-    {"filterContent", &CNetLogResult::filterContent},
-};
 
 // The text members of an uploaded contact (sex is a number).
 const struct {
@@ -171,11 +150,11 @@ bool readLogin(const Json& answer, CNetLogResult& result, std::string& session) 
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return false;
     }
     CNetLogResult read;
-    for (const auto& number : kLoginNumbers) {
-        if (!optionalInt32(answer, number.key, read.*number.field)) return false;
+    for (const auto& [key, field] : kLoginNumbers) {
+        if (!optionalInt32(answer, key, read.*field)) return false;
     }
-    if (!optionalText(answer, "message", read.message) || !optionalText(answer, "userName", read.userName)) {
-        return false;
+    for (const auto& [key, field] : kLoginTexts) {
+        if (!optionalText(answer, key, read.*field)) return false;
     }
     result = std::move(read);
     return true;
