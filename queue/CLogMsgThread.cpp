@@ -1,6 +1,7 @@
 #include "queue/CLogMsgThread.h"
 
 #include <algorithm>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,7 @@
 #include "contracts/dmg/CDataManager.h"
 #include "contracts/dmg/CLogSendQueueSerialize.h"
 #include "queue/CSmsSendLoadMag.h"
+#include "queue/QueueHooks.h"
 #include "queue/ScopeExit.h"
 #include "send/CUserInfo.h"
 
@@ -19,7 +21,15 @@ const unsigned long kIdlePassMs = 300;
 // queue file is busy) the passes back off from the idle interval up to this.
 const unsigned long kTroubleMaxWaitMs = 5000;
 
-void writeLog(const std::string& text, int level) { Base::CLog::getSingleton().writeMessage(text, level); }
+void writeLog(const std::string& text, int level) {
+    Base::CLog::getSingleton().writeMessage(text, level);
+}
+
+// Held by a log thread through each pass over the databases, pauses aside.
+// An ending log thread's last read can overlap the first pass of the next
+// one (its place is given up before that read), and both use the one store
+// object.
+std::mutex passMutex;
 
 void openDatabases(Dmg::CLogSendQueueSerialize& store) {
     const std::string& dir = SMS::CUserInfo::instance()->userDir;
@@ -60,6 +70,11 @@ private:
 };
 
 bool LogRun::pass() {
+    std::unique_lock<std::mutex> turn(passMutex, std::try_to_lock);
+    if (!turn.owns_lock()) {
+        SMS::queueHook(SMS::QueuePoint::LoggerWaitsForPass);
+        turn.lock();
+    }
     openDatabases(store_);
     writeLog("LogStart 1--", 0);
     writeLog("LogStart Sleep1--", 0);
@@ -81,6 +96,7 @@ bool LogRun::pass() {
         goOn = goesOn(waitMs);
     }
     closeDatabases(store_);
+    turn.unlock();
     if (waitMs > 0) control_.pause(waitMs);
     return goOn;
 }
@@ -109,6 +125,7 @@ bool LogRun::goesOn(unsigned long& waitMs) {
     // First ask whether the sender has left, then read: every status it
     // committed before leaving is then seen by this read.
     if (!queue_.loggerMayEnd(control_)) return true;
+    SMS::queueHook(SMS::QueuePoint::LoggerLastRead);
     std::vector<Dmg::QueueData> records;
     std::vector<int> ids;
     store_.getAllSendData(records, ids);

@@ -11,9 +11,13 @@
 namespace SMS {
 
 enum class QueuePoint {
-    SenderEnding,     // sending thread, queue lock held, the queue found empty
-    SenderReturning,  // sending thread, its run over, before an end not yet
-                      // recorded is recorded
+    SenderEnding,        // sending thread, queue lock held, the queue found empty
+    SenderReturning,     // sending thread, its run over, before an end not yet
+                         // recorded is recorded
+    LoggerLastRead,      // log thread, its place given up, databases open,
+                         // before its last read
+    LoggerWaitsForPass,  // log thread, before it waits for another log
+                         // thread's pass to end
 };
 
 SMS_API void setQueueHook(std::function<void(QueuePoint)> hook);
