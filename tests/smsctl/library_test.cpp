@@ -4,80 +4,55 @@
 
 #include "tests/smsctl/SmsctlRun.h"
 
+namespace smsctltest {
 namespace {
 
-using smsctltest::run;
-
-bool has(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
-// The number after "added phrase " in the confirmation line.
-std::string addedId(const std::string& out) {
-    const std::string::size_type at = out.rfind(' ');
-    return out.substr(at + 1, out.find('\n', at) - at - 1);
-}
+const std::string kBirthday = u8"祝你生日快乐";
 
 TEST(SmsctlLibrary, PhraseAddListSearchExportDelete) {
     const fakes::TempDir dir;
-    smsctltest::Result r = run(dir, {"phrases", "add", u8"祝你生日快乐"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    const std::string id = addedId(r.out);
-    ASSERT_EQ(run(dir, {"phrases", "add", u8"会议改到三点"}).status, 0);
-
-    struct Case {
-        std::vector<std::string> args;
-        bool shows;  // the birthday phrase is in the output
-    };
-    const Case cases[] = {
-        {{"phrases", "list"}, true},
-        {{"phrases", "list", "--page", "1", "--page-size", "1"}, false},
-        {{"phrases", "search", u8"生日"}, true},
-        {{"phrases", "search", u8"三点"}, false},
-        {{"--json", "phrases", "search", ""}, true},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.args.back());
-        r = run(dir, c.args);
-        EXPECT_EQ(r.status, 0) << r.err;
-        EXPECT_EQ(has(r.out, u8"祝你生日快乐"), c.shows) << r.out;
-    }
-
-    // The export is GBK, one row per phrase.
-    ASSERT_EQ(run(dir, {"phrases", "export", dir.file("out.csv")}).status, 0);
-    const std::string csv = smsctltest::slurp(dir.file("out.csv"));
-    EXPECT_TRUE(has(csv, "祝你生日快乐") && has(csv, "会议改到三点")) << csv;
-
-    ASSERT_EQ(run(dir, {"phrases", "delete", id}).status, 0);
-    EXPECT_FALSE(has(run(dir, {"phrases", "list"}).out, u8"祝你生日快乐"));
-    r = run(dir, {"phrases", "delete", id});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_TRUE(has(r.err, "no phrase " + id)) << r.err;
+    // Phrase 1; the export is GBK, one row per phrase.
+    const std::string csv = dir.file("out.csv");
+    // clang-format off
+    runSteps(dir, {{{"phrases", "add", kBirthday}, 0, {"added phrase 1"}},
+                   {{"phrases", "add", u8"会议改到三点"}, 0, {}},
+                   {{"phrases", "list"}, 0, {kBirthday}},
+                   {{"phrases", "list", "--page", "1", "--page-size", "1"}, 0, {}, {kBirthday}},
+                   {{"phrases", "search", u8"生日"}, 0, {kBirthday}},
+                   {{"phrases", "search", u8"三点"}, 0, {}, {kBirthday}},
+                   {{"--json", "phrases", "search", ""}, 0, {kBirthday}},
+                   {{"phrases", "export", csv}, 0, {}},
+                   {{"phrases", "delete", "1"}, 0, {}},
+                   {{"phrases", "list"}, 0, {u8"三点"}, {kBirthday}},
+                   {{"phrases", "delete", "1"}, 1, {"no phrase 1"}}});
+    // clang-format on
+    const std::string exported = slurp(csv);
+    EXPECT_TRUE(has(exported, "祝你生日快乐") && has(exported, "会议改到三点")) << exported;
 }
 
 TEST(SmsctlLibrary, ImportIntoANewGroupAndSavedMessagesRoundTrip) {
     const fakes::TempDir dir;
-    std::ofstream(dir.file("in.csv")) << u8"第一句\n第二句\n";
-    smsctltest::Result r = run(dir, {"phrases", "groups", "add", u8"节日"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    const std::string group = addedId(r.out);
-    ASSERT_EQ(run(dir, {"phrases", "import", dir.file("in.csv"), "--group", group}).status, 0);
-    EXPECT_TRUE(has(run(dir, {"phrases", "list", "--group", group}).out, u8"第二句"));
-    EXPECT_TRUE(has(run(dir, {"phrases", "groups", "list"}).out, u8"节日"));
-    // A group that is not there refuses the whole import.
-    EXPECT_EQ(run(dir, {"phrases", "import", dir.file("in.csv"), "--group", "99"}).status, 1);
-
-    ASSERT_EQ(run(dir, {"saved", "add", u8"明天见"}).status, 0);
-    ASSERT_EQ(run(dir, {"saved", "export", dir.file("saved.csv")}).status, 0);
-    EXPECT_TRUE(has(smsctltest::slurp(dir.file("saved.csv")), "明天见"));
-    EXPECT_EQ(run(dir, {"saved", "delete", "1"}).status, 0);
-    EXPECT_FALSE(has(run(dir, {"saved", "list"}).out, u8"明天见"));
-
-    r = run(dir, {"reminders", "add", u8"交电费", "--at", "2030-1-5 9:30", "--name", u8"张三"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    r = run(dir, {"reminders", "search", "", "--owner", u8"张"});
-    EXPECT_TRUE(has(r.out, "2030-01-05 09:30") && has(r.out, u8"交电费")) << r.out;
-    EXPECT_EQ(run(dir, {"reminders", "add", "x", "--at", "soon"}).status, 2);
+    const std::string in = dir.file("in.csv"), saved = dir.file("saved.csv");
+    std::ofstream(in) << u8"第一句\n第二句\n";
+    // The group made first gets the id 2; one that is not there refuses the
+    // whole import.
+    // clang-format off
+    runSteps(dir, {{{"phrases", "groups", "add", u8"节日"}, 0, {"2"}},
+                   {{"phrases", "import", in, "--group", "2"}, 0, {}},
+                   {{"phrases", "list", "--group", "2"}, 0, {u8"第二句"}},
+                   {{"phrases", "groups", "list"}, 0, {u8"节日"}},
+                   {{"phrases", "import", in, "--group", "99"}, 1, {}},
+                   {{"saved", "add", u8"明天见"}, 0, {}},
+                   {{"saved", "export", saved}, 0, {}},
+                   {{"saved", "delete", "1"}, 0, {}},
+                   {{"saved", "list"}, 0, {}, {u8"明天见"}},
+                   {{"reminders", "add", u8"交电费", "--at", "2030-1-5 9:30", "--name", u8"张三"},
+                    0, {}},
+                   {{"reminders", "search", "", "--owner", u8"张"}, 0,
+                    {"2030-01-05 09:30", u8"交电费"}}});
+    // clang-format on
+    EXPECT_TRUE(has(slurp(saved), "明天见"));
 }
 
 }  // namespace
+}  // namespace smsctltest

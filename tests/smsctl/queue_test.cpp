@@ -15,40 +15,38 @@
 #include <thread>
 #include <vector>
 
-#include "contracts/net/CNetConfigData.h"
-#include "send/CSmsMsgProcessor.h"
-#include "send/CSmsSendStartInstance.h"
-#include "send/CSmsSender.h"
-#include "send/CUserInfo.h"
-#include "tests/fakes/RecordingProgressDlg.h"
+#include "contracts/dmg/CSendQueueSerialize.h"
+#include "contracts/net/CNetSendASend.h"
+#include "contracts/net/CNetTimerSendB.h"
 #include "tests/fakes/WaitUntil.h"
 #include "tests/smsctl/SmsctlRun.h"
 
+namespace smsctltest {
 namespace {
 
 // What a run that died after queueing leaves: one packet per number in the
 // folder's queue, handed to no sending thread.
-void leaveQueued(const std::string& userDir, const std::vector<std::string>& numbers) {
+void leaveQueued(const std::string& userDir, const Args& numbers) {
     std::filesystem::create_directories(userDir);
-    ASSERT_EQ(Dmg::CDataManager::getSingleton().openUserData(userDir), 1);
-    SMS::CSmsSendStartInstance& settings = *SMS::CSmsSendStartInstance::Instance();
-    const SMS::CSmsSendStartInstance saved = settings;
-    SMS::NET::CNetLogResult terms;
-    terms.remainingSms = 1000, terms.packSize = terms.firstPackSize = 1;
-    settings.setNetConfigData(terms, SMS::NET::CNetConfigData());
-    settings.sendFinished = true;
-    settings.onSendPrepared = [] {};
-    settings.onPacketsQueued = [](std::vector<Dmg::QueueData>&) {};
-    SMS::CUserInfo::instance()->userDir = userDir;
-    SMS::CSmsMsgProcessor message;
-    int id = 0;
-    for (const auto& n : numbers) message.addPhone(n, false, true, id);
-    message.setSendMsg("hi");
-    std::string error;
-    fakes::RecordingProgressDlg progress;
-    EXPECT_EQ(SMS::CSmsSender().send(&message, error, &progress), 1) << error;
-    settings = saved;
-    Dmg::CDataManager::getSingleton().closeUserData();
+    std::vector<Dmg::QueueData> packets(numbers.size());
+    for (std::size_t n = 0; n < numbers.size(); ++n) {
+        SMS::NET::CNetSendASend text;
+        text.phones = {numbers[n]}, text.commonText = "hi", text.packetId = static_cast<int>(n);
+        text.getPacketT(packets[n].packetText);
+        packets[n].commonMsg = packets[n].recipientCount = packets[n].segmentCount = 1;
+        packets[n].phoneList = numbers[n] + ",", packets[n].displayText = "hi";
+    }
+    // The last one is timed: resuming sends it too.
+    Dmg::QueueData& timed = packets.back();
+    timed.timerFlag = 1, timed.timerId = 1, timed.commonMsg = 0,
+    timed.timerData = {2030, 1, 2, 3, 4};
+    SMS::NET::CNetTimerSendB{1, 1, 2030, 1, 2, 3, 4, {numbers.back()}, {}, {}, {}, {"hi"}}
+        .getPacketT(timed.packetText);
+    Dmg::CSendQueueSerialize queue;
+    std::vector<int> ids;
+    ASSERT_EQ(queue.initialize(userDir + "/SQu.dll", "Quenp19990812"), 1);
+    ASSERT_EQ(queue.writeQueue(packets, ids), 1);
+    queue.close();
 }
 
 // The folder's queue lock, held by this test as another run would hold it.
@@ -61,42 +59,33 @@ struct HeldLock {
     ~HeldLock() { ::close(fd); }
 };
 
-std::size_t count(const std::string& text, const std::string& what) {
-    std::size_t n = 0;
-    for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-}
-
 TEST(SmsctlQueue, LeftPacketsAreListedDeletedAndResumedOnce) {
     const fakes::TempDir dir;
     const std::string user = dir.file("user");
     leaveQueued(user, {"13800000001", "13800000002", "13800000003"});
-    const auto listed = smsctltest::run(dir, {"--json", "queue", "list"});
-    ASSERT_EQ(count(listed.out, "\"id\""), 3u) << listed.out;
-    const std::string first = listed.out.substr(listed.out.find("\"id\": \"") + 7);
-    const std::string id = first.substr(0, first.find('"'));
+    const std::string listed = ok(dir, {"--json", "queue", "list"});
+    ASSERT_EQ(count(listed, "\"id\""), 3u) << listed;
+    const std::size_t at = listed.find("\"id\": \"") + 7;
+    const std::string id = listed.substr(at, listed.find('"', at) - at);
     {
         const HeldLock sending(user, LOCK_SH);
-        for (const auto& args : {std::vector<std::string>{"queue", "resume"},
-                                 std::vector<std::string>{"queue", "delete", "--all"}}) {
-            const auto r = smsctltest::run(dir, args);
-            EXPECT_EQ(r.status, 1);
-            EXPECT_NE(r.err.find("another smsctl is sending"), std::string::npos) << r.err;
-        }
+        // clang-format off
+        runSteps(dir, {{{"queue", "resume"}, 1, {"another smsctl is sending"}},
+                       {{"queue", "delete", "--all"}, 1, {"another smsctl is sending"}}});
+        // clang-format on
     }
     {
         const HeldLock resuming(user, LOCK_EX);
-        const auto r = smsctltest::run(dir, {"send", "13800000009", "--text", "x"});
-        EXPECT_EQ(r.status, 1);
-        EXPECT_NE(r.err.find("another smsctl is resuming"), std::string::npos) << r.err;
+        runSteps(dir,
+                 {{{"send", "13800000009", "--text", "x"}, 1, {"another smsctl is resuming"}}});
     }
-    EXPECT_EQ(smsctltest::run(dir, {"queue", "delete", "999999"}).status, 1);
-    const auto deleted = smsctltest::run(dir, {"queue", "delete", id});
-    EXPECT_EQ(deleted.out, "deleted 1 packets (1 recipients)\n") << deleted.err;
-    const auto resumed = smsctltest::run(dir, {"queue", "resume"});
-    EXPECT_EQ(resumed.status, 0) << resumed.err;
-    EXPECT_EQ(smsctltest::run(dir, {"queue", "list"}).out, "(none)\n");
-    EXPECT_EQ(smsctltest::sentTimes(user),
+    // clang-format off
+    runSteps(dir, {{{"queue", "delete", "999999"}, 1, {}},
+                   {{"queue", "delete", id}, 0, {"deleted 1 packets (1 recipients)\n"}},
+                   {{"queue", "resume"}, 0, {}},
+                   {{"queue", "list"}, 0, {"(none)\n"}}});
+    // clang-format on
+    EXPECT_EQ(sentTimes(user),
               (std::map<std::string, int>{{"13800000002", 1}, {"13800000003", 1}}));
 }
 
@@ -109,18 +98,15 @@ TEST(SmsctlQueue, CtrlCLeavesTheRestQueuedAndResumeSendsEachNumberOnce) {
         std::ofstream csv(dir.file("n.csv"));
         for (int i = 0; i < kNumbers; ++i) csv << 13800000000LL + i << "\n";
     }
-    const pid_t pid =
-        smsctltest::start(dir, {"send", "--csv", dir.file("n.csv"), "--text", "C"}, "");
-    ASSERT_TRUE(fakes::waitUntil([&] {
-        return smsctltest::slurp(dir.file("stderr")).find("sending through") != std::string::npos;
-    }));
+    const pid_t pid = start(dir, {"send", "--csv", dir.file("n.csv"), "--text", "C"});
+    ASSERT_TRUE(
+        fakes::waitUntil([&] { return has(slurp(dir.file("stderr")), "sending through"); }));
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     ::kill(pid, SIGINT);
-    const auto stopped = smsctltest::finish(dir, pid, "");
+    const Result stopped = finish(dir, pid);
     ASSERT_NE(stopped.status, -1) << "ended by the signal: " << stopped.err;
-    const auto resumed = smsctltest::run(dir, {"queue", "resume"});
-    EXPECT_EQ(resumed.status, 0) << resumed.err;
-    const auto sent = smsctltest::sentTimes(dir.file("user"));
+    EXPECT_EQ(run(dir, {"queue", "resume"}).status, 0);
+    const auto sent = sentTimes(dir.file("user"));
     // Nothing at all when Ctrl-C came before the packets were queued.
     if (stopped.status != 0 && sent.empty()) return;
     EXPECT_EQ(sent.size(), static_cast<std::size_t>(kNumbers)) << stopped.err;
@@ -128,3 +114,4 @@ TEST(SmsctlQueue, CtrlCLeavesTheRestQueuedAndResumeSendsEachNumberOnce) {
 }
 
 }  // namespace
+}  // namespace smsctltest
