@@ -143,6 +143,11 @@ struct FaultVfs::State {
     }
 
     bool dead(const Handle& h) const { return h.epoch != epoch; }
+    // The start of a counted file call: a file open at a power cut fails
+    // with `deadError`, else the armed fault, if any.
+    int enter(const Handle& h, Kind kind, int deadError) {
+        return dead(h) ? deadError : consume(kind);
+    }
     bool anyDead() const {
         return std::any_of(handles.begin(), handles.end(),
                            [this](const auto& h) { return dead(h.second); });
@@ -218,8 +223,7 @@ int xRead(sqlite3_file* f, void* buffer, int amount, sqlite3_int64 offset) {
     State& s = stateOf(f);
     const std::lock_guard<std::mutex> lock(s.mutex);
     const Handle& h = s.handles.at(fileOf(f).id);
-    if (s.dead(h)) return SQLITE_IOERR_READ;
-    if (const int rc = s.consume(Kind::Read)) return rc;
+    if (const int rc = s.enter(h, Kind::Read, SQLITE_IOERR_READ)) return rc;
     sqlite3_file* const real = realOf(f);
     const PathState& path = s.paths[h.path];
     if (path.pending.empty()) return real->pMethods->xRead(real, buffer, amount, offset);
@@ -237,8 +241,7 @@ int xWrite(sqlite3_file* f, const void* buffer, int amount, sqlite3_int64 offset
     State& s = stateOf(f);
     const std::lock_guard<std::mutex> lock(s.mutex);
     const Handle& h = s.handles.at(fileOf(f).id);
-    if (s.dead(h)) return SQLITE_IOERR_WRITE;
-    if (const int rc = s.consume(Kind::Write)) return rc;
+    if (const int rc = s.enter(h, Kind::Write, SQLITE_IOERR_WRITE)) return rc;
     PathState& path = s.paths[h.path];
     const std::int64_t newSize = std::max<std::int64_t>(path.size, offset + amount);
     if (s.quota && newSize > path.size && s.used() - path.size + newSize > *s.quota) {
@@ -261,8 +264,7 @@ int xTruncate(sqlite3_file* f, sqlite3_int64 size) {
     State& s = stateOf(f);
     const std::lock_guard<std::mutex> lock(s.mutex);
     const Handle& h = s.handles.at(fileOf(f).id);
-    if (s.dead(h)) return SQLITE_IOERR_TRUNCATE;
-    if (const int rc = s.consume(Kind::Truncate)) return rc;
+    if (const int rc = s.enter(h, Kind::Truncate, SQLITE_IOERR_TRUNCATE)) return rc;
     PathState& path = s.paths[h.path];
     if (s.buffering) {
         path.pending.push_back({size, {}, true});
@@ -278,8 +280,7 @@ int xSync(sqlite3_file* f, int /*flags*/) {
     State& s = stateOf(f);
     const std::lock_guard<std::mutex> lock(s.mutex);
     const Handle& h = s.handles.at(fileOf(f).id);
-    if (s.dead(h)) return SQLITE_IOERR_FSYNC;
-    if (const int rc = s.consume(Kind::Sync)) return rc;
+    if (const int rc = s.enter(h, Kind::Sync, SQLITE_IOERR_FSYNC)) return rc;
     // The disk itself is not synced: test files are temporary, and a power
     // cut is what the held writes are for.
     return s.flush(h.path, realOf(f)) ? SQLITE_OK : SQLITE_IOERR_WRITE;
@@ -289,8 +290,7 @@ int xFileSize(sqlite3_file* f, sqlite3_int64* size) {
     State& s = stateOf(f);
     const std::lock_guard<std::mutex> lock(s.mutex);
     const Handle& h = s.handles.at(fileOf(f).id);
-    if (s.dead(h)) return SQLITE_IOERR_FSTAT;
-    if (const int rc = s.consume(Kind::FileSize)) return rc;
+    if (const int rc = s.enter(h, Kind::FileSize, SQLITE_IOERR_FSTAT)) return rc;
     const PathState& path = s.paths[h.path];
     if (!path.pending.empty()) {
         *size = path.size;
@@ -302,8 +302,7 @@ int xFileSize(sqlite3_file* f, sqlite3_int64* size) {
 int xLock(sqlite3_file* f, int level) {
     State& s = stateOf(f);
     const std::lock_guard<std::mutex> lock(s.mutex);
-    if (s.dead(s.handles.at(fileOf(f).id))) return SQLITE_IOERR_LOCK;
-    if (const int rc = s.consume(Kind::Lock)) return rc;
+    if (const int rc = s.enter(s.handles.at(fileOf(f).id), Kind::Lock, SQLITE_IOERR_LOCK)) return rc;
     return realOf(f)->pMethods->xLock(realOf(f), level);
 }
 
@@ -418,81 +417,28 @@ int vAccess(sqlite3_vfs* vfs, const char* name, int flags, int* out) {
     return s.real->xAccess(s.real, name, flags, out);
 }
 
-int vFullPathname(sqlite3_vfs* vfs, const char* name, int size, char* out) {
-    sqlite3_vfs* const real = stateOf(vfs).real;
-    return real->xFullPathname(real, name, size, out);
-}
-
-void* vDlOpen(sqlite3_vfs* vfs, const char* name) {
-    return stateOf(vfs).real->xDlOpen(stateOf(vfs).real, name);
-}
-void vDlError(sqlite3_vfs* vfs, int size, char* out) {
-    stateOf(vfs).real->xDlError(stateOf(vfs).real, size, out);
-}
-void (*vDlSym(sqlite3_vfs* vfs, void* handle, const char* symbol))(void) {
-    return stateOf(vfs).real->xDlSym(stateOf(vfs).real, handle, symbol);
-}
-void vDlClose(sqlite3_vfs* vfs, void* handle) {
-    stateOf(vfs).real->xDlClose(stateOf(vfs).real, handle);
-}
-int vRandomness(sqlite3_vfs* vfs, int size, char* out) {
-    return stateOf(vfs).real->xRandomness(stateOf(vfs).real, size, out);
-}
-int vSleep(sqlite3_vfs* vfs, int micros) {
-    return stateOf(vfs).real->xSleep(stateOf(vfs).real, micros);
-}
-int vCurrentTime(sqlite3_vfs* vfs, double* out) {
-    return stateOf(vfs).real->xCurrentTime(stateOf(vfs).real, out);
-}
-int vGetLastError(sqlite3_vfs* vfs, int size, char* out) {
-    return stateOf(vfs).real->xGetLastError(stateOf(vfs).real, size, out);
-}
-int vCurrentTimeInt64(sqlite3_vfs* vfs, sqlite3_int64* out) {
-    return stateOf(vfs).real->xCurrentTimeInt64(stateOf(vfs).real, out);
-}
-
 }  // namespace
 
 FaultVfs::FaultVfs() : state_(std::make_unique<State>()) {
     State& s = *state_;
     s.real = sqlite3_vfs_find("unix");
+    // The real layer's own calls for everything but files: they do not use
+    // the layer they are called through.
+    s.vfs = *s.real;
     s.vfs.iVersion = 2;
     s.vfs.szOsFile = kRealOffset + s.real->szOsFile;
-    s.vfs.mxPathname = s.real->mxPathname;
+    s.vfs.pNext = nullptr;
     s.vfs.zName = "faults";
     s.vfs.pAppData = &s;
     s.vfs.xOpen = vOpen;
     s.vfs.xDelete = vDelete;
     s.vfs.xAccess = vAccess;
-    s.vfs.xFullPathname = vFullPathname;
-    s.vfs.xDlOpen = vDlOpen;
-    s.vfs.xDlError = vDlError;
-    s.vfs.xDlSym = vDlSym;
-    s.vfs.xDlClose = vDlClose;
-    s.vfs.xRandomness = vRandomness;
-    s.vfs.xSleep = vSleep;
-    s.vfs.xCurrentTime = vCurrentTime;
-    s.vfs.xGetLastError = vGetLastError;
-    s.vfs.xCurrentTimeInt64 = vCurrentTimeInt64;
     // Version 2: shared memory, but no memory-mapped pages, which would
     // bypass the reads counted and the writes held here.
-    s.methods.iVersion = 2;
-    s.methods.xClose = xClose;
-    s.methods.xRead = xRead;
-    s.methods.xWrite = xWrite;
-    s.methods.xTruncate = xTruncate;
-    s.methods.xSync = xSync;
-    s.methods.xFileSize = xFileSize;
-    s.methods.xLock = xLock;
-    s.methods.xUnlock = xUnlock;
-    s.methods.xCheckReservedLock = xCheckReservedLock;
-    s.methods.xFileControl = xFileControl;
-    s.methods.xSectorSize = xSectorSize;
-    s.methods.xDeviceCharacteristics = xDeviceCharacteristics;
-    s.methods.xShmMap = xShmMap;
-    s.methods.xShmLock = xShmLock;
-    s.methods.xShmBarrier = xShmBarrier;
-    s.methods.xShmUnmap = xShmUnmap;
+    s.methods = {2,           xClose,          xRead,     xWrite,        xTruncate,
+                 xSync,       xFileSize,       xLock,     xUnlock,       xCheckReservedLock,
+                 xFileControl, xSectorSize,    xDeviceCharacteristics,   xShmMap,
+                 xShmLock,    xShmBarrier,     xShmUnmap, nullptr,       nullptr};
     sqlite3_vfs_register(&s.vfs, 0);
 }
 

@@ -16,17 +16,8 @@
 namespace faults {
 
 // The calls that can be counted and failed.
-enum class Kind {
-    Read,
-    Write,
-    Sync,
-    Lock,  // a file lock taken or raised, or a shared-memory lock taken
-    Open,
-    Truncate,
-    FileSize,
-    Access,
-    Delete,
-};
+// Lock: a file lock taken or raised, or a shared-memory lock taken.
+enum class Kind { Read, Write, Sync, Lock, Open, Truncate, FileSize, Access, Delete };
 constexpr std::size_t kKinds = 9;
 
 struct Fault {

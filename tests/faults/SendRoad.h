@@ -96,8 +96,7 @@ protected:
         sends.push_back(s);
         std::string text;
         fakes::RecordingProgressDlg progress;
-        const int result = SMS::CSmsSender().send(&processor, error ? *error : text, &progress);
-        return result;
+        return SMS::CSmsSender().send(&processor, error ? *error : text, &progress);
     }
 
     // The packets in SQu.dll.

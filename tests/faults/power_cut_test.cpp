@@ -51,7 +51,7 @@ struct Acceptances {
 
 // A fresh embedded gateway that takes nothing while the power is off: the
 // program has stopped then, it only has not noticed yet.
-class PoweredGateway : public SMS::NET::IGateway {
+class PoweredGateway : public SMS::NET::CEmbeddedGateway {
 public:
     explicit PoweredGateway(Acceptances& accepted) : accepted_(accepted) {}
     SMS::NET::CNetSendResultB send(const Dmg::QueueData& packet) override {
@@ -61,37 +61,16 @@ public:
             off.errorText = "power off";
             return off;
         }
-        const auto result = inner_.send(packet);
+        const auto result = CEmbeddedGateway::send(packet);
         if (result.accepted()) {
             const std::lock_guard<std::mutex> lock(accepted_.mutex);
             ++accepted_.byPacket[packet.phoneList];
         }
         return result;
     }
-    SMS::NET::CNetLogResult login(const std::string& u, const std::string& p) override {
-        return inner_.login(u, p);
-    }
-    void sendFriendInfo(const SMS::NET::CNetFriendInfo& info) override {
-        inner_.sendFriendInfo(info);
-    }
-    SMS::NET::CNetSendResultB DelTimerMsg(int group, const std::string& keys) override {
-        return inner_.DelTimerMsg(group, keys);
-    }
 
 private:
     Acceptances& accepted_;
-    SMS::NET::CEmbeddedGateway inner_;
-};
-
-// Where a run's power fails.
-struct Cut {
-    faults::Kind kind = faults::Kind::Write;
-    int n = 0;
-    bool torn = false;
-    std::string text() const {
-        return std::string(kind == faults::Kind::Write ? "write " : "sync ") + std::to_string(n) +
-               (torn ? ", torn" : ", clean");
-    }
 };
 
 // Numbers of reported sends missing from the stores, numbers there twice,
@@ -217,22 +196,23 @@ TEST_F(PowerCut, ReportedPacketsSurviveAndFilesStayIntact) {
     int cuts = 0, torn = 0, atEnd = 0;
     Damage damage;
     for (int run = 0; run < kCuts; ++run) {
-        Cut cut;
-        cut.kind = rng() % 2 == 0 ? faults::Kind::Write : faults::Kind::Sync;
-        cut.n = 1 + static_cast<int>(rng() % (cut.kind == faults::Kind::Write ? writes : syncs));
-        cut.torn = rng() % 2 == 0;
-        SCOPED_TRACE("run " + std::to_string(run) + ": " + cut.text());
+        const bool write = rng() % 2 == 0;
+        const faults::Kind kind = write ? faults::Kind::Write : faults::Kind::Sync;
+        const int n = 1 + static_cast<int>(rng() % (write ? writes : syncs));
+        const bool tear = rng() % 2 == 0;
+        SCOPED_TRACE("run " + std::to_string(run) + (write ? ": write " : ": sync ") +
+                     std::to_string(n) + (tear ? ", torn" : ", clean"));
         const int acceptedTwice = accepted.twice();
-        vfs().arm({cut.kind, cut.n, 0, false, true, cut.torn});
+        vfs().arm({kind, n, 0, false, true, tear});
         runProgram(rng);
         if (!off()) {
             // The run made fewer calls: the power fails after it.
-            vfs().powerCut(cut.torn);
+            vfs().powerCut(tear);
             ++atEnd;
         }
         vfs().disarm();
         ++cuts;
-        torn += cut.torn ? 1 : 0;
+        torn += tear ? 1 : 0;
         endProcess();
         restart();
         // What is lost or doubled stays so: each run adds its own.

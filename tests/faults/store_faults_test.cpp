@@ -8,8 +8,6 @@
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <chrono>
-#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -416,30 +414,21 @@ struct Case {
     const Folders& folders;
     bool afterCrash;
     State before, after;
-    faults::Counts calls{};
 
     Case(const Operation& o, const Folders& f, bool crash) : op(o), folders(f), afterCrash(crash) {
         folders.reset(afterCrash);
         before = folders.read(op.commits);
         folders.reset(afterCrash);
-        faults::FaultVfs::instance().resetCounts();
         EXPECT_TRUE(op.run(dir()).ok);
-        calls = faults::FaultVfs::instance().counts();
         after = folders.read(op.commits);
         EXPECT_NE(before.at(op.commits.front()).rows, after.at(op.commits.front()).rows);
     }
     std::string dir() const { return folders.work.path(); }
 };
 
-// Faults that fired, and runs that failed (each one reported correctly, or
-// the loop stops at its failure).
-struct Tally {
-    int points = 0, failures = 0;
-};
-
 // One run with `fault` armed and the checks after it. False when the fault
 // did not fire (past the operation's last call of its kind).
-bool runWithFault(const Case& c, const faults::Fault& fault, Tally& tally) {
+bool runWithFault(const Case& c, const faults::Fault& fault) {
     SCOPED_TRACE("call " + std::to_string(fault.n));
     faults::FaultVfs& vfs = faults::FaultVfs::instance();
     c.folders.reset(c.afterCrash);
@@ -451,18 +440,15 @@ bool runWithFault(const Case& c, const faults::Fault& fault, Tally& tally) {
         EXPECT_TRUE(outcome.ok);
         return false;
     }
-    ++tally.points;
-    const bool logged = outcome.ok || !log.texts(2).empty();
-    EXPECT_TRUE(logged) << "a failure without a log line";
+    EXPECT_TRUE(outcome.ok || !log.texts(2).empty()) << "a failure without a log line";
     const State now = c.folders.read(c.op.commits);
-    const bool state = allowed(c.op, outcome.ok, now, c.before, c.after);
-    EXPECT_TRUE(state) << (outcome.ok ? "reported success" : "reported failure");
+    EXPECT_TRUE(allowed(c.op, outcome.ok, now, c.before, c.after))
+        << (outcome.ok ? "reported success" : "reported failure");
     for (const auto& [file, contents] : now) EXPECT_TRUE(contents.intact) << file;
     if (c.op.load && outcome.memory) {
         EXPECT_EQ(*outcome.memory, c.op.load(c.dir())) << "memory and file differ";
     }
     if (outcome.ok) return true;
-    ++tally.failures;
     // Again on the same connections, without faults. The counters may
     // differ: a log move run again after part of it was committed uses up
     // ids of the rows it then passes over.
@@ -482,24 +468,16 @@ TEST(StoreFaults, EveryWriteFailsCleanlyAndCanBeRetried) {
     for (const auto& op : operations(prepared)) {
         for (const bool afterCrash : {false, true}) {
             SCOPED_TRACE(std::string(op.name) + (afterCrash ? ", after a crash" : ""));
-            const auto started = std::chrono::steady_clock::now();
             const Case c(op, folders, afterCrash);
             ASSERT_FALSE(::testing::Test::HasFailure());
-            Tally tally;
             for (const auto& fault : kFaultKinds) {
                 SCOPED_TRACE(fault.label);
                 // One failure is enough to see; the rest would repeat it.
                 for (int n = 1;
-                     runWithFault(c, {fault.kind, n, fault.error, fault.persistent}, tally); ++n) {
+                     runWithFault(c, {fault.kind, n, fault.error, fault.persistent}); ++n) {
                     if (::testing::Test::HasFailure()) return;
                 }
             }
-            const auto& k = c.calls;
-            std::printf(
-                "%-22s %-6s calls r%d w%d s%d l%d o%d z%d a%d: %d faults, %d failures, %.1f s\n",
-                op.name, afterCrash ? "crash" : "closed", k[0], k[1], k[2], k[3], k[4], k[6], k[7],
-                tally.points, tally.failures,
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
         }
     }
     dropPooledConnections();

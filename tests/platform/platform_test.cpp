@@ -160,27 +160,17 @@ TEST(CodePage, RoundTripsAllDirections) {
         {"\xf8\xa1\xfe\xfe", L"\ue234\ue4c5", "\xee\x88\xb4\xee\x93\x85"},
         {"\xa1\x40\xa1\x7e\xa1\x80\xa7\xa0", L"\ue4c6\ue504\ue505\ue765",
          "\xee\x93\x86\xee\x94\x84\xee\x94\x85\xee\x9d\xa5"},
-        {"\xd5\xfd\xaa\xa1"
-         "a"
-         "\xfe\xfe\x80\xa7\xa0\xd4\xda",
-         L"\u6b63\ue000a\ue4c5\u20ac\ue765\u5728",
-         "\xe6\xad\xa3\xee\x80\x80"
-         "a"
-         "\xee\x93\x85\xe2\x82\xac\xee\x9d\xa5\xe5\x9c\xa8"},
+        // All of them mixed; repeated to 1 MB below.
+        {"\xd5\xfd\xaa\xa1" "a\xfe\xfe\x80\xa7\xa0\xd4\xda", L"\u6b63\ue000a\ue4c5\u20ac\ue765\u5728",
+         "\xe6\xad\xa3\xee\x80\x80" "a\xee\x93\x85\xe2\x82\xac\xee\x9d\xa5\xe5\x9c\xa8"},
     };
     for (const Text& t : texts) {
         SCOPED_TRACE(t.utf8);
         expectRoundTrips(t);
     }
-    // clang-format off
-    const Text unit = {"\xd5\xfd\xd4\xda" "a\x80", L"\u6b63\u5728a\u20ac",
-                       "\xe6\xad\xa3\xe5\x9c\xa8" "a\xe2\x82\xac"};
-    // clang-format on
     Text large;
-    for (int i = 0; i < (1 << 20) / 6; ++i) {
-        large.gbk += unit.gbk;
-        large.wide += unit.wide;
-        large.utf8 += unit.utf8;
+    for (const Text& unit = texts[std::size(texts) - 1]; large.gbk.size() < (1u << 20);) {
+        large.gbk += unit.gbk, large.wide += unit.wide, large.utf8 += unit.utf8;
     }
     expectRoundTrips(large);
 }
