@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "components/data/engine/Database.h"
 #include "contracts/dmg/CDataManager.h"
 #include "contracts/dmg/CRejectPhonesDataSerialize.h"
 #include "contracts/dmg/CRejectWordsDataSerialize.h"
@@ -97,6 +98,29 @@ TEST(FilterStores, UnloadedFilterSaysOnceThatItPassesEverything) {
              [&](auto& s) { return s.testWord("发票", word); });
     saysOnce("phones", Dmg::CRejectPhonesDataSerialize(),
              [](auto& s) { return s.testPhone("13800138000"); });
+}
+
+TEST(FilterStores, FailedReplacementKeepsTheOldList) {
+    fakes::TempDir dir;
+    const std::string path = dir.file("Main.dll");
+    Dmg::CRejectWordsDataSerialize store;
+    ASSERT_TRUE(store.initialize(path, kPassword) == 1 && store.setRejectWords({"old"}) == 1);
+    {
+        Dmg::engine::Database raw;  // our own connection, outside the store's pool
+        ASSERT_TRUE(raw.open(path, kPassword, {"faults", {}}) &&
+                    raw.connection().exec("CREATE TRIGGER fault BEFORE INSERT ON reject_words WHEN "
+                                          "NEW.pos = 1 BEGIN SELECT RAISE(ABORT, 'x'); END"));
+    }
+    fakes::LogCapture log;
+    std::string word;
+    EXPECT_EQ(store.setRejectWords({"new1", "new2", "new3"}), 0);
+    EXPECT_FALSE(log.texts(2).empty());
+    EXPECT_TRUE(store.testWord("old new1", word) == 0 && word == "old");
+    store.close();
+    Dmg::CRejectWordsDataSerialize reopened;
+    dropPooledConnections();
+    ASSERT_EQ(reopened.initialize(path, kPassword), 1);
+    EXPECT_TRUE(reopened.testWord("new1 new2 new3 old", word) == 0 && word == "old");
 }
 
 // A failed initialize keeps the list in memory, a good one replaces it with
