@@ -46,12 +46,6 @@ TEST(Friend, TextPropertiesHaveFieldsOthersAreConvertedUnknownOnesRefused) {
         again.addPropetyAndValue(row.property, valueOf(contact, row.property));
         EXPECT_EQ(valueOf(again, row.property), row.readBack);
     }
-    CFriend read;  // the upload reads the fields themselves
-    read.addPropetyAndValue("性别", "男");
-    read.addPropetyAndValue("生日", "1980-5-17");
-    EXPECT_TRUE(read.getFirendStrut().sex);
-    EXPECT_EQ(read.getFirendStrut().birthday, Dmg::CSmsData(1980, 5, 17, 0, 0));
-    EXPECT_TRUE(CFriend().getFirendStrut().birthday.isUnset());
 }
 
 }  // namespace

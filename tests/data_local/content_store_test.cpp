@@ -229,31 +229,12 @@ TEST_F(ContentStore, GroupTreesDeleteSubtreesWithTheirRecordsAndNeverReuseIds) {
     ASSERT_EQ(store.addSubAlertInfoGroup(alertGroup, "子", sub), 1);
     CAlertInfo a = seeded[0];
     ASSERT_EQ(store.addAlertInfo(a, sub, id), 2);
-    EXPECT_EQ(store.delAlertInfoGroup(1), 0);
     ASSERT_EQ(store.delAlertInfoGroup(alertGroup), 1);
     std::vector<CAlertInfo> left;
     ASSERT_EQ(store.selectAlertInfo("AlertType", std::string(), left), 1);
     EXPECT_EQ(idsOf(left), Ids{a_[0]});
     EXPECT_EQ(store.addAlertInfo(a, sub, id), 0);
-    std::vector<Dmg::CAlertInfoGroup> alertRoots;
-    ASSERT_EQ(store.getRootAlertInfoGroup(alertRoots), 1);
-    EXPECT_EQ(alertRoots.size(), 1u);
     EXPECT_EQ(allWords().size(), 2u);  // the phrases' tree is another
-}
-
-TEST_F(ContentStore, DeletionsTellGoneFromMissing) {
-    EXPECT_EQ(store.delWord(w_[1]), 2);
-    EXPECT_EQ(store.delWord(w_[1]), 1);
-    EXPECT_EQ(store.delAlertInfo(a_[1]), 2);
-    EXPECT_EQ(store.delAlertInfo(a_[1]), 1);
-    EXPECT_EQ(allWords(), (Ids{w_[0], w_[2]}));
-    EXPECT_EQ(store.delAllWord() + store.delAllAlertInfo(), 2);
-    std::vector<CAlertInfo> alerts;
-    std::vector<Dmg::CWordGroup> groups;
-    EXPECT_EQ(store.selectAlertInfo("AlertType", std::string(), alerts), 1);
-    EXPECT_TRUE(alerts.empty() && allWords().empty());
-    ASSERT_EQ(store.getRootWordGroup(groups), 1);
-    EXPECT_EQ(groups.size(), 2u);  // groups stay
 }
 
 TEST_F(ContentStore, ImportStoresEveryWordInEveryGroupOrNone) {

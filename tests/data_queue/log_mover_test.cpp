@@ -1,12 +1,9 @@
 #include <gmock/gmock.h>
-#include <sqlite3.h>
 
 #include <atomic>
-#include <cctype>
 #include <chrono>
 #include <filesystem>
 #include <thread>
-#include <utility>
 
 #include "tests/data_queue/QueueTestKit.h"
 #include "tests/fakes/LogCapture.h"
@@ -54,69 +51,6 @@ TEST(LogMover, PassFailingAtAnyStepLosesAndDuplicatesNothing) {
             EXPECT_EQ(qtest::where(f, name), "a:HT7TM5 b:H c:Q d:h e:Q ");
         }
     }
-}
-
-// Records the writes and syncs of write-ahead logs opened while it lives, one
-// letter per event: the first letter of the log's name, lower case for a
-// write, upper case for a sync ("hhH": two writes to HLog.dll-wal, a sync).
-// Its default VFS gives each log a copy of the methods, one per letter, that
-// notes the event and passes the call on. One thread at a time.
-class WalEvents {
-public:
-    WalEvents() {
-        vfs = *real, vfs.zName = "wal-events", vfs.xOpen = open;
-        sqlite3_vfs_register(&vfs, 1);
-    }
-    ~WalEvents() { sqlite3_vfs_register(real, 1); }  // files already open keep their copy
-    std::string take() { return std::exchange(events, ""); }
-
-private:
-    static int open(sqlite3_vfs*, const char* name, sqlite3_file* file, int flags, int* out) {
-        const int rc = real->xOpen(real, name, file, flags, out);
-        const std::string path = name && (flags & SQLITE_OPEN_WAL) ? name : "";
-        const int first = path.empty() ? 0 : std::tolower(path[path.rfind('/') + 1]);
-        if (rc == SQLITE_OK && file->pMethods && std::islower(first)) {
-            realMethods = file->pMethods;
-            for (auto& m : methods) m = *realMethods, m.xWrite = write, m.xSync = sync;
-            file->pMethods = &methods[first - 'a'];
-        }
-        return rc;
-    }
-    static int write(sqlite3_file* f, const void* data, int size, sqlite3_int64 at) {
-        events += char('a' + (f->pMethods - methods));
-        return realMethods->xWrite(f, data, size, at);
-    }
-    static int sync(sqlite3_file* f, int how) {
-        events += char('A' + (f->pMethods - methods));
-        return realMethods->xSync(f, how);
-    }
-
-    static inline sqlite3_vfs* const real = sqlite3_vfs_find(nullptr);
-    static inline sqlite3_vfs vfs{};
-    static inline const sqlite3_io_methods* realMethods = nullptr;
-    static inline sqlite3_io_methods methods[26]{};
-    static inline std::string events;
-};
-
-// Regression: the history commit stayed in the write-ahead log unsynced while
-// the queue rows were deleted, so a power cut could lose a packet from both
-// files. The history log is synced after its last write, before the queue's
-// log is first written.
-TEST(LogMover, HistoryIsOnDiskBeforeQueueRowsAreDeleted) {
-    const qtest::Files f;
-    WalEvents events;  // before the files are opened
-    const auto q = queueFive(f);
-    Dmg::CLogSendQueueSerialize m;
-    std::vector<Dmg::QueueData> records(1);
-    std::vector<int> ids = {-1};
-    ASSERT_TRUE(m.initializeHistroyDB(f.hlog, kPassword) == 1 &&
-                m.initializeSendQueueDB(f.squ, kPassword) == 1 &&
-                m.getAllSendData(records, ids) == 1);
-    EXPECT_EQ(ids, (std::vector<int>{-1, q[0], q[1], q[3]}));  // appended
-    EXPECT_TRUE(records.size() == 4 && records[3].recordId == q[3]);
-    events.take();
-    ASSERT_TRUE(m.writeLog(records) == 1 && m.deleteSendData(ids) == 1);
-    EXPECT_THAT(events.take(), testing::MatchesRegex("[^s]*h[^s]*Hs.*"));
 }
 
 TEST(LogMover, FailedHistoryWriteKeepsPacketsAndReusedIdsStillMove) {
