@@ -13,35 +13,19 @@
 #include <vector>
 
 #include "contracts/dmg/CDataManager.h"
-#include "contracts/dmg/CSendQueueSerialize.h"
 #include "contracts/net/CEmbeddedGateway.h"
 #include "contracts/net/CNetInterfaceMag.h"
-#include "contracts/net/CNetSendASend.h"
 #include "contracts/net/HttpGateway.h"
 #include "queue/CSendQueueService.h"
-#include "queue/CSmsSendLoadMag.h"
 #include "send/CSmsSendStartInstance.h"
 #include "send/CUserInfo.h"
 #include "tests/fakes/TempDir.h"
 #include "tests/smsgw/SmsgwRun.h"
+#include "bench/ThroughThreads.h"
 
 namespace {
 
 using SMS::NET::HttpGateway;
-const char* const kPassword = "Quenp19990812";
-
-Dmg::QueueData packet(int packetId) {
-    SMS::NET::CNetSendASend p;
-    p.packetId = packetId;
-    p.phones = {"13800138000"};
-    p.commonText = "hello";
-    Dmg::QueueData q;
-    p.getPacketT(q.packetText);
-    q.packetId = packetId;
-    q.commonMsg = 1;
-    q.displayText = "hello";
-    return q;
-}
 
 // One user folder, queue service and smsgw for the whole program.
 struct Env {
@@ -69,19 +53,6 @@ struct Env {
         SMS::NET::CNetInterfaceMag::instance()->setGateway(nullptr);
         Dmg::CDataManager::getSingleton().closeUserData();
     }
-    // `count` packets written to SQu.dll, with their record ids.
-    std::vector<Dmg::QueueData> store(int count) {
-        std::vector<Dmg::QueueData> packets;
-        for (int n = 0; n < count; ++n) packets.push_back(packet(n));
-        auto& q = *static_cast<Dmg::CSendQueueSerialize*>(
-            Dmg::CDataManager::getSingleton().getDataSerialize("sendqueuemodify"));
-        std::vector<int> ids;
-        q.initialize(dir.file("SQu.dll"), kPassword);
-        q.writeQueue(packets, ids);
-        q.close();
-        for (int n = 0; n < count; ++n) packets[n].recordId = ids[n];
-        return packets;
-    }
     void setUnavailable(double fraction) {
         smsgw.post("/control", {{"faults", {{"unavailable", fraction}}}});
     }
@@ -99,25 +70,12 @@ Env& env() {
     return e;
 }
 
-void waitIdle(CSendQueueService& s) {
-    while (s.isSendThreadActive() || s.logThreadRunning()) {
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-    }
-}
-
 // Stored packets handed to the sending thread, until it and the log thread
 // have ended by themselves.
 void throughThreads(benchmark::State& state, std::shared_ptr<SMS::NET::IGateway> gateway) {
     auto& e = env();
     SMS::NET::CNetInterfaceMag::instance()->setGateway(std::move(gateway));
-    for (auto _ : state) {
-        state.PauseTiming();
-        const auto packets = e.store(static_cast<int>(state.range(0)));
-        state.ResumeTiming();
-        SMS::CSmsSendLoadMag::instance()->addSendQueue(packets);
-        waitIdle(e.service);
-    }
-    state.SetItemsProcessed(state.iterations() * state.range(0));
+    bench::sendThroughThreads(state, e.service, e.dir.file("SQu.dll"));
 }
 
 void BM_EmbeddedThroughThreads(benchmark::State& state) {
@@ -136,7 +94,7 @@ std::chrono::duration<double, std::micro> sendOne(Env& e, int packetId, bool& ok
         e.setUnavailable(0);
         untimed += Clock::now() - t;
     };
-    Dmg::QueueData p = packet(packetId);
+    Dmg::QueueData p = bench::queuedPacket(packetId);
     p.recordId = e.nextRecordId++;
     const auto start = Clock::now();
     ok = e.http->send(p).accepted() && ok;

@@ -19,10 +19,9 @@
 #include "queue/CSmsSendLoadMag.h"
 #include "send/CSmsSendStartInstance.h"
 #include "send/CUserInfo.h"
+#include "bench/ThroughThreads.h"
 
 namespace {
-
-const char* const kPassword = "Quenp19990812";
 
 struct Env {
     Env() {
@@ -37,26 +36,7 @@ struct Env {
         s.onSendAborted = [] {};
         SMS::NET::CNetInterfaceMag::instance()->setGateway(std::make_shared<SMS::NET::CEmbeddedGateway>());
     }
-    std::vector<Dmg::QueueData> store(int count) {
-        std::vector<Dmg::QueueData> packets(count);
-        for (int n = 0; n < count; ++n) {
-            SMS::NET::CNetSendASend p;
-            p.packetId = n;
-            p.phones = {"13800138000"};
-            p.commonText = "hello";
-            p.getPacketT(packets[n].packetText);
-            packets[n].commonMsg = 1;
-            packets[n].displayText = "hello";
-        }
-        auto& q = *static_cast<Dmg::CSendQueueSerialize*>(
-            Dmg::CDataManager::getSingleton().getDataSerialize("sendqueuemodify"));
-        std::vector<int> ids;
-        q.initialize((dir / "SQu.dll").string(), kPassword);
-        q.writeQueue(packets, ids);
-        q.close();
-        for (int n = 0; n < count; ++n) packets[n].recordId = ids[n];
-        return packets;
-    }
+    std::string squ() const { return (dir / "SQu.dll").string(); }
     ~Env() {
         service.stop();
         Dmg::CDataManager::getSingleton().closeUserData();
@@ -73,10 +53,6 @@ Env& env() {
     return e;
 }
 
-void waitIdle(CSendQueueService& s) {
-    while (s.isSendThreadActive() || s.logThreadRunning()) std::this_thread::sleep_for(std::chrono::microseconds(200));
-}
-
 // Baseline: the store work of each packet alone, on this thread.
 void BM_StoreUpdatesOnly(benchmark::State& state) {
     auto& e = env();
@@ -84,10 +60,10 @@ void BM_StoreUpdatesOnly(benchmark::State& state) {
         Dmg::CDataManager::getSingleton().getDataSerialize("sendqueuemodifyW"));
     for (auto _ : state) {
         state.PauseTiming();
-        const auto packets = e.store(static_cast<int>(state.range(0)));
+        const auto packets = bench::storeQueued(e.squ(), static_cast<int>(state.range(0)));
         state.ResumeTiming();
         for (const auto& p : packets) {
-            q.initialize((e.dir / "SQu.dll").string(), kPassword);
+            q.initialize(e.squ(), bench::kQueuePassword);
             q.modifyStatus(p.recordId, 1);
             q.close();
         }
@@ -98,14 +74,7 @@ void BM_StoreUpdatesOnly(benchmark::State& state) {
 // Sending thread and log thread together, until both ended by themselves.
 void BM_SendThroughThreads(benchmark::State& state) {
     auto& e = env();
-    for (auto _ : state) {
-        state.PauseTiming();
-        const auto packets = e.store(static_cast<int>(state.range(0)));
-        state.ResumeTiming();
-        SMS::CSmsSendLoadMag::instance()->addSendQueue(packets);
-        waitIdle(e.service);
-    }
-    state.SetItemsProcessed(state.iterations() * state.range(0));
+    bench::sendThroughThreads(state, e.service, e.squ());
 }
 
 // stop() while the sender waits out a 5 s pause after its first packet.
@@ -115,7 +84,7 @@ void BM_StopDuringPause(benchmark::State& state) {
     for (auto _ : state) {
         settings.packetPauseMs = 5000;
         const int before = e.done;
-        auto packets = e.store(2);
+        auto packets = bench::storeQueued(e.squ(), 2);
         for (auto& p : packets) p.timerFlag = 1;  // no summary record, whose pause would come first
         SMS::CSmsSendLoadMag::instance()->addSendQueue(packets);
         while (e.done == before) std::this_thread::sleep_for(std::chrono::microseconds(100));

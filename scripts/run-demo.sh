@@ -12,18 +12,18 @@ bash "$root/scripts/build.sh" "$build" -DSMS_BUILD_TESTS=OFF -DSMS_BUILD_BENCH=O
 
 echo
 echo "== the same over HTTP: smsctl and smsgw on 127.0.0.1"
-tmp=$(mktemp -d "${TMPDIR:-/tmp}/smsctl-http.XXXXXX")
+http_dir=$(mktemp -d "${TMPDIR:-/tmp}/smsctl-http.XXXXXX")
 gw=""
 cleanup() {
     if [ -n "$gw" ]; then kill "$gw" 2>/dev/null || true; wait "$gw" 2>/dev/null || true; fi
-    rm -rf "$tmp"
+    rm -rf "$http_dir"
 }
 trap cleanup EXIT
-"$build/bin/smsgw" --port 0 --state "$tmp/smsgw.state" --user demo --password secret >"$tmp/smsgw.out" &
+"$build/bin/smsgw" --port 0 --state "$http_dir/smsgw.state" --user demo --password secret >"$http_dir/smsgw.out" &
 gw=$!
-for _ in $(seq 100); do grep -q listening "$tmp/smsgw.out" 2>/dev/null && break; sleep 0.1; done
-port=$(sed -n 's/.*listening on .*:\([0-9]*\)$/\1/p' "$tmp/smsgw.out")
+for _ in $(seq 100); do grep -q listening "$http_dir/smsgw.out" 2>/dev/null && break; sleep 0.1; done
+port=$(sed -n 's/.*listening on .*:\([0-9]*\)$/\1/p' "$http_dir/smsgw.out")
 [ -n "$port" ] || { echo "smsgw did not start"; exit 1; }
-smsctl=("$build/bin/smsctl" --user-dir "$tmp/user" --gateway "http://127.0.0.1:$port" --user demo --password secret)
+smsctl=("$build/bin/smsctl" --user-dir "$http_dir/user" --gateway "http://127.0.0.1:$port" --user demo --password secret)
 "${smsctl[@]}" send 13800138000 13012345678 --text '明早九点开会'
 "${smsctl[@]}" history list

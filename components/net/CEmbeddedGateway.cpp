@@ -12,6 +12,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "components/net/TimerKeys.h"
 #include "contracts/base/CLog.h"
 #include "contracts/net/CNetSendASend.h"
 #include "contracts/net/CNetSendBSend.h"
@@ -65,19 +66,6 @@ bool readPacket(const std::string& text, Packet& p, std::vector<std::string>& ph
     // A personalised packet whose texts do not match its recipients, or a
     // packet with nobody in it, cannot be delivered as stated.
     return !phones.empty() && texts.size() == phones.size();
-}
-
-// "a,b,c" into its keys; an empty text has none.
-std::vector<std::string> splitKeys(const std::string& keys) {
-    std::vector<std::string> out;
-    if (keys.empty()) return out;
-    std::size_t start = 0;
-    for (std::size_t comma; (comma = keys.find(',', start)) != std::string::npos;
-         start = comma + 1) {
-        out.push_back(keys.substr(start, comma - start));
-    }
-    out.push_back(keys.substr(start));
-    return out;
 }
 
 // Reads a stored packet by its flags: timed or not, one text or one per recipient.
@@ -276,7 +264,7 @@ std::string CEmbeddedGateway::keep(Parsed& parsed) {
 }
 
 CNetSendResultB CEmbeddedGateway::DelTimerMsg(int group, const std::string& keys) {
-    const std::vector<std::string> named = splitKeys(keys);
+    const std::vector<std::string> named = splitTimerKeys(keys);
     const std::lock_guard<std::mutex> lock(m_mutex);
     std::vector<std::size_t> found;
     for (const std::string& key : named) {

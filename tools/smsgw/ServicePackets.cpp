@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "Packets.h"
+#include "components/net/TimerKeys.h"
 #include "Terms.h"
 #include "Texts.h"
 
@@ -150,7 +151,7 @@ HttpAnswer Service::cancel(const std::string& user, const json& body) {
     // user's becomes an empty key, which it refuses.
     std::string gatewayKeys;
     long long refund = 0;
-    const std::vector<std::string> parts = splitKeys(named);
+    const std::vector<std::string> parts = SMS::NET::splitTimerKeys(named);
     for (std::size_t i = 0; i < parts.size(); ++i) {
         const auto it = m_state.timed.find(parts[i]);
         const bool mine = it != m_state.timed.end() && it->second.user == user;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "components/net/TimerKeys.h"
+
 namespace smsgw {
 
 using nlohmann::json;
@@ -38,7 +40,7 @@ void applyPacket(State& s, const json& r) {
 
 void applyCancel(State& s, const json& r) {
     const std::string user = r.at("user").get<std::string>(), keys = r.at("keys").get<std::string>();
-    for (const std::string& k : splitKeys(keys)) s.timed.erase(k);
+    for (const std::string& k : SMS::NET::splitTimerKeys(keys)) s.timed.erase(k);
     s.cancels.emplace(user, r.at("group").get<int>(), keys);
     setBalance(s, r);
 }
@@ -148,18 +150,6 @@ std::uint64_t timerKeyNumber(const std::string& key) {
         return 0;
     }
     return std::stoull(key.substr(2));
-}
-
-std::vector<std::string> splitKeys(const std::string& keys) {
-    std::vector<std::string> out;
-    if (keys.empty()) return out;
-    std::size_t start = 0;
-    for (std::size_t comma; (comma = keys.find(',', start)) != std::string::npos;
-         start = comma + 1) {
-        out.push_back(keys.substr(start, comma - start));
-    }
-    out.push_back(keys.substr(start));
-    return out;
 }
 
 }  // namespace smsgw

@@ -69,7 +69,5 @@ struct State {
 
 // "TM17" -> 17; 0 for any other text.
 std::uint64_t timerKeyNumber(const std::string& key);
-// "a,b,c" -> its parts; an empty text has none.
-std::vector<std::string> splitKeys(const std::string& keys);
 
 }  // namespace smsgw
