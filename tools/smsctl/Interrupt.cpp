@@ -19,9 +19,12 @@ extern "C" void onInterrupt(int) {
 
 void catchInterrupt() {
     std::signal(SIGINT, onInterrupt);
+#ifdef SIGPIPE
     // A reader that goes away (smsctl send ... | head) must not end a send
-    // half way: writes to the closed pipe fail instead.
+    // half way: writes to the closed pipe fail instead. (Windows has no such
+    // signal: the write fails by itself.)
     std::signal(SIGPIPE, SIG_IGN);
+#endif
 }
 
 bool interrupted() { return g_interrupted.load(); }

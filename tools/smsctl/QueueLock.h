@@ -3,10 +3,12 @@
 // once (each sends only the packets it queued). A run that takes over the
 // waiting packets of the folder (queue resume, queue delete) holds it alone:
 // it is refused while another run sends, and a send is refused while it runs.
-// The kernel drops the lock of a run that dies.
+// The system drops the lock of a run that dies.
 #pragma once
 
 #include <string>
+
+#include "contracts/platform/FileLock.h"
 
 namespace smsctl {
 
@@ -21,7 +23,8 @@ public:
     QueueLock& operator=(const QueueLock&) = delete;
 
 private:
-    int fd_ = -1;
+    const std::string path_;
+    Platform::FileLock lock_;
 };
 
 }  // namespace smsctl

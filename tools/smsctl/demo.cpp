@@ -3,13 +3,12 @@
 // imported, a personalised send to its group and to typed numbers (one of
 // them on the reject list) sent by the real threads, then the history, the
 // send log and a summary.
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <map>
 #include <memory>
+#include <random>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -23,6 +22,7 @@
 #include "tools/smsctl/Client.h"
 #include "tools/smsctl/Errors.h"
 #include "tools/smsctl/SendPlan.h"
+#include "tools/smsctl/System.h"
 #include "tools/smsctl/Table.h"
 #include "tools/smsctl/Terminal.h"
 #include "tools/smsctl/commands.h"
@@ -38,15 +38,18 @@ const char* const kRejected = "13900139013";
 class DemoFolder {
 public:
     explicit DemoFolder(bool keep) : keep_(keep) {
-        // mkdtemp turns the trailing X's into a unique name.
-        const char* const tmp = std::getenv("TMPDIR");
-        std::string pattern =
-            std::string(tmp != nullptr && *tmp ? tmp : "/tmp") + "/smsctl-demo-XXXXXX";
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            throw Failure(u8"cannot make a folder under " + pattern.substr(0, pattern.rfind('/')) +
+        std::error_code ec;
+        const std::filesystem::path base = std::filesystem::temp_directory_path(ec);
+        // A random name, tried until one is free: created only by us.
+        std::random_device seed;
+        for (int attempt = 0; !ec && attempt < 100 && path_.empty(); ++attempt) {
+            const auto candidate = base / ("smsctl-demo-" + std::to_string(seed()));
+            if (std::filesystem::create_directory(candidate, ec)) path_ = candidate.string();
+        }
+        if (path_.empty()) {
+            throw Failure(u8"cannot make a folder under " + base.string() +
                           u8" (set TMPDIR to a writable folder)");
         }
-        path_ = pattern;
     }
     ~DemoFolder() {
         std::error_code ec;
@@ -64,7 +67,7 @@ private:
 // A bundled data file: next to an installed program, else in the sources.
 std::string dataPath(const char* name) {
     std::error_code ec;
-    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    const std::filesystem::path exe = executablePath();
     const std::vector<std::filesystem::path> places = {
         exe.parent_path().parent_path() / "share" / "smslogic" / name,
         std::filesystem::path(SMSCTL_DATA_DIR) / name};

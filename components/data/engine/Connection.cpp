@@ -1,8 +1,7 @@
 #include "components/data/engine/Connection.h"
 
 #include <sqlite3.h>
-#include <sys/stat.h>
-
+#include <filesystem>
 #include <map>
 #include <utility>
 
@@ -21,16 +20,16 @@ void logFailure(const std::string& path, const std::string& why) {
     Base::CLog::getSingleton().writeMessage("data: cannot open " + path + ": " + why, 2);
 }
 
-// One writer lock per file (device and inode) for the whole process.
-std::shared_ptr<std::mutex> writerMutexFor(dev_t dev, ino_t ino) {
+// One writer lock per file (by its identity) for the whole process.
+std::shared_ptr<std::mutex> writerMutexFor(const Platform::FileIdentity& file) {
     struct Locks {
         std::mutex mutex;
         // Any thread opening a file, under mutex.
-        std::map<std::pair<dev_t, ino_t>, std::weak_ptr<std::mutex>> byFile;
+        std::map<Platform::FileIdentity, std::weak_ptr<std::mutex>> byFile;
     };
     static Base::NeverDestroyed<Locks> locks;
     const std::lock_guard<std::mutex> guard(locks.get().mutex);
-    auto& slot = locks.get().byFile[{dev, ino}];
+    auto& slot = locks.get().byFile[file];
     auto lock = slot.lock();
     if (!lock) {
         lock = std::make_shared<std::mutex>();
@@ -42,8 +41,9 @@ std::shared_ptr<std::mutex> writerMutexFor(dev_t dev, ino_t ino) {
 // The file's salt, or a new one when the file is missing or empty. False for
 // a file too short to hold a salt.
 bool saltFor(const std::string& path, std::string& salt, bool& isNew) {
-    struct stat st {};
-    isNew = ::stat(path.c_str(), &st) != 0 || st.st_size == 0;
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    isNew = ec || size == 0;
     if (isNew) {
         salt = newSalt();
         return !salt.empty();
@@ -117,14 +117,11 @@ std::unique_ptr<Connection> Connection::open(const std::string& path,
         logFailure(path, "cannot prepare the file");
         return nullptr;
     }
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
+    if (!Platform::identifyFile(path, c->identity_)) {
         logFailure(path, "file vanished");
         return nullptr;
     }
-    c->dev_ = st.st_dev;
-    c->ino_ = st.st_ino;
-    c->writerMutex_ = writerMutexFor(c->dev_, c->ino_);
+    c->writerMutex_ = writerMutexFor(c->identity_);
     return c;
 }
 
@@ -151,8 +148,8 @@ bool Connection::checkpoint() {
 }
 
 bool Connection::sameFileAs(const std::string& path) const {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && st.st_dev == dev_ && st.st_ino == ino_;
+    Platform::FileIdentity now;
+    return Platform::identifyFile(path, now) && now == identity_;
 }
 
 bool Connection::ensure(const Schema& schema) {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include <sys/types.h>
+#include "contracts/platform/FileIdentity.h"
 
 struct sqlite3;
 
@@ -50,8 +50,7 @@ private:
     bool migrate(const Schema& schema);
 
     sqlite3* db_ = nullptr;
-    dev_t dev_ = 0;
-    ino_t ino_ = 0;
+    Platform::FileIdentity identity_;
     std::shared_ptr<std::mutex> writerMutex_;
     // Components whose tables this connection has checked, with their version.
     std::map<std::string, std::size_t> ensured_;

@@ -1,0 +1,20 @@
+#include "tools/smsctl/System.h"
+
+#include <windows.h>
+
+#include <vector>
+
+namespace smsctl {
+
+std::filesystem::path executablePath() {
+    // Long paths need more than MAX_PATH: grow until the name fits.
+    std::vector<wchar_t> name(MAX_PATH);
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
+        if (n == 0) return {};
+        if (n < name.size()) return std::filesystem::path(std::wstring(name.data(), n));
+        name.resize(name.size() * 2);
+    }
+}
+
+}  // namespace smsctl
