@@ -8,14 +8,13 @@
 #include <random>
 #include <system_error>
 
-#include <unistd.h>
-
 #include "components/file/CsvReader.h"
 #include "components/file/CsvWriter.h"
 #include "components/file/Limits.h"
 #include "components/file/TextEncoding.h"
 #include "contracts/base/CLog.h"
 #include "contracts/platform/CodePage.h"
+#include "contracts/platform/FileSync.h"
 
 namespace FileSerialize {
 namespace {
@@ -125,7 +124,7 @@ bool replaceFile(const std::string& path, const std::string& bytes, std::string&
     // On disk before the rename, so that a crash leaves the old file or the
     // whole new one, never an empty one under the old name.
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() &&
-                         std::fflush(file) == 0 && ::fsync(::fileno(file)) == 0;
+                         Platform::syncToDisk(file);
     const bool closed = std::fclose(file) == 0;
     std::error_code ec;
     if (written && closed) fs::rename(temporary, path, ec);

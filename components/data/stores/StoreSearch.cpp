@@ -1,8 +1,8 @@
 #include "components/data/stores/StoreSearch.h"
 
 #include <sqlite3.h>
-#include <string.h>
 
+#include <string_view>
 #include <utility>
 
 #include "components/data/stores/HistoryText.h"
@@ -12,7 +12,7 @@ namespace {
 
 const char* const kTimeParts[] = {"_year", "_month", "_day", "_hour", "_minute"};
 
-// memmem() rejects most texts at once; a byte match is then checked at
+// A plain byte search rejects most texts at once; a byte match is then checked at
 // character boundaries.
 void gbkContains(sqlite3_context* ctx, int /*argc*/, sqlite3_value** argv) {
     const auto* text = static_cast<const char*>(sqlite3_value_blob(argv[0]));
@@ -21,7 +21,8 @@ void gbkContains(sqlite3_context* ctx, int /*argc*/, sqlite3_value** argv) {
     const auto keySize = static_cast<std::size_t>(sqlite3_value_bytes(argv[1]));
     bool found = keySize == 0;
     if (!found && text != nullptr && key != nullptr &&
-        ::memmem(text, textSize, key, keySize) != nullptr) {
+        std::string_view(text, textSize).find(std::string_view(key, keySize)) !=
+            std::string_view::npos) {
         found = historytext::contains(std::string(text, textSize), std::string(key, keySize));
     }
     sqlite3_result_int(ctx, found ? 1 : 0);
