@@ -29,6 +29,10 @@ endif()
 # Shared libraries find each other next to the executables of the build tree.
 set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib)
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+# On Windows a DLL is a runtime output: it lands in bin/ beside the executables.
+if(MINGW)
+  include(${CMAKE_CURRENT_LIST_DIR}/MinGWRuntime.cmake)
+endif()
 
 # A component shared object: sms_component(<target> <BUILDING-macro> sources...)
 function(sms_component target building)
