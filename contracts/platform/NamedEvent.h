@@ -1,5 +1,6 @@
 // A named event, like a Windows event object. Events created under the same
-// name in one process share one state; an unnamed event is private. An
+// name share one state: within the process on POSIX, across processes on
+// Windows, where it is a kernel object. An unnamed event is private. An
 // auto-reset event releases one waiter per set() and resets itself.
 #pragma once
 
@@ -16,7 +17,9 @@ public:
     static constexpr unsigned long kInfinite = 0xFFFFFFFFul;
 
     // Opens the event `name`, creating it with the given mode and state when
-    // no live event has that name (an existing event keeps its own).
+    // no live event has that name (an existing event keeps its own). Throws
+    // std::system_error when the OS refuses the name, e.g. one held by
+    // another kind of object.
     NamedEvent(const std::string& name, bool manualReset, bool initiallySignalled);
     ~NamedEvent();
     NamedEvent(const NamedEvent&) = delete;

@@ -13,8 +13,7 @@
 namespace Platform {
 
 struct NamedEvent::State {
-    State(bool manual, bool initiallySignalled)
-        : manualReset(manual), signalled(initiallySignalled) {}
+    State(bool manual, bool initiallySignalled) : manualReset(manual), signalled(initiallySignalled) {}
 
     std::mutex mutex;
     std::condition_variable cv;
@@ -47,8 +46,7 @@ Registry& registry() {
     return instance.get();
 }
 
-std::shared_ptr<State> openState(const std::string& name, bool manualReset,
-                                 bool initiallySignalled) {
+std::shared_ptr<State> openState(const std::string& name, bool manualReset, bool initiallySignalled) {
     if (name.empty()) {
         return std::make_shared<State>(manualReset, initiallySignalled);
     }
@@ -65,8 +63,7 @@ std::shared_ptr<State> openState(const std::string& name, bool manualReset,
 
 // Waits on `state` until `ready()` holds or the timeout passes.
 template <typename Ready>
-bool waitFor(State& state, std::unique_lock<std::mutex>& lock, unsigned long timeoutMs,
-             Ready ready) {
+bool waitFor(State& state, std::unique_lock<std::mutex>& lock, unsigned long timeoutMs, Ready ready) {
     if (timeoutMs == NamedEvent::kInfinite) {
         state.cv.wait(lock, ready);
         return true;
@@ -78,8 +75,8 @@ bool waitFor(State& state, std::unique_lock<std::mutex>& lock, unsigned long tim
 NamedEvent::WaitResult waitManual(State& state, unsigned long timeoutMs) {
     std::unique_lock<std::mutex> lock(state.mutex);
     const unsigned long long seen = state.generation;
-    const bool released = waitFor(state, lock, timeoutMs,
-                                  [&] { return state.signalled || state.generation != seen; });
+    const bool released =
+        waitFor(state, lock, timeoutMs, [&] { return state.signalled || state.generation != seen; });
     return released ? NamedEvent::WaitResult::Signalled : NamedEvent::WaitResult::TimedOut;
 }
 
