@@ -5,6 +5,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <utility>
@@ -12,8 +14,11 @@
 
 #include "contracts/platform/CodePage.h"
 #include "contracts/platform/CriticalSection.h"
+#include "contracts/platform/FileIdentity.h"
+#include "contracts/platform/FileLock.h"
 #include "contracts/platform/NamedEvent.h"
 #include "contracts/platform/Time.h"
+#include "tests/fakes/TempDir.h"
 
 namespace {
 
@@ -98,9 +103,22 @@ Fields fields(const Platform::SystemTime& st) {
 }
 Fields fields(std::time_t t) {
     std::tm tm{};
+#ifdef _WIN32
+    gmtime_s(&tm, &t);
+#else
     gmtime_r(&t, &tm);
+#endif
     return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, static_cast<int>((t / 86400 + 4) % 7),
             tm.tm_hour,        tm.tm_min,     tm.tm_sec};
+}
+
+// Sets TZ, or unsets it for an empty value.
+void setTz(const std::string& value) {
+#ifdef _WIN32
+    _putenv_s("TZ", value.c_str());
+#else
+    value.empty() ? unsetenv("TZ") : setenv("TZ", value.c_str(), 1);
+#endif
 }
 
 // Each clock shows a second between two calls of time(), shifted by the
@@ -111,7 +129,7 @@ TEST(Time, UtcAndLocalShowTheCurrentSecondAndSleepLastsItsTime) {
     // No tzset() here: local time must follow a changed TZ by itself.
     for (const auto& [tz, offset] :
          {std::pair<const char*, long>{"UTC0", 0}, {"CST-8", 8 * 3600}, {"EST5", -5 * 3600}}) {
-        setenv("TZ", tz, 1);
+        setTz(tz);
         for (const bool local : {false, true}) {
             SCOPED_TRACE(std::string(tz) + (local ? " local" : " UTC"));
             const std::time_t before = std::time(nullptr);
@@ -124,8 +142,7 @@ TEST(Time, UtcAndLocalShowTheCurrentSecondAndSleepLastsItsTime) {
             EXPECT_LE(st.wMilliseconds, 999);
         }
     }
-    saved ? setenv("TZ", restore.c_str(), 1) : unsetenv("TZ");
-    tzset();
+    setTz(restore);
     // A sleep lasts at least the time asked for.
     const auto start = std::chrono::steady_clock::now();
     Platform::sleepMs(30);
@@ -176,14 +193,16 @@ TEST(CodePage, RoundTripsAllDirections) {
 }
 
 TEST(CodePage, RejectsInvalidOrUnencodableInputWithEmptyOutput) {
-    // GBK: lead byte at the end, trail byte out of range, 0xff.
+    // GBK: lead byte at the end, trail byte out of range, 0xff, codes left
+    // unassigned among the symbols (Windows gives them private use).
     // UTF-8: overlong, truncated, lone continuation, emoji (not in GBK), the
-    // private-use code after the last user-defined one.
+    // private-use code after the last user-defined one, a tag character
+    // (which iconv would drop).
     // clang-format off
     const std::pair<bool, std::string> cases[] = {
-        {true, "ok\xd5"}, {true, "\xd5\x7f"}, {true, "a\xff"}, {false, "\xc0\xaf"},
-        {false, "\xe6\xad"}, {false, "a\x80"}, {false, "a\xf0\x9f\x98\x80"},
-        {false, "\xee\x9d\xa6"}};
+        {true, "ok\xd5"}, {true, "\xd5\x7f"}, {true, "a\xff"}, {true, "\xa2\xab"}, {true, "\xfe\x51"},
+        {false, "\xc0\xaf"}, {false, "\xe6\xad"}, {false, "a\x80"}, {false, "a\xf0\x9f\x98\x80"},
+        {false, "\xee\x9d\xa6"}, {false, "a\xf3\xa0\x80\x81"}};
     // clang-format on
     for (const auto& [fromGbk, in] : cases) {
         SCOPED_TRACE(in);
@@ -195,6 +214,51 @@ TEST(CodePage, RejectsInvalidOrUnencodableInputWithEmptyOutput) {
     EXPECT_TRUE(!Platform::gbkToWide("ok\xd5", wide) && wide.empty());
     std::string gbk = "stale";
     EXPECT_TRUE(!Platform::wideToGbk(L"a\U0001F600", gbk) && gbk.empty());
+    EXPECT_TRUE(!Platform::wideToGbk(L"a\ue766", gbk) && gbk.empty());
+    EXPECT_TRUE(!Platform::wideToGbk(L"a\U000E0041", gbk) && gbk.empty());
+}
+
+void touch(const std::string& path) { std::ofstream(path) << "x"; }
+
+TEST(FileIdentity, SameFileByAnyPathFollowsRenamesMissingIsNone) {
+    const fakes::TempDir dir;
+    touch(dir.file("a"));
+    touch(dir.file("b"));
+    std::filesystem::create_directory(dir.file("sub"));
+    Platform::FileIdentity a, aAgain, b, none{7, 7};
+    ASSERT_TRUE(Platform::identifyFile(dir.file("a"), a));
+    ASSERT_TRUE(Platform::identifyFile(dir.file("sub") + "/../a", aAgain));
+    ASSERT_TRUE(Platform::identifyFile(dir.file("b"), b));
+    EXPECT_EQ(a, aAgain);
+    EXPECT_NE(a, b);
+    EXPECT_TRUE(a < b || b < a);
+    // A file moved over another takes its identity to the new path.
+    std::filesystem::rename(dir.file("a"), dir.file("b"));
+    ASSERT_TRUE(Platform::identifyFile(dir.file("b"), b));
+    EXPECT_EQ(a, b);
+    EXPECT_FALSE(Platform::identifyFile(dir.file("a"), none));
+    EXPECT_EQ(none, (Platform::FileIdentity{7, 7}));
+}
+
+TEST(FileLock, SharedLocksCoexistExclusiveExcludesAllUntilReleased) {
+    using Lock = Platform::FileLock;
+    using Mode = Lock::Mode;
+    using Result = Lock::Result;
+    const fakes::TempDir dir;
+    const std::string path = dir.file("queue.lock");  // created by the first lock
+    {
+        const Lock exclusive(path, Mode::Exclusive);
+        ASSERT_EQ(exclusive.result(), Result::Locked);
+        EXPECT_EQ(Lock(path, Mode::Exclusive).result(), Result::HeldByAnother);
+        EXPECT_EQ(Lock(path, Mode::Shared).result(), Result::HeldByAnother);
+    }
+    {
+        const Lock shared(path, Mode::Shared), otherShared(path, Mode::Shared);
+        EXPECT_TRUE(shared.locked() && otherShared.locked());
+        EXPECT_EQ(Lock(path, Mode::Exclusive).result(), Result::HeldByAnother);
+    }
+    EXPECT_TRUE(Lock(path, Mode::Exclusive).locked()) << "released with the objects";
+    EXPECT_EQ(Lock(dir.file("missing/queue.lock"), Mode::Shared).result(), Result::CannotOpen);
 }
 
 }  // namespace
