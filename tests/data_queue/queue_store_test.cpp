@@ -156,8 +156,7 @@ TEST(History, SearchByTimeOutcomeAndText) {
 
 Dmg::CSmsData hoursAgo(int hours) {
     const std::time_t t = std::time(nullptr) - static_cast<std::time_t>(hours) * 3600;
-    std::tm tm{};
-    localtime_r(&t, &tm);
+    const std::tm tm = *std::localtime(&t);  // one thread here
     return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min};
 }
 

@@ -7,8 +7,6 @@
 //                service at namespace scope, as a user interface keeps it;
 //   send_exit    std::exit(0) during that send, the service a local whose
 //                threads run on past the destruction of statics.
-#include <sys/wait.h>
-
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -29,6 +27,7 @@
 #include "queue/CSmsSendLoadMag.h"
 #include "send/CSmsSendStartInstance.h"
 #include "send/CUserInfo.h"
+#include "tests/fakes/ChildProcess.h"
 #include "tests/fakes/TempDir.h"
 #include "tests/fakes/WaitUntil.h"
 
@@ -102,16 +101,23 @@ bool startSend(const std::string& dir) {
     return g_done >= kHeldPacket;
 }
 
+std::string slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
 // Parent: runs the child in a folder of its own, removed afterwards.
 int runChild(const std::string& self, const std::string& mode) {
     const fakes::TempDir dir;
-    const int status = std::system(("'" + self + "' " + mode + " '" + dir.path() + "'").c_str());
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    fakes::ChildProcess child;
+    const bool started = child.start({self, mode, dir.path()}, {dir.file("stdout")}, {dir.file("stderr")});
+    const int status = started ? child.wait() : fakes::ChildProcess::kNoExit;
+    std::fputs((slurp(dir.file("stdout")) + slurp(dir.file("stderr"))).c_str(), stdout);
+    if (status != 0) {
         std::printf("child ended with status %d\n", status);
         return 1;
     }
-    std::ifstream in(dir.file("exit.log"));
-    const std::string log{std::istreambuf_iterator<char>(in), {}};
+    const std::string log = slurp(dir.file("exit.log"));
     if (mode == "statics" && log.find("] destructor line\n") == std::string::npos) {
         std::printf("the destructor's line is missing from the log\n");
         return 1;

@@ -3,8 +3,6 @@
 // HttpGateway to an smsgw process that misbehaves, is killed, or answers what
 // cannot be read. Every packet reaches the history once with the outcome the
 // service gave it, and the service delivers each once.
-#include <signal.h>
-
 #include <chrono>
 #include <cstdio>
 #include <map>
@@ -182,7 +180,7 @@ TEST_F(NetFaults, ServiceKilledAndRestartedMidSendLosesAndRepeatsNothing) {
         return times >= killAfter;
     }));
     const int port = process->port();
-    process->kill(SIGKILL);
+    process->kill();
     ASSERT_TRUE(process->start(port)) << process->stderrText();
     ASSERT_TRUE(fakes::waitUntil([&] { return idle(); }, 120s));
     expectEachOnceAccepted();

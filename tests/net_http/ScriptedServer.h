@@ -7,12 +7,13 @@
 
 #include <atomic>
 #include <chrono>
-#include <csignal>
 #include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "tests/fakes/Sockets.h"
 
 namespace nethttp {
 
@@ -26,7 +27,7 @@ struct Seen {
 class ScriptedServer {
 public:
     ScriptedServer() {
-        std::signal(SIGPIPE, SIG_IGN);  // a client that hangs up must not end the test
+        fakes::ignoreBrokenPipes();  // a client that hangs up must not end the test
         const auto handle = [this](const httplib::Request& req, httplib::Response& res) { answer(req, res); };
         server_.Get(".*", handle).Post(".*", handle).set_keep_alive_max_count(100000).set_tcp_nodelay(true);
         port_ = server_.bind_to_any_port("127.0.0.1");

@@ -13,6 +13,7 @@
 #include "contracts/net/CNetInterfaceMag.h"
 #include "contracts/net/HttpGateway.h"
 #include "tests/fakes/LogCapture.h"
+#include "tests/fakes/ScopedEnv.h"
 #include "tests/fakes/TempDir.h"
 #include "tests/net_http/ScriptedServer.h"
 
@@ -81,12 +82,13 @@ TEST_F(UseConfigTest, AnEmptyAddressKeepsOrPutsBackTheEmbeddedService) {
 }
 
 TEST_F(UseConfigTest, TheHttpGatewayTakesAddressTimeoutAndProxy) {
-    // Only the settings choose a proxy, not the environment.
-    ::setenv("http_proxy", "http://127.0.0.1:1", 1);
-    server.script({ScriptedServer::json(200, kLoginOk)});
-    ASSERT_EQ(1, net->useConfig(at("127.0.0.1", port())));
-    EXPECT_EQ(77, net->login("demo", "secret").remainingSms);
-    ::unsetenv("http_proxy");
+    {
+        // Only the settings choose a proxy, not the environment.
+        const fakes::ScopedEnv proxy("http_proxy", "http://127.0.0.1:1");
+        server.script({ScriptedServer::json(200, kLoginOk)});
+        ASSERT_EQ(1, net->useConfig(at("127.0.0.1", port())));
+        EXPECT_EQ(77, net->login("demo", "secret").remainingSms);
+    }
     ASSERT_EQ(1u, server.seen().size());
     EXPECT_EQ("/v1/login", server.seen()[0].path);
 

@@ -112,7 +112,7 @@ void check(const Ints& got, Ints want = {}, const std::string& what = "",
 
 Strings namesIn(const std::string& folder) {
     Strings names;
-    for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename());
+    for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }

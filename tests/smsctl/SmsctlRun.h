@@ -3,10 +3,7 @@
 // such runs with what each must print.
 #pragma once
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <fstream>
 #include <map>
@@ -16,6 +13,7 @@
 
 #include "contracts/dmg/CDataManager.h"
 #include "contracts/dmg/CHistoryLogSerialize.h"
+#include "tests/fakes/ChildProcess.h"
 #include "tests/fakes/TempDir.h"
 
 namespace smsctltest {
@@ -46,34 +44,27 @@ inline bool has(const std::string& text, const std::string& part) {
 
 // Starts smsctl --user-dir <dir>/user ARGS without waiting for it; its output
 // goes to <dir>/stdout<tag> and <dir>/stderr<tag>. finish() collects it.
-inline pid_t start(const fakes::TempDir& dir, const Args& args, const std::string& tag = "") {
+inline fakes::ChildProcess start(const fakes::TempDir& dir, const Args& args,
+                                 const std::string& tag = "") {
     Args argv = {SMSCTL_BIN, "--user-dir", dir.file("user")};
     argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<char*> raw;
-    for (auto& a : argv) raw.push_back(a.data());
-    raw.push_back(nullptr);
-    const std::string out = dir.file("stdout" + tag), err = dir.file("stderr" + tag);
-    const pid_t pid = ::fork();
-    if (pid != 0) return pid;
-    ::dup2(::open("/dev/null", O_RDONLY), 0);
-    ::dup2(::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
-    ::dup2(::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
-    ::execv(SMSCTL_BIN, raw.data());
-    ::_exit(127);
+    fakes::ChildProcess process;
+    process.start(argv, {dir.file("stdout" + tag)}, {dir.file("stderr" + tag)});
+    return process;
 }
 
-inline Result finish(const fakes::TempDir& dir, pid_t pid, const std::string& tag = "") {
-    int raw = 0;
+inline Result finish(const fakes::TempDir& dir, fakes::ChildProcess& process,
+                     const std::string& tag = "") {
     Result r;
-    if (pid <= 0 || waitpid(pid, &raw, 0) != pid) return r;
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    r.status = process.wait();
     r.out = slurp(dir.file("stdout" + tag));
     r.err = slurp(dir.file("stderr" + tag));
     return r;
 }
 
 inline Result run(const fakes::TempDir& dir, const Args& args, const std::string& tag = "") {
-    return finish(dir, start(dir, args, tag), tag);
+    fakes::ChildProcess process = start(dir, args, tag);
+    return finish(dir, process, tag);
 }
 
 // Runs and expects success; the output.

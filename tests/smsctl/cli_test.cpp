@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "tests/fakes/ScopedEnv.h"
 #include "tests/smsctl/SmsctlRun.h"
 
 namespace smsctltest {
@@ -45,11 +46,10 @@ TEST(SmsctlCli, WrongArgumentsNameTheProblemAndExitWith2) {
 // removes it: everything sent once, the rejected number failed, nothing left.
 TEST(SmsctlCli, DemoSendsEverythingAndLeavesNothing) {
     const fakes::TempDir dir, tmp;
-    const char* const previous = std::getenv("TMPDIR");
-    const std::string saved = previous != nullptr ? previous : "";
-    ::setenv("TMPDIR", tmp.path().c_str(), 1);
-    const Result r = run(dir, {"demo"});
-    previous != nullptr ? ::setenv("TMPDIR", saved.c_str(), 1) : ::unsetenv("TMPDIR");
+    const Result r = [&] {
+        const fakes::ScopedEnv tmpdir("TMPDIR", tmp.path());
+        return run(dir, {"demo"});
+    }();
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(has(r.out, u8"1 packets sent, 1 failed, 1 recipients rejected, 7 segments"))
         << r.out;

@@ -1,10 +1,5 @@
 // smsctl against a real smsgw started by the test: sends, timers, uploads and
 // replies over HTTP, and the errors of a refused or unreachable login.
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <map>
 #include <string>
@@ -12,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/fakes/Sockets.h"
 #include "tests/net_http/ScriptedServer.h"
 #include "tests/smsctl/SmsctlRun.h"
 #include "tests/smsgw/SmsgwRun.h"
@@ -19,19 +15,6 @@
 namespace {
 
 using smsgwtest::json;
-
-// A port on 127.0.0.1 where nothing listens.
-int closedPort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&a), len);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-    ::close(fd);
-    return ntohs(a.sin_port);
-}
 
 std::string urlOf(int port) { return "http://127.0.0.1:" + std::to_string(port); }
 
@@ -60,7 +43,7 @@ TEST(SmsctlHttp, SendsTimersAndUploadsGoToTheServiceAndLoginFailuresAreClear) {
         {"its upload", at(url, {"contacts", "upload"}), 0, "uploaded 1 contacts to " + url},
         {"a wrong password", {"--gateway", url, "--user", "demo", "--password", "x", "queue", "list"},
          1, "login refused by " + url},
-        {"nothing listening", at(urlOf(closedPort()), {"queue", "list"}), 1,
+        {"nothing listening", at(urlOf(fakes::closedPort()), {"queue", "list"}), 1,
          "cannot reach the service at http://127.0.0.1:"},
         {"no port", at("http://127.0.0.1", {"queue", "list"}), 2, "has no port"},
         {"a port too large", at("http://127.0.0.1:65536", {"queue", "list"}), 2, "outside 1..65535"},

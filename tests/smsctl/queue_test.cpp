@@ -1,11 +1,7 @@
 // smsctl queue: packets an earlier run left queued are listed, deleted and
 // resumed; Ctrl-C during a send leaves the rest queued; a run never takes
 // over packets another run is sending.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -18,6 +14,7 @@
 #include "contracts/dmg/CSendQueueSerialize.h"
 #include "contracts/net/CNetSendASend.h"
 #include "contracts/net/CNetTimerSendB.h"
+#include "tests/fakes/HeldFileLock.h"
 #include "tests/fakes/WaitUntil.h"
 #include "tests/smsctl/SmsctlRun.h"
 
@@ -51,12 +48,11 @@ void leaveQueued(const std::string& userDir, const Args& numbers) {
 
 // The folder's queue lock, held by this test as another run would hold it.
 struct HeldLock {
-    int fd;
-    HeldLock(const std::string& userDir, int how)
-        : fd(::open((userDir + "/queue.lock").c_str(), O_RDWR | O_CREAT, 0600)) {
-        EXPECT_EQ(::flock(fd, how | LOCK_NB), 0);
+    fakes::HeldFileLock lock;
+    HeldLock(const std::string& userDir, fakes::HeldFileLock::Mode mode)
+        : lock(userDir + "/queue.lock", mode) {
+        EXPECT_TRUE(lock.locked());
     }
-    ~HeldLock() { ::close(fd); }
 };
 
 TEST(SmsctlQueue, LeftPacketsAreListedDeletedAndResumedOnce) {
@@ -68,14 +64,14 @@ TEST(SmsctlQueue, LeftPacketsAreListedDeletedAndResumedOnce) {
     const std::size_t at = listed.find("\"id\": \"") + 7;
     const std::string id = listed.substr(at, listed.find('"', at) - at);
     {
-        const HeldLock sending(user, LOCK_SH);
+        const HeldLock sending(user, fakes::HeldFileLock::Mode::Shared);
         // clang-format off
         runSteps(dir, {{{"queue", "resume"}, 1, {"another smsctl is sending"}},
                        {{"queue", "delete", "--all"}, 1, {"another smsctl is sending"}}});
         // clang-format on
     }
     {
-        const HeldLock resuming(user, LOCK_EX);
+        const HeldLock resuming(user, fakes::HeldFileLock::Mode::Exclusive);
         runSteps(dir,
                  {{{"send", "13800000009", "--text", "x"}, 1, {"another smsctl is resuming"}}});
     }
@@ -92,18 +88,21 @@ TEST(SmsctlQueue, LeftPacketsAreListedDeletedAndResumedOnce) {
 // Ctrl-C at whatever point of a send: what was not sent stays queued, and
 // resuming sends each number exactly once.
 TEST(SmsctlQueue, CtrlCLeavesTheRestQueuedAndResumeSendsEachNumberOnce) {
+    if (!fakes::ChildProcess::canInterrupt()) {
+        GTEST_SKIP() << "Ctrl-C cannot be sent to a child without a console of its own";
+    }
     const fakes::TempDir dir;
     constexpr int kNumbers = 3000;
     {
         std::ofstream csv(dir.file("n.csv"));
         for (int i = 0; i < kNumbers; ++i) csv << 13800000000LL + i << "\n";
     }
-    const pid_t pid = start(dir, {"send", "--csv", dir.file("n.csv"), "--text", "C"});
+    fakes::ChildProcess process = start(dir, {"send", "--csv", dir.file("n.csv"), "--text", "C"});
     ASSERT_TRUE(
         fakes::waitUntil([&] { return has(slurp(dir.file("stderr")), "sending through"); }));
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    ::kill(pid, SIGINT);
-    const Result stopped = finish(dir, pid);
+    ASSERT_TRUE(process.interrupt());
+    const Result stopped = finish(dir, process);
     ASSERT_NE(stopped.status, -1) << "ended by the signal: " << stopped.err;
     EXPECT_EQ(run(dir, {"queue", "resume"}).status, 0);
     const auto sent = sentTimes(dir.file("user"));

@@ -2,12 +2,8 @@
 // a test's temporary folder, and talks to it over HTTP.
 #pragma once
 
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <fcntl.h>
-
 #include <chrono>
+#include <cstdio>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -19,10 +15,9 @@
 #include <nlohmann/json.hpp>
 
 #include "contracts/net/CMessageDigestV.h"
+#include "tests/fakes/ChildProcess.h"
 #include "tests/fakes/TempDir.h"
 #include "tests/fakes/WaitUntil.h"
-
-extern char** environ;
 
 namespace smsgwtest {
 
@@ -83,7 +78,7 @@ public:
             EXPECT_TRUE(start()) << stderrText();
         }
     }
-    ~Gateway() { kill(SIGKILL); }
+    ~Gateway() { kill(); }
 
     // Starts the process again, on `port` (0: any free one); false when it
     // does not come to listen.
@@ -91,18 +86,9 @@ public:
         std::vector<std::string> argv = {SMSGW_BIN, "--port", std::to_string(port), "--state",
                                          dir_.file("state")};
         argv.insert(argv.end(), args_.begin(), args_.end());
-        std::vector<char*> raw;
-        for (auto& a : argv) raw.push_back(a.data());
-        raw.push_back(nullptr);
-        const std::string out = dir_.file("stdout"), err = dir_.file("stderr");
+        const std::string out = dir_.file("stdout");
         std::remove(out.c_str());
-        posix_spawn_file_actions_t files;
-        posix_spawn_file_actions_init(&files);
-        posix_spawn_file_actions_addopen(&files, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addopen(&files, 2, err.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-        const int spawned = posix_spawn(&pid_, SMSGW_BIN, &files, nullptr, raw.data(), environ);
-        posix_spawn_file_actions_destroy(&files);
-        if (spawned != 0) return false;
+        if (!process_.start(argv, {out}, {dir_.file("stderr"), true})) return false;
         const std::string marker = "listening on 127.0.0.1:";
         std::string text;
         fakes::waitUntil([&] {
@@ -116,21 +102,12 @@ public:
         return true;
     }
 
-    // Sends `signal` and waits for the process; its exit status.
-    int kill(int signal) {
-        if (pid_ <= 0) return -1;
-        ::kill(pid_, signal);
-        int raw = 0;
-        waitpid(pid_, &raw, 0);
-        pid_ = -1;
-        return raw;
-    }
-    bool exited() {
-        if (pid_ > 0 && waitpid(pid_, &status_, WNOHANG) == pid_) pid_ = -1;
-        return pid_ <= 0;
-    }
+    // Kills the process (kill -9) and waits for it.
+    void kill() { process_.kill(); }
+    bool exited() { return !process_.running(); }
     int port() const { return port_; }
-    int exitStatus() const { return WIFEXITED(status_) ? WEXITSTATUS(status_) : -1; }
+    // Of the process that ended by itself; -1 for one killed.
+    int exitStatus() { return process_.wait(); }
     std::string stderrText() const {
         std::ifstream in(dir_.file("stderr"));
         std::ostringstream text;
@@ -141,8 +118,7 @@ public:
 private:
     const fakes::TempDir& dir_;
     std::vector<std::string> args_;
-    pid_t pid_ = -1;
-    int status_ = 0;  // of the process that exited
+    fakes::ChildProcess process_;
     int port_ = 0;
 };
 

@@ -46,7 +46,7 @@ TEST(Smsgw, KilledDuringASeriesLosesNothingAnsweredAndDeliversOnce) {
         if (i % 15 == 0) {
             killer = std::thread([&gw] {
                 std::this_thread::sleep_for(std::chrono::milliseconds(10));
-                gw.kill(SIGKILL);
+                gw.kill();
             });
         }
         Answer a = gw.post("/v1/packets", packet(i), s);
@@ -59,7 +59,7 @@ TEST(Smsgw, KilledDuringASeriesLosesNothingAnsweredAndDeliversOnce) {
         EXPECT_EQ(a.body.value("code", -1), 0) << i;
         seen[i] = a.body;
     }
-    gw.kill(SIGKILL);
+    gw.kill();
     gw.start();
     ASSERT_EQ(gw.post("/control", {{"faults", {{"drop", 0}}}}).status, 200);
     for (const auto& [i, body] : seen) {
@@ -116,7 +116,7 @@ TEST(Smsgw, RefusesBadRequests) {
     Gateway plain(plainDir, {});
     EXPECT_EQ(plain.call("GET", "/control/stats").status, 404);
     EXPECT_EQ(plain.post("/control", {{"faults", {{"drop", 1}}}}).status, 404);
-    plain.kill(SIGKILL);
+    plain.kill();
     const std::string damaged = R"({"t":"ack","upTo":1})" "\n" "{\"t\":\n" R"({"t":"ack","upTo":2})" "\n";
     std::ofstream(plainDir.file("state")) << damaged;
     EXPECT_FALSE(plain.start());

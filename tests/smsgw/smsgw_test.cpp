@@ -151,7 +151,7 @@ TEST(Smsgw, TimedMessagesCancelAllOrNoneAcrossARestart) {
     EXPECT_EQ(gw.call("GET", "/v1/balance", "", s).body.value("remainingSms", 0), 99999);
 
     for (int start = 0; start < 2; ++start) {  // the second reads what the first rewrote
-        gw.kill(SIGKILL);
+        gw.kill();
         ASSERT_TRUE(gw.start());
     }
     EXPECT_EQ(gw.call("GET", "/v1/balance", "", s).body.value("remainingSms", 0), 99999);
@@ -212,17 +212,17 @@ TEST(Smsgw, RepliesAndContactsOutliveAKill) {
         EXPECT_EQ(gw.post("/v1/contacts", row.body, s).status, row.status);
     }
 
-    gw.kill(SIGKILL);
+    gw.kill();
     ASSERT_TRUE(gw.start());
     EXPECT_EQ(ids(""), std::vector<int>{3});
     EXPECT_EQ(gw.stats()["contacts"]["demo"], 2);
     EXPECT_EQ(gw.post("/v1/replies/ack", {{"upTo", 3}}, s).status, 200);
-    gw.kill(SIGKILL);
+    gw.kill();
     // A record cut off by the kill was never answered: it is dropped. The
     // second start reads the file the first one rewrote.
     std::ofstream(dir.file("state"), std::ios::app) << R"({"t":"reply","id":9,"pho)";
     ASSERT_TRUE(gw.start()) << gw.stderrText();
-    gw.kill(SIGKILL);
+    gw.kill();
     ASSERT_TRUE(gw.start());
     ASSERT_EQ(gw.post("/control", {{"reply", {{"phone", "13800138000"}, {"text", "x"}}}}).status, 200);
     EXPECT_EQ(ids(""), std::vector<int>{4});

@@ -1,17 +1,7 @@
 #include "HttpServer.h"
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
-#include <cstring>
 
 namespace smsgw {
 
@@ -107,53 +97,37 @@ HttpServer::HttpServer(Handler handler, Logger logger, std::size_t maxBody)
 HttpServer::~HttpServer() {
     stop();
     reap(true);
-    for (const int fd : {listenFd_, stopPipe_[0], stopPipe_[1]}) {
-        if (fd >= 0) ::close(fd);
-    }
+    sock::close(listener_);
 }
 
 bool HttpServer::listen(const std::string& host, int port, std::string& error) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    if (port < 0 || port > 65535 || ::inet_pton(AF_INET, host.c_str(), &address.sin_addr) != 1) {
+    if (port < 0 || port > 65535 || !sock::isIPv4(host)) {
         error = "not an IPv4 address and port: " + host + ":" + std::to_string(port);
         return false;
     }
-    if (::pipe2(stopPipe_, O_CLOEXEC) != 0) {
-        error = std::strerror(errno);
+    if (!stopping_.open(error)) return false;
+    std::string why;
+    listener_ = sock::listen(host, port, port_, why);
+    if (listener_ == sock::kNone) {
+        error = "cannot listen on " + host + ":" + std::to_string(port) + ": " + why;
         return false;
     }
-    listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const int on = 1;
-    socklen_t size = sizeof address;
-    if (listenFd_ < 0 || ::setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0 ||
-        ::bind(listenFd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(listenFd_, 128) != 0 ||
-        ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
-        error = "cannot listen on " + host + ":" + std::to_string(port) + ": " +
-                std::strerror(errno);
-        return false;
-    }
-    port_ = ntohs(address.sin_port);
     return true;
 }
 
 void HttpServer::run() {
     for (;;) {
-        pollfd fds[2] = {{listenFd_, POLLIN, 0}, {stopPipe_[0], POLLIN, 0}};
-        const int ready = ::poll(fds, 2, 1000);
+        sock::PollEntry fds[2] = {{listener_, sock::kIn}, {stopping_.handle(), sock::kIn}};
+        const int ready = sock::poll(fds, 2, 1000);
         reap(false);
-        if ((ready < 0 && errno != EINTR) || fds[1].revents != 0) break;
-        if (ready <= 0 || (fds[0].revents & POLLIN) == 0) continue;
-        const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd < 0) continue;
+        if (ready == sock::kFailed || fds[1].revents != 0) break;
+        if (ready <= 0 || (fds[0].revents & sock::kIn) == 0) continue;
+        const sock::Handle fd = sock::accept(listener_);
+        if (fd == sock::kNone) continue;
         if (workers_.size() >= kMaxWorkers) {
-            ::close(fd);
+            sock::close(fd);
             continue;
         }
-        const int on = 1;
-        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
         auto done = std::make_shared<std::atomic<bool>>(false);
         workers_.push_back({std::thread([this, fd, done] {
                                 serve(fd);
@@ -164,12 +138,7 @@ void HttpServer::run() {
     reap(true);
 }
 
-void HttpServer::stop() {
-    if (stopPipe_[1] < 0) return;
-    const char byte = 1;
-    const ssize_t written = ::write(stopPipe_[1], &byte, 1);
-    (void)written;  // a full pipe already says "stop"
-}
+void HttpServer::stop() { stopping_.wake(); }
 
 void HttpServer::reap(bool all) {
     for (auto it = workers_.begin(); it != workers_.end();) {
@@ -182,22 +151,22 @@ void HttpServer::reap(bool all) {
     }
 }
 
-void HttpServer::serve(int fd) {
+void HttpServer::serve(sock::Handle fd) {
     std::string buffer;
     bool keepAlive = true;
     while (keepAlive && serveOne(fd, buffer, keepAlive)) {
     }
-    ::close(fd);
+    sock::close(fd);
 }
 
-bool HttpServer::serveOne(int fd, std::string& buffer, bool& keepAlive) {
+bool HttpServer::serveOne(sock::Handle fd, std::string& buffer, bool& keepAlive) {
     std::size_t headEnd;
     while ((headEnd = buffer.find("\r\n\r\n")) == std::string::npos) {
         if (buffer.size() > kMaxHead) break;
-        if (!waitFor(fd, POLLIN, buffer.empty() ? kIdleMs : kIoMs)) return false;
+        if (!waitFor(fd, sock::kIn, buffer.empty() ? kIdleMs : kIoMs)) return false;
         char chunk[16384];
-        const ssize_t n = ::recv(fd, chunk, sizeof chunk, 0);
-        if (n < 0 && errno == EINTR) continue;
+        const long n = sock::receive(fd, chunk, sizeof chunk);
+        if (n == sock::kAgain) continue;
         if (n <= 0) return false;
         buffer.append(chunk, static_cast<std::size_t>(n));
     }
@@ -242,12 +211,13 @@ bool HttpServer::serveOne(int fd, std::string& buffer, bool& keepAlive) {
     return goOn;
 }
 
-bool HttpServer::readBody(int fd, std::string& buffer, std::size_t length, std::string& body) {
+bool HttpServer::readBody(sock::Handle fd, std::string& buffer, std::size_t length,
+                          std::string& body) {
     while (buffer.size() < length) {
-        if (!waitFor(fd, POLLIN, kIoMs)) return false;
+        if (!waitFor(fd, sock::kIn, kIoMs)) return false;
         char chunk[65536];
-        const ssize_t n = ::recv(fd, chunk, std::min(sizeof chunk, length - buffer.size()), 0);
-        if (n < 0 && errno == EINTR) continue;
+        const long n = sock::receive(fd, chunk, std::min(sizeof chunk, length - buffer.size()));
+        if (n == sock::kAgain) continue;
         if (n <= 0) return false;
         buffer.append(chunk, static_cast<std::size_t>(n));
     }
@@ -256,7 +226,7 @@ bool HttpServer::readBody(int fd, std::string& buffer, std::size_t length, std::
     return true;
 }
 
-bool HttpServer::deliver(int fd, const HttpAnswer& answer, bool keepAlive) {
+bool HttpServer::deliver(sock::Handle fd, const HttpAnswer& answer, bool keepAlive) {
     using Delivery = HttpAnswer::Delivery;
     if (answer.delayMs > 0 && !sleepUnlessStopped(answer.delayMs)) return false;
     if (answer.delivery == Delivery::Drop) return false;
@@ -299,33 +269,33 @@ bool HttpServer::deliver(int fd, const HttpAnswer& answer, bool keepAlive) {
     }
 }
 
-bool HttpServer::waitFor(int fd, short events, int timeoutMs) const {
+bool HttpServer::waitFor(sock::Handle fd, short events, int timeoutMs) const {
     for (;;) {
-        pollfd fds[2] = {{fd, events, 0}, {stopPipe_[0], POLLIN, 0}};
-        const int ready = ::poll(fds, 2, timeoutMs);
-        if (ready < 0 && errno == EINTR) continue;
+        sock::PollEntry fds[2] = {{fd, events}, {stopping_.handle(), sock::kIn}};
+        const int ready = sock::poll(fds, 2, timeoutMs);
+        if (ready == sock::kAgain) continue;
         if (ready <= 0 || fds[1].revents != 0) return false;
         return fds[0].revents != 0;
     }
 }
 
 bool HttpServer::sleepUnlessStopped(int ms) const {
-    pollfd stop = {stopPipe_[0], POLLIN, 0};
+    sock::PollEntry stop = {stopping_.handle(), sock::kIn};
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             until - std::chrono::steady_clock::now());
         if (left.count() <= 0) return true;
-        const int ready = ::poll(&stop, 1, static_cast<int>(left.count()));
+        const int ready = sock::poll(&stop, 1, static_cast<int>(left.count()));
         if (ready > 0) return false;
     }
 }
 
-bool HttpServer::sendAll(int fd, const char* data, std::size_t size) const {
+bool HttpServer::sendAll(sock::Handle fd, const char* data, std::size_t size) const {
     while (size > 0) {
-        if (!waitFor(fd, POLLOUT, kIoMs)) return false;
-        const ssize_t n = ::send(fd, data, size, MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+        if (!waitFor(fd, sock::kOut, kIoMs)) return false;
+        const long n = sock::send(fd, data, size);
+        if (n == sock::kAgain) continue;
         if (n <= 0) return false;
         data += n;
         size -= static_cast<std::size_t>(n);

@@ -16,6 +16,8 @@
 #include <utility>
 #include <vector>
 
+#include "Socket.h"
+
 namespace smsgw {
 
 struct HttpRequest {
@@ -67,25 +69,25 @@ private:
         std::thread thread;
         std::shared_ptr<std::atomic<bool>> done;  // set by the worker, read by run()
     };
-    void serve(int fd);
-    bool serveOne(int fd, std::string& buffer, bool& keepAlive);
-    bool readBody(int fd, std::string& buffer, std::size_t length, std::string& body);
-    bool deliver(int fd, const HttpAnswer& answer, bool keepAlive);
-    // Waits until `fd` is ready for `events` or the server stops; false then
-    // or after the time out.
-    bool waitFor(int fd, short events, int timeoutMs) const;
+    void serve(sock::Handle socket);
+    bool serveOne(sock::Handle socket, std::string& buffer, bool& keepAlive);
+    bool readBody(sock::Handle socket, std::string& buffer, std::size_t length, std::string& body);
+    bool deliver(sock::Handle socket, const HttpAnswer& answer, bool keepAlive);
+    // Waits until `socket` is ready for `events` (sock::kIn, sock::kOut) or
+    // the server stops; false then or after the time out.
+    bool waitFor(sock::Handle socket, short events, int timeoutMs) const;
     bool sleepUnlessStopped(int ms) const;
-    bool sendAll(int fd, const char* data, std::size_t size) const;
+    bool sendAll(sock::Handle socket, const char* data, std::size_t size) const;
     void reap(bool all);
 
     const Handler handler_;
     const Logger logger_;
     const std::size_t maxBody_;
-    int listenFd_ = -1;
+    sock::Handle listener_ = sock::kNone;
     int port_ = 0;
-    // The stop pipe: stop() writes one byte to [1] and nobody ever reads it,
-    // so every thread polling [0] sees the server stopping.
-    int stopPipe_[2] = {-1, -1};
+    // Woken by stop() and never read again, so every thread polling it sees
+    // the server stopping.
+    sock::Waker stopping_;
     std::list<Worker> workers_;  // run()'s thread only
 };
 

@@ -1,9 +1,10 @@
 // The state file: one JSON record per line, each appended with a single
-// write(2) before the answer it backs is sent, and rewritten whole now and
+// write before the answer it backs is sent, and rewritten whole now and
 // then from the state it describes.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -35,8 +36,8 @@ public:
 
 private:
     std::string path_;
-    int fd_ = -1;
-    int lockFd_ = -1;  // <path>.lock, locked while the process lives
+    std::intptr_t file_ = -1;  // appended to; a files::Handle
+    std::intptr_t lock_ = -1;  // <path>.lock, locked while the process lives
     std::size_t appended_ = 0;
     std::size_t rewritten_ = 0;
 };

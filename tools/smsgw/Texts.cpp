@@ -3,9 +3,10 @@
 #include <openssl/sha.h>
 
 #include <cstdint>
-#include <ctime>
+#include <cstdio>
 
 #include "contracts/platform/CodePage.h"
+#include "contracts/platform/Time.h"
 
 namespace smsgw {
 
@@ -79,11 +80,10 @@ std::size_t gbkCharCount(const std::string& gbk) {
 }
 
 std::string localTimeText() {
-    const std::time_t now = std::time(nullptr);
-    std::tm parts{};
-    localtime_r(&now, &parts);
+    const Platform::SystemTime now = Platform::getLocalTime();
     char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &parts);
+    std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", now.wYear, now.wMonth, now.wDay,
+                  now.wHour, now.wMinute, now.wSecond);
     return text;
 }
 

@@ -1,8 +1,6 @@
 // smsgw: the SMS service of the protocol in docs/protocol.md, simulated, for
 // running the client against a service over the network and for testing how
 // clients cope when that service misbehaves.
-#include <signal.h>
-
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -11,13 +9,14 @@
 
 #include "HttpServer.h"
 #include "Service.h"
+#include "StopSignals.h"
 #include "Terms.h"
 
 namespace {
 
 smsgw::HttpServer* g_server = nullptr;  // set by main before the handlers, read by them
 
-void onSignal(int) {
+void stopServer() {
     if (g_server != nullptr) g_server->stop();
 }
 
@@ -109,11 +108,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     g_server = &server;
-    struct sigaction action {};
-    action.sa_handler = onSignal;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-    signal(SIGPIPE, SIG_IGN);
+    smsgw::onStopRequest(stopServer);
     std::printf("smsgw listening on %s:%d\n", options.bind.c_str(), server.port());
     std::fflush(stdout);
     server.run();
