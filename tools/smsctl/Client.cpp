@@ -1,7 +1,5 @@
 #include "tools/smsctl/Client.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -21,6 +19,7 @@
 #include "tools/smsctl/Errors.h"
 #include "tools/smsctl/Gateway.h"
 #include "tools/smsctl/Interrupt.h"
+#include "tools/smsctl/System.h"
 #include "tools/smsctl/Terminal.h"
 
 namespace smsctl {
@@ -41,16 +40,6 @@ std::string senderName() {
 }
 
 }  // namespace
-
-std::string defaultUserDir() {
-    const char* const xdg = std::getenv("XDG_DATA_HOME");
-    if (xdg != nullptr && *xdg == '/') return std::string(xdg) + "/smsctl";
-    const char* const home = std::getenv("HOME");
-    if (home == nullptr || *home == '\0') {
-        throw UsageError(u8"neither XDG_DATA_HOME nor HOME is set: give --user-dir");
-    }
-    return std::string(home) + "/.local/share/smsctl";
-}
 
 Client::Client(const Options& options) : options_(options) {}
 

@@ -92,7 +92,4 @@ private:
     std::atomic<int> packetsDone_{0};
 };
 
-// $XDG_DATA_HOME/smsctl, else ~/.local/share/smsctl.
-std::string defaultUserDir();
-
 }  // namespace smsctl

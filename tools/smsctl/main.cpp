@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
     app.fallthrough();
     app.add_option("--user-dir", options.userDir,
                    u8"the user's data folder (default: $XDG_DATA_HOME/smsctl or "
-                   u8"~/.local/share/smsctl)");
+                   u8"~/.local/share/smsctl; %APPDATA%\\smsctl on Windows)");
     app.add_option("--gateway", options.gateway,
                    u8"where sends go: embedded (the default, a simulation inside this program) "
                    u8"or a service's http://HOST:PORT, such as smsgw's");

@@ -15,6 +15,7 @@
 #include "send/CSmsSender.h"
 #include "tools/smsctl/Client.h"
 #include "tools/smsctl/SendPlan.h"
+#include "tools/smsctl/System.h"
 #include "tools/smsctl/Table.h"
 #include "tools/smsctl/Terminal.h"
 #include "tools/smsctl/TimeAndCarrier.h"

@@ -2,7 +2,10 @@
 
 #include <windows.h>
 
+#include <cstdlib>
 #include <vector>
+
+#include "tools/smsctl/Errors.h"
 
 namespace smsctl {
 
@@ -15,6 +18,15 @@ std::filesystem::path executablePath() {
         if (n < name.size()) return std::filesystem::path(std::wstring(name.data(), n));
         name.resize(name.size() * 2);
     }
+}
+
+// The roaming application data folder, as Windows programs keep theirs.
+std::string defaultUserDir() {
+    const char* const appData = std::getenv("APPDATA");
+    if (appData == nullptr || *appData == '\0') {
+        throw UsageError(u8"APPDATA is not set: give --user-dir");
+    }
+    return std::string(appData) + "\\smsctl";
 }
 
 }  // namespace smsctl
