@@ -421,7 +421,9 @@ int vAccess(sqlite3_vfs* vfs, const char* name, int flags, int* out) {
 
 FaultVfs::FaultVfs() : state_(std::make_unique<State>()) {
     State& s = *state_;
+    // The OS's own layer: "unix" on POSIX, "win32" on Windows.
     s.real = sqlite3_vfs_find("unix");
+    if (s.real == nullptr) s.real = sqlite3_vfs_find("win32");
     // The real layer's own calls for everything but files: they do not use
     // the layer they are called through.
     s.vfs = *s.real;

@@ -1,4 +1,4 @@
-// A test-only SQLite file layer over the real one ("unix") that fails chosen
+// A test-only SQLite file layer over the OS's own one ("unix", "win32") that fails chosen
 // calls, keeps writes that were not synced apart so a power cut can drop
 // them, and caps the bytes its files may take. Installed as SQLite's default
 // while a test uses it, so every connection the data library opens goes

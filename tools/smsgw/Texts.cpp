@@ -81,7 +81,7 @@ std::size_t gbkCharCount(const std::string& gbk) {
 
 std::string localTimeText() {
     const Platform::SystemTime now = Platform::getLocalTime();
-    char text[48];  // room for any field values, so nothing is cut
+    char text[48];  // room for any unsigned short in every field
     std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", now.wYear, now.wMonth, now.wDay,
                   now.wHour, now.wMinute, now.wSecond);
     return text;
