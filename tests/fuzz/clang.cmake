@@ -44,9 +44,11 @@ sms_clang_fuzzer(csv SOURCES
   components/file/CsvReader.cpp
   components/file/CsvWriter.cpp
   components/file/TextEncoding.cpp
-  components/platform/CodePage.cpp)
+  components/platform/posix/CodePage.cpp
+  components/platform/common/GbkUserAreas.cpp)
 
-sms_clang_fuzzer(codepage SOURCES components/platform/CodePage.cpp)
+sms_clang_fuzzer(codepage SOURCES components/platform/posix/CodePage.cpp
+  components/platform/common/GbkUserAreas.cpp)
 
 sms_clang_fuzzer(reject_words SOURCES components/data/filters/RejectWordMatcher.cpp)
 
@@ -56,6 +58,7 @@ sms_clang_fuzzer(store_search
     components/data/stores/HistoryText.cpp
     components/data/CSmsData.cpp
     components/data/engine/Connection.cpp
+    components/platform/posix/FileIdentity.cpp
     components/data/engine/Key.cpp
     components/data/engine/Statement.cpp
     components/data/engine/WriteTransaction.cpp
