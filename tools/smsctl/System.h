@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace smsctl {
 
@@ -14,5 +15,13 @@ std::filesystem::path executablePath();
 // ~/.local/share/smsctl; %APPDATA%\smsctl on Windows. Throws UsageError
 // when the environment names none.
 std::string defaultUserDir();
+
+// The command line's arguments after the program name, as UTF-8 (Windows
+// hands them to main() in its ANSI code page, which loses other characters).
+std::vector<std::string> utf8Arguments(int argc, char** argv);
+
+// Output exactly as written: UTF-8 text with "\n" line ends (Windows would
+// otherwise write "\r\n" and show the bytes in its console's code page).
+void prepareConsole();
 
 }  // namespace smsctl

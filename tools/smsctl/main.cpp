@@ -1,13 +1,17 @@
 // The command-line client: drives the library from a terminal the way a user
 // interface does. Terminal text is UTF-8; the library works in GBK.
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <iostream>
+#include <string>
+#include <vector>
 
 #include "tools/smsctl/Client.h"
 #include "tools/smsctl/Errors.h"
 #include "tools/smsctl/Interrupt.h"
+#include "tools/smsctl/System.h"
 #include "tools/smsctl/commands.h"
 
 namespace {
@@ -50,9 +54,13 @@ int main(int argc, char** argv) {
     smsctl::addQueueCommand(app, client);
     smsctl::addDemoCommand(app, client);
 
+    smsctl::prepareConsole();
     smsctl::catchInterrupt();
     try {
-        app.parse(argc, argv);
+        // CLI11 takes the arguments last first.
+        std::vector<std::string> args = smsctl::utf8Arguments(argc, argv);
+        std::reverse(args.begin(), args.end());
+        app.parse(args);
         client.stop();
         return 0;
     } catch (const CLI::CallForHelp& e) {

@@ -22,4 +22,10 @@ std::string defaultUserDir() {
     return std::string(home) + "/.local/share/smsctl";
 }
 
+std::vector<std::string> utf8Arguments(int argc, char** argv) {
+    return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
+void prepareConsole() {}
+
 }  // namespace smsctl

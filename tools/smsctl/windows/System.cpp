@@ -1,8 +1,15 @@
 #include "tools/smsctl/System.h"
 
+// windows.h first: shellapi.h needs its types.
 #include <windows.h>
 
+#include <fcntl.h>
+#include <io.h>
+#include <shellapi.h>
+
+#include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
 #include "tools/smsctl/Errors.h"
@@ -27,6 +34,35 @@ std::string defaultUserDir() {
         throw UsageError(u8"APPDATA is not set: give --user-dir");
     }
     return std::string(appData) + "\\smsctl";
+}
+
+namespace {
+
+std::string toUtf8(const wchar_t* wide) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 1) return {};
+    std::string out(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide, -1, out.data(), size, nullptr, nullptr);
+    out.pop_back();  // the terminating NUL
+    return out;
+}
+
+}  // namespace
+
+std::vector<std::string> utf8Arguments(int /*argc*/, char** /*argv*/) {
+    int count = 0;
+    const std::unique_ptr<LPWSTR, decltype(&LocalFree)> wide(
+        CommandLineToArgvW(GetCommandLineW(), &count), &LocalFree);
+    std::vector<std::string> out;
+    if (!wide) return out;
+    for (int i = 1; i < count; ++i) out.push_back(toUtf8(wide.get()[i]));
+    return out;
+}
+
+void prepareConsole() {
+    SetConsoleOutputCP(CP_UTF8);
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
 }
 
 }  // namespace smsctl
