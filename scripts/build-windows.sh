@@ -13,9 +13,10 @@ export SMS_WIN_PREFIX="$prefix"
 # Stop the build prefix's wineserver at the end, whatever happens.
 trap 'WINEPREFIX="${WINEPREFIX:-$(cd "$dir" 2>/dev/null && pwd)/wine}" wineserver -k 2>/dev/null || true' EXIT
 
+source "$root/scripts/ccache.sh"
 start=$SECONDS
 cmake -S "$root" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSMS_BUILD_BENCH=OFF "$@" >/dev/null
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSMS_BUILD_BENCH=OFF "${ccache_args[@]}" "$@" >/dev/null
 echo "build-windows: configured in $((SECONDS - start)) s" >&2
 start=$SECONDS
 cmake --build "$dir" -j "$(nproc)"

@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  g++ cmake make pkg-config
+  g++ cmake make pkg-config ccache
   libgtest-dev libgmock-dev libbenchmark-dev
   libboost-dev libspdlog-dev libfmt-dev libsqlcipher-dev libssl-dev libcli11-dev
   # the HTTP gateway (client) and the gateway simulator (server), their JSON

@@ -38,7 +38,8 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
   run_ctest "$out/asan"
 
 echo "== thread"
-bash "$root/scripts/build.sh" "$out/tsan" -DSMS_SANITIZE=thread -DSMS_BUILD_BENCH=OFF
+SMS_BUILD_TARGET=threaded_tests \
+  bash "$root/scripts/build.sh" "$out/tsan" -DSMS_SANITIZE=thread -DSMS_BUILD_BENCH=OFF
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 run_ctest "$out/tsan" -L threaded
 
 echo "== fuzz"
