@@ -39,7 +39,10 @@ std::string cutPrefix(const std::string& line) {
 std::vector<std::string> fileLines(const fs::path& path) {
     std::vector<std::string> lines;
     std::ifstream in(path, std::ios::binary);
-    for (std::string line; std::getline(in, line);) lines.push_back(cutPrefix(line));
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();  // Windows ends lines with CRLF
+        lines.push_back(cutPrefix(line));
+    }
     return lines;
 }
 

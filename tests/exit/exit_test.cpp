@@ -118,7 +118,7 @@ int runChild(const std::string& self, const std::string& mode) {
         return 1;
     }
     const std::string log = slurp(dir.file("exit.log"));
-    if (mode == "statics" && log.find("] destructor line\n") == std::string::npos) {
+    if (mode == "statics" && log.find("] destructor line") == std::string::npos) {
         std::printf("the destructor's line is missing from the log\n");
         return 1;
     }

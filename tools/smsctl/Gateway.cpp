@@ -1,6 +1,7 @@
 #include "tools/smsctl/Gateway.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -88,7 +89,10 @@ bool writeReplyMark(const std::string& file, const std::string& url, std::int64_
         out.flush();
         if (!out) return false;
     }
-    return std::rename(temp.c_str(), file.c_str()) == 0;
+    // Replaces the old marks also on Windows, where std::rename refuses.
+    std::error_code ec;
+    std::filesystem::rename(temp, file, ec);
+    return !ec;
 }
 
 }  // namespace smsctl

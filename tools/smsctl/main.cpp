@@ -33,6 +33,8 @@ int main(int argc, char** argv) {
     // Subcommands inherit this: the global options may also come after them
     // ("smsctl history list --json").
     app.fallthrough();
+    // Options start with '-' on every system: "/x" is a path, also on Windows.
+    app.allow_windows_style_options(false);
     app.add_option("--user-dir", options.userDir,
                    u8"the user's data folder (default: $XDG_DATA_HOME/smsctl or "
                    u8"~/.local/share/smsctl; %APPDATA%\\smsctl on Windows)");
