@@ -21,15 +21,25 @@ wine=$(command -v wine64 || true)
 [ -n "$wine" ] || wine=/usr/lib/wine/wine64
 export WINELOADER="$wine"
 
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  mkdir -p "$(dirname "$WINEPREFIX")"
-  (
-    flock 9
-    if [ ! -f "$WINEPREFIX/system.reg" ]; then
-      "$wine" wineboot -i >/dev/null 2>&1
-      wineserver -w
-    fi
-  ) 9>"$WINEPREFIX.lock"
-fi
+# The prefix's own programs (services.exe and the like) inherit the output of
+# the program that happens to start them and live while any program of the
+# prefix runs, so ctest, waiting for that output to close, would end tests
+# run side by side only together. A keeper started here with no output
+# starts them first and keeps them up while tests run; it ends by itself
+# after 15 minutes and is started again when needed.
+mkdir -p "$(dirname "$WINEPREFIX")"
+(
+  flock 9
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    "$wine" wineboot -i >/dev/null 2>&1
+    wineserver -w
+  fi
+  keeper="$WINEPREFIX.keeper"
+  if ! { [ -f "$keeper" ] && kill -0 "$(cat "$keeper")" 2>/dev/null; }; then
+    setsid sh -c 'sleep 900 | "$0" cmd.exe /k' "$wine" </dev/null >/dev/null 2>&1 9>&- &
+    echo $! >"$keeper"
+    "$wine" cmd.exe /c exit </dev/null >/dev/null 2>&1 9>&- || true
+  fi
+) 9>"$WINEPREFIX.lock"
 
 "$wine" "$@" | tr -d '\r'

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "contracts/dmg/CDataManager.h"
 #include "tests/data_queue/QueueTestKit.h"
 #include "tests/fakes/LogCapture.h"
 
@@ -71,11 +72,11 @@ TEST(LogMover, FailedHistoryWriteKeepsPacketsAndReusedIdsStillMove) {
     const int next = qtest::enqueue(f, {qtest::packet("f")}).at(0);
     ASSERT_TRUE(qtest::mark(f, next, 1) && qtest::pass(f));
     for (const char* end : {"", "-wal", "-shm"}) {
-        // Windows removes no open file: there the idle connections go first,
-        // as before a restore.
+        // Windows removes no open file: there the library's idle connections
+        // go first, as before a restore.
         std::error_code busy;
         if (!std::filesystem::remove(f.squ + end, busy) && busy) {
-            Dmg::engine::closeIdleConnections();
+            Dmg::CDataManager::getSingleton().closeUserData();
             std::filesystem::remove(f.squ + end);
         }
     }
