@@ -184,23 +184,32 @@ struct RecordingQueue : Dmg::CSendQueueSerialize {
     int delQueue(const Ids& ids) override { return deleted = ids, calls.push_back("delQueue"), 1; }
 };
 
-// Refuses the record ids in `refused` (error text "refused <id>"); holds the
-// packet `holdId` at `hold` until the gate is opened. Set up before use.
+// Answers the record ids in `scripts` with their script, one code per call
+// (the last one repeats); refuses those in `refused` (error text "refused
+// <id>"); holds the packet `holdId` at `hold` until the gate is opened. Set up
+// before use.
 class ScriptedGateway : public SMS::NET::IGateway {
 public:
     SMS::NET::CNetSendResultB send(const Dmg::QueueData& p) override {
         if (p.recordId == holdId) hold.pass();
         const std::lock_guard<std::mutex> g(mutex_);
+        const auto calls = std::count(sent_.begin(), sent_.end(), p.recordId);
         sent_.push_back(p.recordId);
         SMS::NET::CNetSendResultB r;
         if (refused.count(p.recordId)) r.code = 3, r.errorText = "refused " + std::to_string(p.recordId);
+        if (const auto s = scripts.find(p.recordId); s != scripts.end()) {
+            r.code = s->second[std::min<std::size_t>(calls, s->second.size() - 1)];
+            if (r.code != 0) r.errorText = "code " + std::to_string(r.code);
+        }
         return r;
     }
     SMS::NET::CNetLogResult login(const std::string&, const std::string&) override { return {}; }
     void sendFriendInfo(const SMS::NET::CNetFriendInfo&) override {}
     SMS::NET::CNetSendResultB DelTimerMsg(int, const std::string&) override { return {}; }
     Ids sent() { return copyUnder(mutex_, sent_); }
+    int calls(int id) { const Ids s = sent(); return static_cast<int>(std::count(s.begin(), s.end(), id)); }
     std::set<int> refused;
+    std::map<int, std::vector<int>> scripts;
     int holdId = -1;
     Gate hold;
 
@@ -268,9 +277,10 @@ protected:
         SMS::NET::CNetInterfaceMag::instance()->setGateway(nullptr);
     }
     Ids doneIds() { return copyUnder(doneMutex, done); }
-    std::shared_ptr<ScriptedGateway> useGateway(std::set<int> refused = {}, int holdId = -1) {
+    std::shared_ptr<ScriptedGateway> useGateway(std::set<int> refused = {}, int holdId = -1,
+                                                std::map<int, std::vector<int>> scripts = {}) {
         auto g = std::make_shared<ScriptedGateway>();
-        g->refused = std::move(refused), g->holdId = holdId;
+        g->refused = std::move(refused), g->holdId = holdId, g->scripts = std::move(scripts);
         SMS::NET::CNetInterfaceMag::instance()->setGateway(g);
         return g;
     }

@@ -48,18 +48,6 @@ TEST_F(QueueTest, RunningThreadsAreNotReplacedAndEndedOnesAre) {
     ASSERT_TRUE(waitIdle(*service));
 }
 
-// The caller's thread never waits for a send.
-TEST_F(QueueTest, AddSendQueueReturnsAtOnceWhileALongSendRuns) {
-    useGateway();
-    settings.packetPauseMs = 20;
-    addSendQueue(packets(1, 1000));
-    ASSERT_TRUE(allDone(2));
-    // The send itself takes 20 s.
-    for (int id = 1001; id <= 1003; ++id)
-        EXPECT_LT(timed([id] { addSendQueue({packet(id)}); }), std::chrono::seconds(2));
-    EXPECT_EQ(1, service->isSendThreadActive());
-}
-
 // A send added after the sender recorded its end, while its thread is still
 // returning, gets a new sender; the old thread records nothing more, so the
 // new run is not marked finished and the next add does not wait.

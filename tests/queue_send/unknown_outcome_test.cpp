@@ -8,32 +8,6 @@ namespace {
 using Code = SMS::NET::CNetSendResultB::Code;
 using Calls = std::vector<std::pair<int, int>>;
 
-// Answers each record id with its script, one code per call; the last code
-// repeats.
-class ReplayingGateway : public SMS::NET::IGateway {
-public:
-    explicit ReplayingGateway(std::map<int, std::vector<int>> scripts)
-        : scripts_(std::move(scripts)) {}
-    SMS::NET::CNetSendResultB send(const Dmg::QueueData& p) override {
-        const std::lock_guard<std::mutex> g(mutex_);
-        const std::vector<int>& script = scripts_.at(p.recordId);
-        const int n = calls_[p.recordId]++;
-        SMS::NET::CNetSendResultB r;
-        r.code = script[std::min<std::size_t>(n, script.size() - 1)];
-        if (r.code != 0) r.errorText = "code " + std::to_string(r.code);
-        return r;
-    }
-    SMS::NET::CNetLogResult login(const std::string&, const std::string&) override { return {}; }
-    void sendFriendInfo(const SMS::NET::CNetFriendInfo&) override {}
-    SMS::NET::CNetSendResultB DelTimerMsg(int, const std::string&) override { return {}; }
-    int calls(int id) { return copyUnder(mutex_, calls_)[id]; }
-
-private:
-    const std::map<int, std::vector<int>> scripts_;
-    std::mutex mutex_;
-    std::map<int, int> calls_;
-};
-
 // Log lines of a packet to be sent again.
 int resendLines(const fakes::LogCapture& log) {
     const auto texts = log.texts(2);
@@ -45,11 +19,10 @@ int resendLines(const fakes::LogCapture& log) {
 // Once unknown, "out of order" settles nothing; a definite answer does. A
 // plain "out of order" is a failure as before.
 TEST_F(QueueTest, UnknownOutcomeIsSentAgainUntilTheAnswerIsKnown) {
-    auto gateway = std::make_shared<ReplayingGateway>(std::map<int, std::vector<int>>{
-        {1, {Code::kOutcomeUnknown, Code::kUnavailable, Code::kAccepted}},
-        {2, {Code::kUnavailable}},
-        {3, {Code::kOutcomeUnknown, Code::kRefusedByRule}}});
-    SMS::NET::CNetInterfaceMag::instance()->setGateway(gateway);
+    auto gateway = useGateway({}, -1,
+                              {{1, {Code::kOutcomeUnknown, Code::kUnavailable, Code::kAccepted}},
+                               {2, {Code::kUnavailable}},
+                               {3, {Code::kOutcomeUnknown, Code::kRefusedByRule}}});
     addSendQueue(packets(1, 3));
     ASSERT_TRUE(waitIdle(*service));
     EXPECT_EQ((Calls{{1, 1}, {2, 0}, {3, 0}}), model.statusCalls);
@@ -65,9 +38,7 @@ TEST_F(QueueTest, UnknownOutcomeIsSentAgainUntilTheAnswerIsKnown) {
 // the sender (the queue view may delete it), and stop() does not sit out
 // the wait.
 TEST_F(QueueTest, StopWhileTheOutcomeIsUnknownLeavesThePacketWaiting) {
-    auto gateway = std::make_shared<ReplayingGateway>(
-        std::map<int, std::vector<int>>{{1, {Code::kOutcomeUnknown}}, {2, {Code::kAccepted}}});
-    SMS::NET::CNetInterfaceMag::instance()->setGateway(gateway);
+    auto gateway = useGateway({}, -1, {{1, {Code::kOutcomeUnknown}}, {2, {Code::kAccepted}}});
     addSendQueue(packets(1, 2));
     ASSERT_TRUE(waitUntil([&] { return resendLines(log) >= 5; }));  // waits up to 3.2 s by now
     EXPECT_LT(timed([&] { service->stop(); }), std::chrono::seconds(5));

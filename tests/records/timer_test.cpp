@@ -1,14 +1,12 @@
 // Timed messages: the manager's deletion and paging against a recording store
-// and gateway, and cancellation at the embedded gateway.
+// and gateway (cancellation at the gateways: tests/net_gateway).
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <memory>
 
 #include "contracts/dmg/CLocalDataSerialize.h"
-#include "contracts/net/CEmbeddedGateway.h"
 #include "contracts/net/CNetInterfaceMag.h"
-#include "contracts/net/CNetTimerSendA.h"
 #include "records/CTimerSendMag.h"
 #include "tests/fakes/RecordingProgressDlg.h"
 #include "tests/fakes/ScopedStore.h"
@@ -125,38 +123,6 @@ TEST_F(ManagerTest, PagesAndMissingCollaborators) {
     std::vector<CTimerMsg> out;
     EXPECT_EQ(empty.getListInfo(0, 10, out) + mag.deleteCurAllMsg(nullptr), 0);
     EXPECT_TRUE(gateway->requests.empty());
-}
-
-// Group 7 holds TM1 and TM2, group 9 TM3: only exact keys of the named group
-// are dropped, and a request naming anything else drops nothing.
-TEST(EmbeddedGatewayTimers, CancelsExactlyTheNamedMessagesOfTheGroup) {
-    struct Case {
-        int group;
-        const char* keys;
-        Keys left;  // empty: refused
-    };
-    for (const Case& c : {Case{7, "TM1,TM2", {"TM3"}}, Case{7, "TM2", {"TM1", "TM3"}},
-                          Case{7, "TM1,TM3", {}}, Case{8, "TM1", {}}, Case{7, "TM", {}},
-                          Case{7, "", {}}, Case{7, "TM1,TM1", {}}, Case{7, "TM1,", {}}}) {
-        SCOPED_TRACE(std::to_string(c.group) + ":" + c.keys);
-        SMS::NET::CEmbeddedGateway gateway;
-        Keys keys;
-        for (const int group : {7, 7, 9}) {
-            SMS::NET::CNetTimerSendA p;
-            p.timerId = group, p.phones = {"13800138000"}, p.commonText = "hi";
-            Dmg::QueueData q;
-            p.getPacketT(q.packetText);
-            q.commonMsg = 1, q.timerFlag = 1;
-            keys.push_back(gateway.send(q).serviceKey);
-        }
-        ASSERT_EQ(keys, (Keys{"TM1", "TM2", "TM3"}));
-        const auto result = gateway.DelTimerMsg(c.group, c.keys);
-        EXPECT_EQ(result.accepted(), !c.left.empty());
-        EXPECT_EQ(result.errorText.empty(), !c.left.empty());
-        Keys left;
-        for (const auto& s : gateway.scheduled()) left.push_back(s.key);
-        EXPECT_EQ(left, c.left.empty() ? keys : c.left);
-    }
 }
 
 }  // namespace
