@@ -14,7 +14,7 @@
 #include "contracts/dmg/CSendQueueSerialize.h"
 #include "contracts/net/CNetSendASend.h"
 #include "contracts/net/CNetTimerSendB.h"
-#include "tests/fakes/HeldFileLock.h"
+#include "contracts/platform/FileLock.h"
 #include "tests/fakes/WaitUntil.h"
 #include "tests/smsctl/SmsctlRun.h"
 
@@ -48,8 +48,8 @@ void leaveQueued(const std::string& userDir, const Args& numbers) {
 
 // The folder's queue lock, held by this test as another run would hold it.
 struct HeldLock {
-    fakes::HeldFileLock lock;
-    HeldLock(const std::string& userDir, fakes::HeldFileLock::Mode mode)
+    Platform::FileLock lock;
+    HeldLock(const std::string& userDir, Platform::FileLock::Mode mode)
         : lock(userDir + "/queue.lock", mode) {
         EXPECT_TRUE(lock.locked());
     }
@@ -64,14 +64,14 @@ TEST(SmsctlQueue, LeftPacketsAreListedDeletedAndResumedOnce) {
     const std::size_t at = listed.find("\"id\": \"") + 7;
     const std::string id = listed.substr(at, listed.find('"', at) - at);
     {
-        const HeldLock sending(user, fakes::HeldFileLock::Mode::Shared);
+        const HeldLock sending(user, Platform::FileLock::Mode::Shared);
         // clang-format off
         runSteps(dir, {{{"queue", "resume"}, 1, {"another smsctl is sending"}},
                        {{"queue", "delete", "--all"}, 1, {"another smsctl is sending"}}});
         // clang-format on
     }
     {
-        const HeldLock resuming(user, fakes::HeldFileLock::Mode::Exclusive);
+        const HeldLock resuming(user, Platform::FileLock::Mode::Exclusive);
         runSteps(dir,
                  {{{"send", "13800000009", "--text", "x"}, 1, {"another smsctl is resuming"}}});
     }

@@ -1,6 +1,5 @@
 // The file calls of the journal, one implementation per OS: whole writes
-// handed to the OS, a file replaced by another, and a lock held while the
-// process lives.
+// handed to the OS and a file replaced by another.
 #pragma once
 
 #include <cstdint>
@@ -14,10 +13,6 @@ constexpr Handle kNone = -1;
 // The system's reason for the last call that failed.
 std::string lastError();
 
-// `path` (created when missing) locked for this process alone, without
-// waiting; kNone when another process holds it or it cannot be opened.
-// TODO(lock): Platform::FileLock once it is on main.
-Handle lockForLife(const std::string& path);
 // True when nothing is at `path` (the folder there or not); false for a
 // file, or for a path that cannot be looked at.
 bool missing(const std::string& path);

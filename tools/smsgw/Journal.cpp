@@ -17,15 +17,15 @@ std::string lineOf(const nlohmann::json& record) { return record.dump() + '\n'; 
 
 Journal::~Journal() {
     if (file_ != files::kNone) files::close(file_);
-    if (lock_ != files::kNone) files::close(lock_);
 }
 
 bool Journal::replay(const std::string& path,
                      const std::function<void(const nlohmann::json&)>& apply, std::string& error) {
     path_ = path;
     const std::string lock = path + ".lock";
-    lock_ = files::lockForLife(lock);
-    if (lock_ == files::kNone) {
+    lock_.emplace(lock, Platform::FileLock::Mode::Exclusive);
+    if (!lock_->locked()) {
+        // The failed open or lock left its reason as the last error.
         error = "cannot lock " + lock + " (another smsgw on this state file?): " +
                 files::lastError();
         return false;

@@ -6,10 +6,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include <nlohmann/json.hpp>
+
+#include "contracts/platform/FileLock.h"
 
 namespace smsgw {
 
@@ -37,7 +40,8 @@ public:
 private:
     std::string path_;
     std::intptr_t file_ = -1;  // appended to; a files::Handle
-    std::intptr_t lock_ = -1;  // <path>.lock, locked while the process lives
+    // On <path>.lock, held while the journal lives: one simulator per file.
+    std::optional<Platform::FileLock> lock_;
     std::size_t appended_ = 0;
     std::size_t rewritten_ = 0;
 };

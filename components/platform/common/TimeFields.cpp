@@ -1,9 +1,20 @@
+// Wall-clock time read once and split into calendar fields by the C library
+// of each OS (the splits in posix/Time.cpp and windows/Time.cpp).
 #include "components/platform/common/TimeFields.h"
 
 #include <chrono>
+#include <mutex>
+
+#include "contracts/platform/Time.h"
 
 namespace Platform {
-namespace detail {
+namespace {
+
+// The current time as whole seconds and the milliseconds past them.
+struct ClockReading {
+    std::time_t seconds;
+    unsigned short milliseconds;
+};
 
 ClockReading readClock() {
     const auto sinceEpoch = std::chrono::system_clock::now().time_since_epoch();
@@ -32,5 +43,28 @@ SystemTime fromTm(const std::tm& tm, unsigned short milliseconds) {
     return st;
 }
 
-}  // namespace detail
+}  // namespace
+
+SystemTime getLocalTime() {
+    const ClockReading now = readClock();
+    std::tm tm{};
+    {
+        // The C library guards its time-zone state with a lock of its own
+        // that race checkers do not see, and reading the zone again rewrites
+        // the globals the split reads; threads reading the local time at
+        // once take this one as well.
+        static std::mutex zone;
+        const std::lock_guard<std::mutex> lock(zone);
+        if (!detail::toLocalTm(now.seconds, tm)) return SystemTime{};
+    }
+    return fromTm(tm, now.milliseconds);
+}
+
+SystemTime getSystemTime() {
+    const ClockReading now = readClock();
+    std::tm tm{};
+    if (!detail::toUniversalTm(now.seconds, tm)) return SystemTime{};
+    return fromTm(tm, now.milliseconds);
+}
+
 }  // namespace Platform

@@ -1,22 +1,18 @@
-// Clock reading and calendar-field filling shared by the OS clocks: they
-// differ only in how a second is split into local or universal fields.
+// The splits of a second into calendar fields, one pair per OS C library;
+// common/TimeFields.cpp reads the clock and fills SystemTime from them.
 #pragma once
 
 #include <ctime>
 
-#include "contracts/platform/Time.h"
-
 namespace Platform {
 namespace detail {
 
-// The current time as whole seconds and the milliseconds past them.
-struct ClockReading {
-    std::time_t seconds;
-    unsigned short milliseconds;
-};
-ClockReading readClock();
-
-SystemTime fromTm(const std::tm& tm, unsigned short milliseconds);
+// `seconds` as fields of the local time zone, read again first so that a
+// changed zone shows; false when the C library cannot split it. Called with
+// the time-zone lock of getLocalTime() held.
+bool toLocalTm(std::time_t seconds, std::tm& tm);
+// `seconds` as fields of universal time; false when the C library cannot.
+bool toUniversalTm(std::time_t seconds, std::tm& tm);
 
 }  // namespace detail
 }  // namespace Platform

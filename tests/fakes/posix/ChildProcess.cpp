@@ -7,7 +7,6 @@
 #include <sys/wait.h>
 
 #include <cerrno>
-#include <utility>
 
 extern char** environ;
 
@@ -24,20 +23,6 @@ int flagsOf(const ChildProcess::Output& output) {
 }
 
 }  // namespace
-
-ChildProcess::~ChildProcess() { kill(); }
-
-ChildProcess::ChildProcess(ChildProcess&& other) noexcept
-    : process_(std::exchange(other.process_, -1)), status_(other.status_) {}
-
-ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
-    if (this != &other) {
-        kill();
-        process_ = std::exchange(other.process_, -1);
-        status_ = other.status_;
-    }
-    return *this;
-}
 
 bool ChildProcess::start(const std::vector<std::string>& argv, const Output& out,
                          const Output& err) {

@@ -106,20 +106,6 @@ HANDLE spawn(std::wstring line, HANDLE (&handles)[3]) {
 
 }  // namespace
 
-ChildProcess::~ChildProcess() { kill(); }
-
-ChildProcess::ChildProcess(ChildProcess&& other) noexcept
-    : process_(std::exchange(other.process_, -1)), status_(other.status_) {}
-
-ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
-    if (this != &other) {
-        kill();
-        process_ = std::exchange(other.process_, -1);
-        status_ = other.status_;
-    }
-    return *this;
-}
-
 bool ChildProcess::start(const std::vector<std::string>& argv, const Output& out, const Output& err) {
     kill();
     if (argv.empty()) return false;

@@ -1,8 +1,7 @@
-// The journal's files on POSIX descriptors; the lock is flock().
+// The journal's files on POSIX descriptors.
 #include "Files.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -18,18 +17,6 @@ int fdOf(Handle h) { return static_cast<int>(h); }
 }  // namespace
 
 std::string lastError() { return std::strerror(errno); }
-
-Handle lockForLife(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) return kNone;
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        const int error = errno;
-        ::close(fd);
-        errno = error;
-        return kNone;
-    }
-    return fd;
-}
 
 bool missing(const std::string& path) { return ::access(path.c_str(), F_OK) != 0 && errno == ENOENT; }
 

@@ -1,6 +1,5 @@
 // The journal's files on Win32 handles. Every file is opened sharing
-// deletion, so that a rename may replace it while it is open; the lock is
-// LockFileEx() on every byte of a file kept for locking only.
+// deletion, so that a rename may replace it while it is open.
 #include "Files.h"
 
 #include <windows.h>
@@ -27,20 +26,6 @@ std::string lastError() {
     std::string s = text;
     while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' ')) s.pop_back();
     return s.empty() ? "error " + std::to_string(code) : s;
-}
-
-Handle lockForLife(const std::string& path) {
-    const Handle file = opened(path, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS);
-    if (file == kNone) return kNone;
-    OVERLAPPED from{};  // offset 0, every byte
-    if (!LockFileEx(handleOf(file), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD,
-                    &from)) {
-        const DWORD error = GetLastError();
-        CloseHandle(handleOf(file));
-        SetLastError(error);
-        return kNone;
-    }
-    return file;  // the lock goes with the handle, closed by the OS at the latest
 }
 
 bool missing(const std::string& path) {
