@@ -1,10 +1,13 @@
 #include "tools/smsctl/Gateway.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <system_error>
 
+#include "contracts/platform/FilePath.h"
 #include "tools/smsctl/Errors.h"
 
 namespace smsctl {
@@ -17,7 +20,7 @@ bool allDigits(const std::string& s) {
 
 std::map<std::string, std::int64_t> readMarks(const std::string& file) {
     std::map<std::string, std::int64_t> marks;
-    std::ifstream in(file);
+    std::ifstream in(Platform::filePath(file));
     std::string url;
     std::int64_t id = 0;
     while (in >> url >> id) marks[url] = id;
@@ -81,14 +84,16 @@ std::int64_t readReplyMark(const std::string& file, const std::string& url) {
 bool writeReplyMark(const std::string& file, const std::string& url, std::int64_t id) {
     auto marks = readMarks(file);
     marks[url] = id;
-    const std::string temp = file + ".new";
+    const std::filesystem::path temp = Platform::filePath(file + ".new");
     {
         std::ofstream out(temp, std::ios::trunc);
         for (const auto& m : marks) out << m.first << ' ' << m.second << '\n';
         out.flush();
         if (!out) return false;
     }
-    return std::rename(temp.c_str(), file.c_str()) == 0;
+    std::error_code ec;
+    std::filesystem::rename(temp, Platform::filePath(file), ec);
+    return !ec;
 }
 
 }  // namespace smsctl
