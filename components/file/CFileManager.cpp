@@ -129,9 +129,8 @@ std::string temporaryPath(const std::string& path) {
 bool replaceFile(const std::string& path, const std::string& bytes, std::string& why) {
     fs::path target;
     if (!systemName(path, target, why)) return false;
-    const std::string temporary = temporaryPath(path);
-    const fs::path temporaryName = Platform::filePath(temporary);
-    std::FILE* const file = Platform::openFile(temporary, "wbx");
+    const fs::path temporaryName = Platform::filePath(temporaryPath(path));
+    std::FILE* const file = Platform::openFile(temporaryName, "wbx");
     if (file == nullptr) {
         why = "cannot create a file in its folder";
         return false;

@@ -31,8 +31,11 @@ PLATFORM_API std::string pathString(const std::filesystem::path& path);
 // Empty when `path` is empty, holds a NUL byte or is not GBK.
 PLATFORM_API std::string sqlitePath(const std::string& path);
 
-// std::fopen of the file at `path` with the ASCII `mode`; null on failure,
-// also when `path` is not a name as above.
-PLATFORM_API std::FILE* openFile(const std::string& path, const char* mode);
+// std::fopen of the file the system names `name` (from filePath), with the
+// ASCII `mode`, also on Windows where fopen reads the ANSI code page; null on
+// failure and for an empty name.
+PLATFORM_API std::FILE* openFile(const std::filesystem::path& name, const char* mode);
+// A narrow string would become a path without the conversion above.
+std::FILE* openFile(const std::string& path, const char* mode) = delete;
 
 }  // namespace Platform

@@ -31,7 +31,7 @@ TEST(FilePath, LibraryPathsRoundTripAndBadNamesNameNoFile) {
     const std::string nul("a\0b", 3);  // the system would read "a"
     EXPECT_TRUE(Platform::filePath(nul).empty());
     EXPECT_TRUE(Platform::sqlitePath(nul).empty());
-    EXPECT_EQ(Platform::openFile(nul, "wb"), nullptr);
+    EXPECT_EQ(Platform::openFile(Platform::filePath(nul), "wb"), nullptr);
 }
 
 }  // namespace

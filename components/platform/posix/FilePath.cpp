@@ -15,8 +15,7 @@ std::string sqlitePath(const std::string& path) {
     return path.find('\0') == std::string::npos ? path : std::string();
 }
 
-std::FILE* openFile(const std::string& path, const char* mode) {
-    const std::filesystem::path name = filePath(path);
+std::FILE* openFile(const std::filesystem::path& name, const char* mode) {
     return name.empty() ? nullptr : std::fopen(name.c_str(), mode);
 }
 

@@ -28,8 +28,7 @@ std::string sqlitePath(const std::string& path) {
     return utf8;
 }
 
-std::FILE* openFile(const std::string& path, const char* mode) {
-    const std::filesystem::path name = filePath(path);
+std::FILE* openFile(const std::filesystem::path& name, const char* mode) {
     if (name.empty()) return nullptr;
     const std::string narrowMode(mode);
     const std::wstring wideMode(narrowMode.begin(), narrowMode.end());
