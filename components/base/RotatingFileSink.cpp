@@ -4,26 +4,33 @@
 #include <string>
 #include <system_error>
 
+#include "contracts/platform/FilePath.h"
+
 namespace Base {
 
 namespace fs = std::filesystem;
 
 std::shared_ptr<RotatingFileSink> RotatingFileSink::open(const fs::path& path, std::size_t maxBytes,
                                                          std::size_t maxFiles) {
-    if (path.empty()) return nullptr;
     auto sink = std::make_shared<RotatingFileSink>(path, maxBytes, maxFiles);
-    return sink->file_.is_open() ? sink : nullptr;
+    return sink->file_ != nullptr ? sink : nullptr;
 }
 
 RotatingFileSink::RotatingFileSink(const fs::path& path, std::size_t maxBytes, std::size_t maxFiles)
     : path_(path), maxBytes_(maxBytes), maxFiles_(maxFiles) {
-    reopen(std::ios::app);
+    reopen("ab");
 }
 
-void RotatingFileSink::reopen(std::ios::openmode mode) {
-    file_.close();
-    file_.clear();
-    file_.open(path_, std::ios::binary | std::ios::out | mode);
+RotatingFileSink::~RotatingFileSink() { close(); }
+
+void RotatingFileSink::close() {
+    if (file_ != nullptr) std::fclose(file_);
+    file_ = nullptr;
+}
+
+void RotatingFileSink::reopen(const char* mode) {
+    close();
+    file_ = Platform::openFile(path_, mode);
     std::error_code ec;
     const std::uintmax_t size = fs::file_size(path_, ec);
     size_ = ec ? 0 : static_cast<std::size_t>(size);
@@ -34,18 +41,19 @@ void RotatingFileSink::sink_it_(const spdlog::details::log_msg& msg) {
     formatter_->format(msg, line);
     // A line longer than the limit still goes whole into a file of its own.
     if (size_ > 0 && size_ + line.size() > maxBytes_) rotate();
-    if (!file_.is_open()) return;
-    file_.write(line.data(), static_cast<std::streamsize>(line.size()));
-    size_ += line.size();
+    if (file_ == nullptr) return;
+    size_ += std::fwrite(line.data(), 1, line.size(), file_);
 }
 
-void RotatingFileSink::flush_() { file_.flush(); }
+void RotatingFileSink::flush_() {
+    if (file_ != nullptr) std::fflush(file_);
+}
 
 // The oldest file drops out, the others move one number up. A file that
 // cannot be moved (held open elsewhere on Windows) leaves the current file
 // growing instead, so no line is lost.
 void RotatingFileSink::rotate() {
-    file_.close();
+    close();
     std::error_code ec;
     for (std::size_t i = maxFiles_; i > 0 && !ec; --i) {
         const fs::path from = numbered(i - 1);
@@ -54,7 +62,7 @@ void RotatingFileSink::rotate() {
         fs::remove(to, ec);
         if (!ec) fs::rename(from, to, ec);
     }
-    reopen(ec ? std::ios::app : std::ios::trunc);
+    reopen(ec ? "ab" : "wb");
 }
 
 // name.log for 0, name.N.log for N.
