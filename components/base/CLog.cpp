@@ -8,10 +8,11 @@
 #include <utility>
 
 #include <spdlog/sinks/base_sink.h>
-#include <spdlog/sinks/rotating_file_sink.h>
 
 #include "LogCore.h"
+#include "RotatingFileSink.h"
 #include "contracts/base/NeverDestroyed.h"
+#include "contracts/platform/FilePath.h"
 
 namespace Base {
 
@@ -21,19 +22,23 @@ constexpr const char* kFilePattern = "%Y-%m-%d %H:%M:%S.%e [%l] [%t] %v";
 
 int clampLevel(int level) { return level < 0 ? 0 : (level > 2 ? 2 : level); }
 
-bool makeParentFolder(const std::string& path) {
-    const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+bool makeParentFolder(const std::filesystem::path& path) {
+    const std::filesystem::path parent = path.parent_path();
     if (parent.empty()) return true;
     std::error_code ec;
     std::filesystem::create_directories(parent, ec);
     return !ec && std::filesystem::is_directory(parent, ec);
 }
 
+// The file is named through the platform layer: on Windows the GBK path
+// becomes UTF-16 there, where spdlog's own sinks would read the ANSI code page.
 std::shared_ptr<spdlog::sinks::sink> openFileSink(const std::string& path, std::size_t maxBytes,
                                                   std::size_t maxFiles) {
     try {
-        auto sink = std::make_shared<spdlog::sinks::rotating_file_sink_mt>(path, maxBytes, maxFiles);
-        sink->set_pattern(kFilePattern);
+        const std::filesystem::path file = Platform::filePath(path);
+        if (file.empty() || !makeParentFolder(file)) return nullptr;
+        auto sink = RotatingFileSink::open(file, maxBytes, maxFiles);
+        if (sink) sink->set_pattern(kFilePattern);
         return sink;
     } catch (...) {
         return nullptr;
@@ -106,7 +111,6 @@ void CLog::writeMessage(const std::string& text, int level) {
 
 bool CLog::setLogFile(const std::string& path, std::size_t maxBytes, std::size_t maxFiles) {
     try {
-        if (path.empty() || !makeParentFolder(path)) return false;
         auto sink = openFileSink(path, maxBytes, maxFiles);
         if (!sink) return false;
         sink->set_level(toSpdLevel(impl_->fileLevel.load()));

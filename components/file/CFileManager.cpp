@@ -14,6 +14,7 @@
 #include "components/file/TextEncoding.h"
 #include "contracts/base/CLog.h"
 #include "contracts/platform/CodePage.h"
+#include "contracts/platform/FilePath.h"
 #include "contracts/platform/FileSync.h"
 
 namespace FileSerialize {
@@ -34,23 +35,34 @@ bool nameHoldsNul(const std::string& path, std::string& why) {
     return true;
 }
 
+// The file's name for the system (UTF-16 on Windows); false, with the
+// reason, when the library path names no file.
+bool systemName(const std::string& path, fs::path& name, std::string& why) {
+    name = Platform::filePath(path);
+    if (!name.empty()) return true;
+    why = path.empty() ? "no file name" : "the file name is not GBK text";
+    return false;
+}
+
 // The whole file at `path`, which must be a regular file of at most
 // kMaxFileBytes.
 bool readFile(const std::string& path, std::string& bytes, std::string& why) {
+    fs::path file;
+    if (!systemName(path, file, why)) return false;
     std::error_code ec;
-    const fs::file_type type = fs::status(path, ec).type();
+    const fs::file_type type = fs::status(file, ec).type();
     if (type != fs::file_type::regular) {
         why = type == fs::file_type::not_found ? "no such file"
               : ec                             ? ec.message()
                                                : "not a regular file";
         return false;
     }
-    const std::uintmax_t size = fs::file_size(path, ec);
+    const std::uintmax_t size = fs::file_size(file, ec);
     if (ec || size > kMaxFileBytes) {
         why = ec ? ec.message() : "larger than 256 MB";
         return false;
     }
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(file, std::ios::binary);
     bytes.resize(static_cast<std::size_t>(size));
     const bool whole = in && in.read(&bytes[0], static_cast<std::streamsize>(size)) &&
                        in.peek() == std::ifstream::traits_type::eof();
@@ -115,8 +127,10 @@ std::string temporaryPath(const std::string& path) {
 // Writes `bytes` to a new temporary file beside `path` and renames it over
 // `path`; on failure the temporary file is removed and `path` untouched.
 bool replaceFile(const std::string& path, const std::string& bytes, std::string& why) {
-    const std::string temporary = temporaryPath(path);
-    std::FILE* const file = std::fopen(temporary.c_str(), "wbx");
+    fs::path target;
+    if (!systemName(path, target, why)) return false;
+    const fs::path temporaryName = Platform::filePath(temporaryPath(path));
+    std::FILE* const file = Platform::openFile(temporaryName, "wbx");
     if (file == nullptr) {
         why = "cannot create a file in its folder";
         return false;
@@ -127,10 +141,10 @@ bool replaceFile(const std::string& path, const std::string& bytes, std::string&
                          Platform::syncToDisk(file);
     const bool closed = std::fclose(file) == 0;
     std::error_code ec;
-    if (written && closed) fs::rename(temporary, path, ec);
+    if (written && closed) fs::rename(temporaryName, target, ec);
     if (!written || !closed || ec) {
         why = ec ? ec.message() : "cannot write the file";
-        fs::remove(temporary, ec);
+        fs::remove(temporaryName, ec);
         return false;
     }
     return true;

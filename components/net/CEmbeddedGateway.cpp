@@ -18,6 +18,7 @@
 #include "contracts/net/CNetSendBSend.h"
 #include "contracts/net/CNetTimerSendA.h"
 #include "contracts/net/CNetTimerSendB.h"
+#include "contracts/platform/FilePath.h"
 
 namespace SMS::NET {
 
@@ -389,10 +390,13 @@ bool CEmbeddedGateway::setStateFile(const std::string& path) {
     m_scheduled.clear();
     m_nextKey = 1;
     if (path.empty()) return true;
-    std::ifstream in(path, std::ios::binary);
+    // A name that is not GBK names no file: unreadable, and every write fails.
+    const std::filesystem::path file = Platform::filePath(path);
+    std::ifstream in(file, std::ios::binary);
     if (!in) {
         std::error_code ec;
-        if (!std::filesystem::exists(path, ec) && !ec) return true;  // a new service
+        if (!file.empty() && !std::filesystem::exists(file, ec) && !ec)
+            return true;  // a new service
         logLine("嵌入网关状态文件无法读取，定时信息从空开始：" + path);
         return false;
     }
@@ -412,7 +416,7 @@ void CEmbeddedGateway::saveState() const {
     if (m_stateFile.empty()) return;
     const std::string temporary = m_stateFile + ".tmp";
     {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        std::ofstream out(Platform::filePath(temporary), std::ios::binary | std::ios::trunc);
         out << writeState(m_scheduled, m_nextKey);
         out.close();
         if (!out) {
@@ -421,7 +425,7 @@ void CEmbeddedGateway::saveState() const {
         }
     }
     std::error_code ec;
-    std::filesystem::rename(temporary, m_stateFile, ec);
+    std::filesystem::rename(Platform::filePath(temporary), Platform::filePath(m_stateFile), ec);
     if (ec) logLine("嵌入网关状态文件替换失败：" + m_stateFile + "：" + ec.message());
 }
 

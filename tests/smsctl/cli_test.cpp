@@ -4,6 +4,9 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
 
 #include "tests/fakes/ScopedEnv.h"
 #include "tests/smsctl/SmsctlRun.h"
@@ -54,6 +57,38 @@ TEST(SmsctlCli, DemoSendsEverythingAndLeavesNothing) {
     EXPECT_TRUE(has(r.out, u8"1 packets sent, 1 failed, 1 recipients rejected, 7 segments"))
         << r.out;
     EXPECT_TRUE(std::filesystem::is_empty(tmp.path()));
+}
+
+// A user folder and a file named in Chinese, given as UTF-8 arguments as a
+// terminal passes them: the data, the log and the export land under exactly
+// those names, and the next run finds the data there.
+TEST(SmsctlCli, ChineseUserFolderAndFileNames) {
+    const fakes::TempDir dir;
+    const std::string user = dir.path() + u8"/用户数据", csv = dir.path() + u8"/导出.csv";
+    const auto smsctl = [&](const Args& args) {
+        Args argv = {SMSCTL_BIN, "--user-dir", user};
+        argv.insert(argv.end(), args.begin(), args.end());
+        fakes::ChildProcess process;
+        process.start(argv, {dir.file("stdout")}, {dir.file("stderr")});
+        const int status = process.wait();
+        EXPECT_EQ(status, 0) << slurp(dir.file("stderr"));
+        return slurp(dir.file("stdout"));
+    };
+    smsctl({"contacts", "add", "--name", u8"张三", "--mobile", "13800138000"});
+    smsctl({"contacts", "export", csv});
+    EXPECT_TRUE(has(smsctl({"--json", "contacts", "list"}), u8"张三"));
+
+    namespace fs = std::filesystem;
+    std::set<fs::path> names;
+    for (const auto& e : fs::directory_iterator(fs::u8path(dir.path())))
+        names.insert(e.path().filename());
+    EXPECT_EQ(names, (std::set<fs::path>{"stdout", "stderr", fs::u8path(u8"用户数据"),
+                                         fs::u8path(u8"导出.csv")}));
+    for (const char* name : {"Main.dll", "smsctl.log"})
+        EXPECT_TRUE(fs::is_regular_file(fs::u8path(user) / name)) << name;
+    std::ifstream exported(fs::u8path(csv), std::ios::binary);
+    const std::string text{std::istreambuf_iterator<char>(exported), {}};
+    EXPECT_TRUE(has(text, "张三")) << text;  // GBK in the file
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include "contracts/net/CNetConfigData.h"
 #include "contracts/net/CNetInterfaceMag.h"
 #include "contracts/platform/CodePage.h"
+#include "contracts/platform/FilePath.h"
 #include "contracts/progress.h"
 #include "queue/CSendQueueService.h"
 #include "queue/CSmsSendLoadMag.h"
@@ -92,7 +93,9 @@ public:
         path_ = path;
         return true;
     }
-    std::string path() const { return path_.string(); }
+    // As the library takes paths (GBK on Windows, where path::string() would
+    // give UTF-8).
+    std::string path() const { return Platform::pathString(path_); }
 
 private:
     std::filesystem::path path_;

@@ -12,6 +12,7 @@
 #include "contracts/dmg/CDataManager.h"
 #include "contracts/net/CNetConfigData.h"
 #include "contracts/net/CNetInterfaceMag.h"
+#include "contracts/platform/FilePath.h"
 #include "queue/CSendQueueService.h"
 #include "queue/CSmsSendLoadMag.h"
 #include "send/CSmsSendStartInstance.h"
@@ -48,18 +49,17 @@ Client::~Client() { stop(); }
 void Client::start() {
     if (started_) return;
     if (options_.gateway != "embedded") config_ = parseGatewayUrl(options_.gateway);
-    userDir_ = !userDirOverride_.empty()  ? userDirOverride_
-               : options_.userDir.empty() ? defaultUserDir()
-                                          : options_.userDir;
+    userDir_ = chosenUserDir();
     std::error_code ec;
-    std::filesystem::create_directories(userDir_, ec);
-    if (!std::filesystem::is_directory(userDir_, ec)) {
-        throw Failure(u8"cannot create the user directory " + userDir_);
+    const std::filesystem::path dir = Platform::filePath(userDir_);
+    std::filesystem::create_directories(dir, ec);
+    if (!std::filesystem::is_directory(dir, ec)) {
+        throw Failure(u8"cannot create the user directory " + shownPath(userDir_));
     }
     openLog();
     service_ = std::make_unique<CSendQueueService>();
     if (Dmg::CDataManager::getSingleton().openUserData(userDir_) != 1) {
-        throw Failure(u8"cannot open the user data in " + userDir_ +
+        throw Failure(u8"cannot open the user data in " + shownPath(userDir_) +
                       u8" (a damaged file or another key; see smsctl.log there)");
     }
     started_ = true;
@@ -69,6 +69,12 @@ void Client::start() {
     user->senderId = senderName();
     user->senderExtra = "";
     setCallbacks();
+}
+
+std::string Client::chosenUserDir() const {
+    if (!userDirOverride_.empty()) return userDirOverride_;
+    if (options_.userDir.empty()) return defaultUserDir();
+    return libraryPath(options_.userDir, "--user-dir");
 }
 
 void Client::stop() {
@@ -89,7 +95,7 @@ void Client::openLog() {
     Base::CLog& log = Base::CLog::getSingleton();
     if (!log.setLogFile(userDir_ + "/smsctl.log", 2u * 1024 * 1024, 3)) {
         std::fprintf(stderr, u8"smsctl: cannot write %s/smsctl.log; the log is off\n",
-                     userDir_.c_str());
+                     shownPath(userDir_).c_str());
     }
     if (!options_.verbose) return;
     auto lock = std::make_shared<std::mutex>();  // lines come from every thread

@@ -39,7 +39,8 @@ public:
 
     // Starts the library once; later calls do nothing. Throws Failure.
     void start();
-    // Uses `dir` instead of the options' folder; before start() only.
+    // Uses `dir` (a library path) instead of the options' folder; before
+    // start() only.
     void setUserDir(const std::string& dir) { userDirOverride_ = dir; }
     // Stops the threads and closes the user data; harmless when not started.
     void stop();
@@ -48,7 +49,11 @@ public:
     void lockQueue(QueueLock::Mode mode);
 
     const Options& options() const { return options_; }
+    // The user folder, as the library takes paths (GBK on Windows); after
+    // start().
     const std::string& userDir() const { return userDir_; }
+    // The user folder start() uses; throws UsageError when there is none.
+    std::string chosenUserDir() const;
     // The terms the service gave at login (balance, packet sizes, pause).
     const SMS::NET::CNetLogResult& terms() const { return terms_; }
     // True when the run talks to a service over HTTP (--gateway URL).

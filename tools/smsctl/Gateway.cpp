@@ -5,7 +5,9 @@
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <system_error>
 
+#include "contracts/platform/FilePath.h"
 #include "tools/smsctl/Errors.h"
 
 namespace smsctl {
@@ -18,7 +20,7 @@ bool allDigits(const std::string& s) {
 
 std::map<std::string, std::int64_t> readMarks(const std::string& file) {
     std::map<std::string, std::int64_t> marks;
-    std::ifstream in(file);
+    std::ifstream in(Platform::filePath(file));
     std::string url;
     std::int64_t id = 0;
     while (in >> url >> id) marks[url] = id;
@@ -82,7 +84,7 @@ std::int64_t readReplyMark(const std::string& file, const std::string& url) {
 bool writeReplyMark(const std::string& file, const std::string& url, std::int64_t id) {
     auto marks = readMarks(file);
     marks[url] = id;
-    const std::string temp = file + ".new";
+    const std::filesystem::path temp = Platform::filePath(file + ".new");
     {
         std::ofstream out(temp, std::ios::trunc);
         for (const auto& m : marks) out << m.first << ' ' << m.second << '\n';
@@ -91,7 +93,7 @@ bool writeReplyMark(const std::string& file, const std::string& url, std::int64_
     }
     // Replaces the old marks also on Windows, where std::rename refuses.
     std::error_code ec;
-    std::filesystem::rename(temp, file, ec);
+    std::filesystem::rename(temp, Platform::filePath(file), ec);
     return !ec;
 }
 

@@ -1,6 +1,7 @@
 #include "tools/smsctl/QueueLock.h"
 
 #include "tools/smsctl/Errors.h"
+#include "tools/smsctl/System.h"
 
 namespace smsctl {
 
@@ -21,9 +22,9 @@ QueueLock::QueueLock(const std::string& userDir, Mode mode)
     case Platform::FileLock::Result::Locked:
         return;
     case Platform::FileLock::Result::CannotOpen:
-        throw Failure(u8"cannot open " + path);
+        throw Failure(u8"cannot open " + shownPath(path));
     case Platform::FileLock::Result::CannotLock:
-        throw Failure(u8"cannot lock " + path);
+        throw Failure(u8"cannot lock " + shownPath(path));
     case Platform::FileLock::Result::HeldByAnother:
         break;
     }

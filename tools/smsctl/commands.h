@@ -25,8 +25,9 @@ void addFiltersCommand(CLI::App& app, Client& client);
 // prefixes; for every command that classifies or sends numbers. Starts the
 // client.
 void warnIfDefaultPrefixes(Client& client);
-// Loads a carrier prefix table (CSV rows "carrier,prefix") into the
-// configuration store and this run; says so on `out`. Starts the client.
+// Loads a carrier prefix table (CSV rows "carrier,prefix") at `path`, a
+// library path, into the configuration store and this run; says so on
+// `out`. Starts the client.
 void loadPrefixTable(Client& client, const std::string& path, std::ostream& out);
 // contacts ...: the address book (contacts, groups, CSV files, upload).
 void addContactsCommand(CLI::App& app, Client& client);

@@ -19,6 +19,7 @@
 #include "tools/smsctl/Client.h"
 #include "tools/smsctl/Errors.h"
 #include "tools/smsctl/Progress.h"
+#include "tools/smsctl/System.h"
 #include "tools/smsctl/Terminal.h"
 #include "tools/smsctl/contacts.h"
 
@@ -85,7 +86,7 @@ void importFile(Client& client, const ImportArgs& a) {
     client.start();
     SMS::CFriendMag mag;
     Rows table;
-    check(mag.parseFile(a.file, table), "cannot read " + a.file + kSeeLog);
+    check(mag.parseFile(libraryPath(a.file, "file"), table), "cannot read " + a.file + kSeeLog);
     const bool header = columns.empty();
     if (header && !table.empty()) columns = headerColumns(table.begin()->second);
     if (columns.empty()) {
@@ -118,7 +119,7 @@ void exportFile(Client& client, const std::string& file, int group) {
         progress->setText("writing %zu contacts", all.size());
         progress->setRange(0, 1, 1);
     }
-    check(mag.exportFriend(file, all), "cannot write " + file + kSeeLog);
+    check(mag.exportFriend(libraryPath(file, "file"), all), "cannot write " + file + kSeeLog);
     if (progress) progress->offsetPos(1);
     progress.reset();
     std::cerr << "exported " << all.size() << " contacts to " << file << '\n';

@@ -16,6 +16,7 @@
 #include "addressbook/CFriendMag.h"
 #include "contracts/dmg/CDataManager.h"
 #include "contracts/dmg/CRejectPhonesDataSerialize.h"
+#include "contracts/platform/FilePath.h"
 #include "records/CHistoryLogMag.h"
 #include "records/CSmsSendLogMag.h"
 #include "send/CSmsSendStartInstance.h"
@@ -42,37 +43,49 @@ public:
         const std::filesystem::path base = std::filesystem::temp_directory_path(ec);
         // A random name, tried until one is free: created only by us.
         std::random_device seed;
-        for (int attempt = 0; !ec && attempt < 100 && path_.empty(); ++attempt) {
+        for (int attempt = 0; !ec && attempt < 100 && folder_.empty(); ++attempt) {
             const auto candidate = base / ("smsctl-demo-" + std::to_string(seed()));
-            if (std::filesystem::create_directory(candidate, ec)) path_ = candidate.string();
+            if (std::filesystem::create_directory(candidate, ec)) folder_ = candidate;
         }
-        if (path_.empty()) {
-            throw Failure(u8"cannot make a folder under " + base.string() +
+        if (folder_.empty()) {
+            throw Failure(u8"cannot make a folder under " + base.u8string() +
                           u8" (set TMPDIR to a writable folder)");
         }
+        path_ = Platform::pathString(folder_);
+        if (path_.empty()) {
+            removeUnlessKept();
+            throw Failure(u8"the temporary folder " + base.u8string() +
+                          u8" has a name GBK cannot write (set TMPDIR to another folder)");
+        }
     }
-    ~DemoFolder() {
-        std::error_code ec;
-        if (!keep_) std::filesystem::remove_all(path_, ec);
-    }
+    ~DemoFolder() { removeUnlessKept(); }
     DemoFolder(const DemoFolder&) = delete;
     DemoFolder& operator=(const DemoFolder&) = delete;
+    // The folder as the library takes paths.
     const std::string& path() const { return path_; }
 
 private:
+    void removeUnlessKept() const {
+        std::error_code ec;
+        if (!keep_) std::filesystem::remove_all(folder_, ec);
+    }
+
     const bool keep_;
+    std::filesystem::path folder_;
     std::string path_;
 };
 
-// A bundled data file: next to an installed program, else in the sources.
+// A bundled data file, as the library takes paths: next to an installed
+// program, else in the sources (a literal, so GBK like every literal here).
 std::string dataPath(const char* name) {
     std::error_code ec;
     const std::filesystem::path exe = executablePath();
     const std::vector<std::filesystem::path> places = {
         exe.parent_path().parent_path() / "share" / "smslogic" / name,
-        std::filesystem::path(SMSCTL_DATA_DIR) / name};
+        Platform::filePath(SMSCTL_DATA_DIR) / name};
     for (const auto& p : places) {
-        if (std::filesystem::is_regular_file(p, ec)) return p.string();
+        const std::string path = Platform::pathString(p);
+        if (!path.empty() && std::filesystem::is_regular_file(p, ec)) return path;
     }
     throw Failure(std::string(u8"the bundled file ") + name + u8" is missing");
 }
@@ -141,7 +154,8 @@ void runDemo(Client& client, bool keep) {
     client.setUserDir(folder.path());
     client.start();
     std::ostream& out = std::cout;
-    out << u8"smsctl demo in " << folder.path() << (keep ? "" : u8" (removed at the end)") << '\n'
+    out << u8"smsctl demo in " << shownPath(folder.path())
+        << (keep ? "" : u8" (removed at the end)") << '\n'
         << u8"sends go to " << client.gatewayDescription() << "\n\n";
     out << u8"1. carrier prefixes: ";
     loadPrefixTable(client, dataPath(kPrefixes), out);

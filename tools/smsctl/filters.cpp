@@ -20,6 +20,7 @@
 #include "contracts/fileserialize/CFileManager.h"
 #include "phone/CPhoneNumMag.h"
 #include "tools/smsctl/LibraryCommon.h"
+#include "tools/smsctl/System.h"
 #include "tools/smsctl/commands.h"
 
 namespace smsctl {
@@ -227,17 +228,19 @@ void addPrefixCommands(CLI::App* parent, Client& client) {
     CLI::App* importCmd = cmd->add_subcommand(
         "import", u8"replace the prefix lists with those of a CSV file (carrier,prefix rows)");
     importCmd->add_option("file", *file, u8"e.g. data/carrier-prefixes.csv")->required();
-    importCmd->callback([&client, file] { loadPrefixTable(client, *file, std::cout); });
+    importCmd->callback(
+        [&client, file] { loadPrefixTable(client, libraryPath(*file, "file"), std::cout); });
 }
 
 }  // namespace
 
 void loadPrefixTable(Client& client, const std::string& path, std::ostream& out) {
     std::map<int, List> rows;
+    const std::string shown = shownPath(path);
     if (FileSerialize::CFileManager::getSingleton().importFromFile(path, rows) == 0) {
-        throw Failure(u8"cannot read " + path + u8" (see smsctl.log in the user directory)");
+        throw Failure(u8"cannot read " + shown + u8" (see smsctl.log in the user directory)");
     }
-    const Lists lists = parsePrefixFile(path, rows);
+    const Lists lists = parsePrefixFile(shown, rows);
     client.start();
     auto& store = storeNamed<Dmg::UserConfigSerialize>("userconfigfile");
     require(store.setChinaMobileNumHeader(lists[0]) && store.setChinaUnicomNumHeader(lists[1]) &&

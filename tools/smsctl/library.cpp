@@ -12,6 +12,7 @@
 #include "library/CSaveMsgMag.h"
 #include "library/CWordMag.h"
 #include "tools/smsctl/LibraryCommon.h"
+#include "tools/smsctl/System.h"
 #include "tools/smsctl/commands.h"
 
 namespace smsctl {
@@ -117,7 +118,8 @@ void addPhraseChanges(CLI::App* cmd, Client& client, const std::shared_ptr<Phras
     importCmd->callback([&client, a] {
         client.start();
         std::map<int, std::vector<std::string>> rows;
-        require(FileSerialize::CFileManager::getSingleton().importFromFile(a->file, rows),
+        require(FileSerialize::CFileManager::getSingleton().importFromFile(
+                    libraryPath(a->file, "file"), rows),
                 u8"cannot read " + a->file);
         require(SMS::CWordMag().importWord(rows, a->groups),
                 u8"the import was refused, nothing was added (is the group there?)");
@@ -132,7 +134,7 @@ void addPhraseChanges(CLI::App* cmd, Client& client, const std::shared_ptr<Phras
         SMS::CWordMag mag;
         require(mag.getGroupWordNum(a->group), u8"cannot read the phrases");
         const std::vector<Dmg::CWord> words = cachedWords(mag);
-        require(mag.exportWord(a->file, words), u8"cannot write " + a->file);
+        require(mag.exportWord(libraryPath(a->file, "file"), words), u8"cannot write " + a->file);
         std::cout << u8"exported " << plural(words.size(), u8"phrase") << '\n';
     });
 }
@@ -219,7 +221,7 @@ void addSavedChanges(CLI::App* cmd, Client& client, const std::shared_ptr<SavedA
         client.start();
         SMS::CSaveMsgMag mag;
         require(mag.selectSaveMsg(key), u8"cannot read the saved messages");
-        require(mag.exportAll(a->file), u8"cannot write " + a->file);
+        require(mag.exportAll(libraryPath(a->file, "file")), u8"cannot write " + a->file);
         std::cout << u8"exported " << plural(mag.getMsgNum(), u8"saved message") << '\n';
     });
 }

@@ -9,6 +9,7 @@
 #include "library/CAlertInfoMag.h"
 #include "tools/smsctl/LibraryCommon.h"
 #include "tools/smsctl/Progress.h"
+#include "tools/smsctl/System.h"
 #include "tools/smsctl/commands.h"
 
 namespace smsctl {
@@ -73,7 +74,8 @@ void addReminderListing(CLI::App* cmd, Client& client, const std::shared_ptr<Rem
         require(mag.getGroupAlertInfoNum(a->group), u8"cannot read the reminders");
         std::vector<Dmg::CAlertInfo> infos;
         mag.getAllInfoInVec(infos);
-        require(mag.exportAlertInfo(a->file, infos), u8"cannot write " + a->file);
+        require(mag.exportAlertInfo(libraryPath(a->file, "file"), infos),
+                u8"cannot write " + a->file);
         std::cout << u8"exported " << plural(infos.size(), u8"reminder") << '\n';
     });
 }

@@ -11,6 +11,7 @@
 #include "tools/smsctl/Interrupt.h"
 #include "tools/smsctl/Progress.h"
 #include "tools/smsctl/RecordsCommon.h"
+#include "tools/smsctl/System.h"
 #include "tools/smsctl/Table.h"
 #include "tools/smsctl/commands.h"
 
@@ -107,7 +108,7 @@ void addHistoryExport(CLI::App* history, Client& client) {
         loadHistory(mag, *s, s->searching(cmd));
         std::vector<Dmg::CHistoryMsg> rows;
         mag.getAllLog(rows);
-        if (mag.exportLog(*file, rows) == 0) {
+        if (mag.exportLog(libraryPath(*file, "file"), rows) == 0) {
             throw Failure(u8"cannot write " + *file + kSeeLog);
         }
         std::cout << u8"exported "
@@ -200,7 +201,8 @@ void addSendLog(CLI::App& app, Client& client) {
         client.start();
         SMS::CSmsSendLogMag mag;
         loadSendLog(mag);
-        if (mag.ExportAll(*file) == 0) throw Failure(u8"cannot write " + *file + kSeeLog);
+        if (mag.ExportAll(libraryPath(*file, "file")) == 0)
+            throw Failure(u8"cannot write " + *file + kSeeLog);
         std::cout << u8"exported "
                   << records::counted(mag.getLogNum(), u8"send log entry", u8"send log entries")
                   << u8" to " << *file << '\n';

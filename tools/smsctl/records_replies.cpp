@@ -14,6 +14,7 @@
 #include "tools/smsctl/Gateway.h"
 #include "tools/smsctl/Progress.h"
 #include "tools/smsctl/RecordsCommon.h"
+#include "tools/smsctl/System.h"
 #include "tools/smsctl/Table.h"
 
 namespace smsctl::records {
@@ -100,7 +101,8 @@ void fetchReplies(Client& client) {
         stored = SMS::records::storeReplies(client.httpGateway(), last);
         if (last != before && !writeReplyMark(markFile, client.gatewayUrl(), last)) {
             throw Failure(u8"stored " + counted(stored, u8"reply", u8"replies") +
-                          u8" but cannot write " + markFile + u8": the next fetch may store them again");
+                          u8" but cannot write " + shownPath(markFile) +
+                          u8": the next fetch may store them again");
         }
         if (stored < 0) {
             throw Failure(u8"cannot fetch the replies from " + client.gatewayUrl() + kSeeLog);
@@ -135,7 +137,8 @@ void addRepliesLists(CLI::App* replies, Client& client) {
         client.start();
         SMS::CReplyMsgsMag mag;
         loadReplies(mag, ReplySearch::used(exp) ? selected.get() : nullptr);
-        if (mag.ExportAll(*file) == 0) throw Failure(u8"cannot write " + *file + kSeeLog);
+        std::string path = libraryPath(*file, "file");  // ExportAll takes it non-const
+        if (mag.ExportAll(path) == 0) throw Failure(u8"cannot write " + *file + kSeeLog);
         std::cout << u8"exported " << counted(mag.getLogNum(), u8"reply", u8"replies") << u8" to "
                   << *file << '\n';
     });

@@ -11,11 +11,11 @@
 #include "contracts/dmg/CSendQueueElement.h"
 #include "contracts/net/CNetConfigData.h"
 #include "contracts/net/CNetLogResult.h"
+#include "contracts/platform/FilePath.h"
 #include "send/CSmsSendStartInstance.h"
 #include "send/CSmsSender.h"
 #include "tools/smsctl/Client.h"
 #include "tools/smsctl/SendPlan.h"
-#include "tools/smsctl/System.h"
 #include "tools/smsctl/Table.h"
 #include "tools/smsctl/Terminal.h"
 #include "tools/smsctl/TimeAndCarrier.h"
@@ -124,10 +124,8 @@ void printText(const SendArgs& args, const Plan& plan, const std::vector<Row>& r
 
 // True when the user folder holds user data; otherwise they are not created.
 bool userDataExist(const Client& client) {
-    const std::string dir =
-        client.options().userDir.empty() ? defaultUserDir() : client.options().userDir;
     std::error_code ec;
-    return std::filesystem::exists(dir + "/Main.dll", ec);
+    return std::filesystem::exists(Platform::filePath(client.chosenUserDir() + "/Main.dll"), ec);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "library/CWordMag.h"
 #include "tools/smsctl/Errors.h"
 #include "tools/smsctl/SendPlan.h"
+#include "tools/smsctl/System.h"
 #include "tools/smsctl/Terminal.h"
 #include "tools/smsctl/TimeAndCarrier.h"
 
@@ -55,7 +56,8 @@ void addGroup(Plan& plan, int group) {
 
 void addCsv(Plan& plan, const std::string& path, int column) {
     std::map<int, std::vector<std::string>> rows;
-    if (FileSerialize::CFileManager::getSingleton().importFromFile(path, rows) != 1) {
+    if (FileSerialize::CFileManager::getSingleton().importFromFile(libraryPath(path, "--csv"),
+                                                                   rows) != 1) {
         throw Failure(u8"cannot read the CSV file " + path +
                       u8" (missing, unreadable, or not CSV text)");
     }

@@ -10,6 +10,7 @@
 #include "components/data/engine/WriteTransaction.h"
 #include "contracts/base/CLog.h"
 #include "contracts/base/NeverDestroyed.h"
+#include "contracts/platform/FilePath.h"
 
 namespace Dmg::engine {
 namespace {
@@ -42,7 +43,7 @@ std::shared_ptr<std::mutex> writerMutexFor(const Platform::FileIdentity& file) {
 // a file too short to hold a salt.
 bool saltFor(const std::string& path, std::string& salt, bool& isNew) {
     std::error_code ec;
-    const auto size = std::filesystem::file_size(path, ec);
+    const auto size = std::filesystem::file_size(Platform::filePath(path), ec);
     isNew = ec || size == 0;
     if (isNew) {
         salt = newSalt();
@@ -74,6 +75,12 @@ std::unique_ptr<Connection> Connection::open(const std::string& path,
         logFailure(path, "no file name");
         return nullptr;
     }
+    // SQLite takes UTF-8 names on Windows; a name that is not GBK has none.
+    const std::string sqliteName = Platform::sqlitePath(path);
+    if (sqliteName.empty()) {
+        logFailure(path, "the file name is not GBK text");
+        return nullptr;
+    }
     std::string salt;
     bool isNew = false;
     std::unique_lock<std::mutex> creating(creationMutex(), std::defer_lock);
@@ -88,7 +95,7 @@ std::unique_ptr<Connection> Connection::open(const std::string& path,
     }
     std::unique_ptr<Connection> c(new Connection());
     const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (isNew ? SQLITE_OPEN_CREATE : 0);
-    if (sqlite3_open_v2(path.c_str(), &c->db_, flags, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(sqliteName.c_str(), &c->db_, flags, nullptr) != SQLITE_OK) {
         logFailure(path, c->db_ ? sqlite3_errmsg(c->db_) : "out of memory");
         return nullptr;
     }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "contracts/base/NeverDestroyed.h"
+#include "contracts/platform/FilePath.h"
 
 namespace Dmg::engine {
 namespace {
@@ -72,8 +73,9 @@ Pool& pool() {
 
 std::string poolKeyFor(const std::string& path, const std::string& password) {
     std::error_code ec;
-    const auto canonical = std::filesystem::weakly_canonical(path, ec);
-    return (ec ? path : canonical.string()) + '\n' + password;
+    const auto canonical = std::filesystem::weakly_canonical(Platform::filePath(path), ec);
+    const std::string name = ec ? std::string() : Platform::pathString(canonical);
+    return (name.empty() ? path : name) + '\n' + password;
 }
 
 }  // namespace

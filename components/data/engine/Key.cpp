@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "contracts/base/NeverDestroyed.h"
+#include "contracts/platform/FilePath.h"
 
 namespace Dmg::engine {
 namespace {
@@ -70,7 +71,7 @@ std::string newSalt() {
 }
 
 bool readSalt(const std::string& path, std::string& salt) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(Platform::filePath(path), std::ios::binary);
     salt.assign(kSaltBytes, '\0');
     return static_cast<bool>(in.read(salt.data(), kSaltBytes));
 }

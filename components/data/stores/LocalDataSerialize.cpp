@@ -10,6 +10,7 @@
 #include "components/data/stores/LocalSettings.h"
 #include "contracts/base/CLog.h"
 #include "contracts/dmg/CLocalDataSerialize.h"
+#include "contracts/platform/FilePath.h"
 #include "contracts/platform/Time.h"
 
 namespace Dmg {
@@ -21,10 +22,11 @@ using local::logFailure;
 // when it was created, so a file replaced at the same path is a new file.
 std::string fileKey(const std::string& path) {
     std::error_code ec;
-    const auto canonical = std::filesystem::weakly_canonical(path, ec);
+    const auto canonical = std::filesystem::weakly_canonical(Platform::filePath(path), ec);
+    const std::string name = ec ? std::string() : Platform::pathString(canonical);
     std::string salt;
     engine::readSalt(path, salt);
-    return (ec ? path : canonical.string()) + '\n' + salt;
+    return (name.empty() ? path : name) + '\n' + salt;
 }
 
 CSmsData localTimeNow() {

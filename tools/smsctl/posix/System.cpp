@@ -22,6 +22,11 @@ std::string defaultUserDir() {
     return std::string(home) + "/.local/share/smsctl";
 }
 
+// The system takes the bytes the terminal gave.
+std::string libraryPath(const std::string& given, const std::string& /*what*/) { return given; }
+
+std::string shownPath(const std::string& path) { return path; }
+
 std::vector<std::string> utf8Arguments(int argc, char** argv) {
     return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
 }

@@ -12,7 +12,9 @@
 #include <memory>
 #include <vector>
 
+#include "contracts/platform/CodePage.h"
 #include "tools/smsctl/Errors.h"
+#include "tools/smsctl/Terminal.h"
 
 namespace smsctl {
 
@@ -27,14 +29,26 @@ std::filesystem::path executablePath() {
     }
 }
 
-// The roaming application data folder, as Windows programs keep theirs.
+// The roaming application data folder, as Windows programs keep theirs;
+// read wide, since the ANSI environment loses what its code page cannot hold.
 std::string defaultUserDir() {
-    const char* const appData = std::getenv("APPDATA");
-    if (appData == nullptr || *appData == '\0') {
+    const wchar_t* const appData = _wgetenv(L"APPDATA");
+    if (appData == nullptr || *appData == L'\0') {
         throw UsageError(u8"APPDATA is not set: give --user-dir");
     }
-    return std::string(appData) + "\\smsctl";
+    std::string gbk;
+    if (!Platform::wideToGbk(appData, gbk)) {
+        throw UsageError(u8"APPDATA names a folder GBK cannot write: give --user-dir");
+    }
+    return gbk + "\\smsctl";
 }
+
+// The library's paths are GBK on Windows.
+std::string libraryPath(const std::string& given, const std::string& what) {
+    return toGbk(given, what);
+}
+
+std::string shownPath(const std::string& path) { return toUtf8(path); }
 
 namespace {
 
