@@ -2,9 +2,7 @@
 # Runs every test: a normal build (with the benchmarks compiled), then the
 # whole suite under AddressSanitizer + UndefinedBehaviorSanitizer, then the
 # threaded tests under ThreadSanitizer, then every fuzzer for a bounded time
-# (scripts/fuzz.sh), then the Windows build's suite under Wine
-# (scripts/test-windows.sh; its dependencies are built once and cached).
-# Fails when a test run leaves files in the root folder or in the working
+# (scripts/fuzz.sh). Fails when a test run leaves files in the root folder or in the working
 # tree (outside the build folders).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -46,9 +44,6 @@ TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 run_ctest "$out/tsan" -L th
 
 echo "== fuzz"
 bash "$root/scripts/fuzz.sh" -b "$out/fuzz"
-
-echo "== windows"
-bash "$root/scripts/test-windows.sh" "$out/win"
 
 echo "== files left behind"
 after="$(snapshot)"
