@@ -77,8 +77,11 @@ TEST_F(QueueTest, SendAddedWhileTheSenderReturnsIsSentByANewOne) {
 TEST_F(QueueTest, SendAddedWhileTheSenderDecidesToEndIsSent) {
     Gate deciding;
     holdFirst(SMS::QueuePoint::SenderEnding, deciding);
-    useGateway();
+    // The sender decides under the lock this thread's first add takes too:
+    // packet 1 waits at the gateway until that add has returned.
+    const auto gateway = useGateway({}, 1);
     addSendQueue({packet(1)});
+    gateway->hold.open();
     ASSERT_TRUE(deciding.reached());
     auto add = std::async(std::launch::async, [] { return addSendQueue({packet(2)}); });
     add.wait_for(std::chrono::milliseconds(200));  // returns early only without the lock

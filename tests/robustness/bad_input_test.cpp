@@ -449,6 +449,9 @@ void BadInput::textSending(V v) {
            words.setRejectWords({}), nums.setRejectPhones({})},
           {1, 1, 1, 1, 1, 1, 1, v.empty(), 1, 1, 0, v.empty(), 1, 1});
     resetSettings();
+#ifdef _WIN32
+    if (v == "\\") return;  // there a folder's name with a backslash added is the folder
+#endif
     const Strings before = namesIn(dir.path());
     const fakes::LogCapture lines;
     CUserInfo::instance()->userDir = other;
