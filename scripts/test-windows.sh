@@ -11,6 +11,8 @@ WINEPREFIX="$(mktemp -d)/wine"
 export WINEPREFIX
 cleanup() {
   wineserver -k 2>/dev/null || true
+  # wine-run.sh's keeper (a process group of its own).
+  [ ! -f "$WINEPREFIX.keeper" ] || kill -- -"$(cat "$WINEPREFIX.keeper")" 2>/dev/null || true
   rm -rf "$(dirname "$WINEPREFIX")"
 }
 trap cleanup EXIT
