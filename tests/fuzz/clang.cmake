@@ -59,9 +59,11 @@ sms_clang_fuzzer(store_search
     components/data/CSmsData.cpp
     components/data/engine/Connection.cpp
     components/platform/posix/FileIdentity.cpp
+    components/platform/posix/FilePath.cpp
     components/data/engine/Key.cpp
     components/data/engine/Statement.cpp
     components/data/engine/WriteTransaction.cpp
     components/base/CLog.cpp
+    components/base/RotatingFileSink.cpp
   DEFINES SQLITE_HAS_CODEC
   LIBS PkgConfig::SQLCIPHER OpenSSL::Crypto spdlog::spdlog Threads::Threads)
