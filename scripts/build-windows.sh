@@ -12,10 +12,8 @@ prefix=$(bash "$root/scripts/build-windows-deps.sh" | tail -1)
 export SMS_WIN_PREFIX="$prefix"
 # Stop the build prefix's wineserver at the end, whatever happens.
 stop_wine() {
-  local prefix="${WINEPREFIX:-$(cd "$dir" 2>/dev/null && pwd)/wine}"
-  WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
-  # wine-run.sh's keeper (a process group of its own).
-  [ ! -f "$prefix.keeper" ] || kill -- -"$(cat "$prefix.keeper")" 2>/dev/null || true
+  WINEPREFIX="${WINEPREFIX:-$(cd "$dir" 2>/dev/null && pwd)/wine}" \
+    bash "$root/scripts/wine-run.sh" --stop
 }
 trap stop_wine EXIT
 

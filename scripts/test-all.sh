@@ -2,7 +2,8 @@
 # Runs every test: a normal build (with the benchmarks compiled), then the
 # whole suite under AddressSanitizer + UndefinedBehaviorSanitizer, then the
 # threaded tests under ThreadSanitizer, then every fuzzer for a bounded time
-# (scripts/fuzz.sh). Fails when a test run leaves files in the root folder or in the working
+# (scripts/fuzz.sh), then the Windows build with its tests under Wine and the
+# exchange of user folders between the two builds (scripts/test-windows.sh). Fails when a test run leaves files in the root folder or in the working
 # tree (outside the build folders).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -44,6 +45,9 @@ TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 run_ctest "$out/tsan" -L th
 
 echo "== fuzz"
 bash "$root/scripts/fuzz.sh" -b "$out/fuzz"
+
+echo "== windows"
+SMS_LINUX_BUILD="$out/normal" bash "$root/scripts/test-windows.sh" "$out/win"
 
 echo "== files left behind"
 after="$(snapshot)"

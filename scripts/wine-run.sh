@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs a Windows executable under wine64, quietly, for CMake and ctest:
 #   wine-run.sh [--default-prefix DIR] program.exe [args...]
+#   wine-run.sh --stop     ends the prefix's wineserver and the keeper below
 # The wine prefix is $WINEPREFIX, else DIR (the build tree's own), else
 # ~/.wine; it is created on first use, once even when tests start together.
 # Carriage returns of the program's text-mode output are dropped so that
@@ -13,6 +14,12 @@ if [ "${1:-}" = "--default-prefix" ]; then
   shift 2
 fi
 export WINEPREFIX="${WINEPREFIX:-$default_prefix}"
+if [ "${1:-}" = "--stop" ]; then
+  wineserver -k 2>/dev/null || true
+  # The keeper is a process group of its own.
+  [ ! -f "$WINEPREFIX.keeper" ] || kill -- -"$(cat "$WINEPREFIX.keeper")" 2>/dev/null || true
+  exit 0
+fi
 export WINEDEBUG=-all
 # No Mono or Gecko installers when the prefix is created.
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
