@@ -1,5 +1,5 @@
 // What ChildProcess does alike on every OS: a running process is killed when
-// its object goes or is replaced, and a moved-from object owns none.
+// its object goes, and a moved-from object owns none.
 #include "tests/fakes/ChildProcess.h"
 
 #include <utility>
@@ -10,14 +10,5 @@ ChildProcess::~ChildProcess() { kill(); }
 
 ChildProcess::ChildProcess(ChildProcess&& other) noexcept
     : process_(std::exchange(other.process_, -1)), status_(other.status_) {}
-
-ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
-    if (this != &other) {
-        kill();
-        process_ = std::exchange(other.process_, -1);
-        status_ = other.status_;
-    }
-    return *this;
-}
 
 }  // namespace fakes

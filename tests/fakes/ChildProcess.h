@@ -20,7 +20,7 @@ public:
     ChildProcess() = default;
     ~ChildProcess();
     ChildProcess(ChildProcess&& other) noexcept;
-    ChildProcess& operator=(ChildProcess&& other) noexcept;
+    ChildProcess& operator=(ChildProcess&&) = delete;
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 

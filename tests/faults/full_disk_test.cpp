@@ -9,7 +9,6 @@
 
 #include "addressbook/CFriendMag.h"
 #include "contracts/dmg/CLocalDataSerialize.h"
-#include "contracts/dmg/CRejectWordsDataSerialize.h"
 #include "contracts/net/CEmbeddedGateway.h"
 #include "library/CWordMag.h"
 #include "tests/fakes/LogCapture.h"
@@ -135,12 +134,12 @@ TEST_F(FullDisk, SendsAreRefusedOrKeptAndMovedOnceThereIsRoom) {
     }
 }
 
-// One write of each store family refused for the full disk, with a log line
-// and nothing stored, then accepted once there is room.
+// A write of each manager that keeps a cache refused for the full disk, with
+// a log line and nothing stored, then accepted once there is room. (A full
+// disk under a plain list store: the store fault test.)
 TEST_F(FullDisk, ManagerWritesAreRefusedThenAccepted) {
     SMS::CFriendMag friends;
     SMS::CWordMag words;
-    auto& rejectWords = store<Dmg::CRejectWordsDataSerialize>("rejectwords");
     const struct {
         const char* name;
         int ok;  // what the write gives when it succeeds
@@ -163,11 +162,6 @@ TEST_F(FullDisk, ManagerWritesAreRefusedThenAccepted) {
              return words.addWord(w, {}, ids);
          },
          [&] { return words.getGroupWordNum(1) == 1 ? words.getCurWordNum() : -1; }},
-        {"reject word", 1, [&] { return rejectWords.setRejectWords({"违禁"}); },
-         [&] {
-             Strings held;
-             return rejectWords.getRejectWords(held) == 1 ? static_cast<int>(held.size()) : -1;
-         }},
     };
     for (const auto& w : writes) {
         SCOPED_TRACE(w.name);

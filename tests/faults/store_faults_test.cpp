@@ -20,10 +20,8 @@
 #include "contracts/dmg/CHistoryLogSerialize.h"
 #include "contracts/dmg/CLocalDataSerialize.h"
 #include "contracts/dmg/CLogSendQueueSerialize.h"
-#include "contracts/dmg/CRejectPhonesDataSerialize.h"
 #include "contracts/dmg/CRejectWordsDataSerialize.h"
 #include "contracts/dmg/CSendQueueSerialize.h"
-#include "contracts/dmg/CTestPhonesSerialize.h"
 #include "contracts/dmg/UserConfigSerialize.h"
 #include "tests/fakes/LogCapture.h"
 #include "tests/fakes/TempDir.h"
@@ -37,8 +35,6 @@ using Q = Dmg::CSendQueueSerialize;
 using H = Dmg::CHistoryLogSerialize;
 using M = Dmg::CLocalDataSerialize;
 using W = Dmg::CRejectWordsDataSerialize;
-using P = Dmg::CRejectPhonesDataSerialize;
-using T = Dmg::CTestPhonesSerialize;
 using C = Dmg::UserConfigSerialize;
 
 const std::string kPassword = "Quenp19990812";
@@ -227,7 +223,7 @@ std::optional<std::string> settingsText(M& main) {
     return out;
 }
 
-// Contacts in a group of their own, phrases, settings, the four lists; a
+// Contacts in a group of their own, phrases, settings, the two lists; a
 // history of two packets, one of them timed, with its timed message; a queue
 // of a waiting packet and three finished ones, one of them an accepted timed
 // packet. Its second half (the history and the queue) is still in the -wal
@@ -251,8 +247,6 @@ Prepared prepare(const Folders& folders) {
         EXPECT_EQ(main.setSetting(settings), 1);
         for (const Operation& list :
              {listOp<W>("", &W::setRejectWords, &W::getRejectWords, {"发票", "代开"}),
-              listOp<P>("", &P::setRejectPhones, &P::getRejectPhones, {"13800138000"}),
-              listOp<T>("", &T::setTestPhones, &T::getTestPhones, {"13300133000"}),
               listOp<C>("", &C::setChinaMobileNumHeader, &C::getChinaMobileNumHeader,
                         {"134", "135"})}) {
             EXPECT_TRUE(list.run(dir).ok);
@@ -356,8 +350,8 @@ std::vector<Operation> operations(const Prepared& p) {
                         : "cannot open";
          }},
         listOp<W>("reject words", &W::setRejectWords, &W::getRejectWords, {"赌博", "发票"}),
-        listOp<P>("reject numbers", &P::setRejectPhones, &P::getRejectPhones, {"13900139000"}),
-        listOp<T>("test numbers", &T::setTestPhones, &T::getTestPhones, {"1", "2", "3"}),
+        // The reject numbers and test numbers are the same list store as
+        // the reject words, with another index.
         listOp<C>("carrier prefixes", &C::setChinaMobileNumHeader, &C::getChinaMobileNumHeader,
                   {"150", "151", "152"}),
     };

@@ -185,24 +185,18 @@ TEST_F(HttpGatewayTest, KeepsTheSessionAndLogsInAgainOnce) {
     EXPECT_EQ(pathsAndAuth(), std::vector<std::string>{"/v1/balance "});
 }
 
-// Every request's body and answer, texts GBK on our side and UTF-8 on the wire.
+// Every request's body and answer, texts GBK on our side and UTF-8 on the
+// wire (timed packets and cancellations: the gateway contract against smsgw).
 TEST_F(HttpGatewayTest, MapsEveryRequestAndAnswer) {
     HttpGateway gateway(options());
     const std::string reply = R"({"id":31,"phone":"13800138000","text":")" +
                               std::string(u8"收到，谢谢") + R"(","time":"2026-12-07 09:30:00"})";
-    // A timed packet accepted without its key is an unreadable answer.
-    server.script({ok(), ok(R"({"code":0,"serviceKey":"TM17"})"), ok(), ok(),
-                   ok(R"({"code":0,"replies":[)" + reply + "]}"), ok(),
+    server.script({ok(), ok(R"({"code":0,"replies":[)" + reply + "]}"), ok(),
                    ok(R"({"code":0,"remainingSms":99993})")});
-    const auto timed = gateway.send(packet(42, 1));
-    EXPECT_EQ(timed.code, 0);
-    EXPECT_EQ(timed.serviceKey, "TM17");
-
     SMS::NET::CNetFriendInfo contact;
     contact.name = "张伟", contact.mobile = "13800138000", contact.sex = 2,
     contact.marriage = "已婚";
     gateway.sendFriendInfo(contact);
-    EXPECT_EQ(gateway.DelTimerMsg(7, "TM17,TM18").code, 0);
     std::vector<HttpGateway::Reply> replies;
     EXPECT_EQ(gateway.fetchReplies(500, replies).code, 0);
     ASSERT_EQ(replies.size(), 1u);
@@ -216,16 +210,14 @@ TEST_F(HttpGatewayTest, MapsEveryRequestAndAnswer) {
     const std::vector<nethttp::Seen> seen = server.seen();
     std::vector<std::string> paths;
     for (const auto& s : seen) paths.push_back(s.path);
-    ASSERT_EQ(paths, (std::vector<std::string>{"/v1/packets", "/v1/packets", "/v1/contacts",
-                                               "/v1/timers/cancel", "/v1/replies?max=500",
+    ASSERT_EQ(paths, (std::vector<std::string>{"/v1/contacts", "/v1/replies?max=500",
                                                "/v1/replies/ack", "/v1/balance"}));
-    const Json upload = body(seen[2]);
+    const Json upload = body(seen[0]);
     EXPECT_EQ(upload["name"], u8"张伟");
     EXPECT_EQ(upload["marriage"], u8"已婚");
     EXPECT_EQ(upload["sex"], 2);
     EXPECT_EQ(upload.size(), 17u);
-    EXPECT_EQ(body(seen[3]), Json::parse(R"({"group":7,"keys":"TM17,TM18"})"));
-    EXPECT_EQ(body(seen[5]), Json::parse(R"({"upTo":31})"));
+    EXPECT_EQ(body(seen[2]), Json::parse(R"({"upTo":31})"));
 }
 
 // No service at the address, and one that answers a byte at a time.

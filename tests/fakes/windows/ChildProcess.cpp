@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace fakes {
@@ -65,10 +64,8 @@ public:
     ~Inherited() {
         if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
     }
-    Inherited(Inherited&& other) noexcept : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)) {}
-    Inherited(const Inherited&) = delete;
+    Inherited(const Inherited&) = delete;  // returned by value only where copies are elided
     Inherited& operator=(const Inherited&) = delete;
-    Inherited& operator=(Inherited&&) = delete;
 
     HANDLE get() const { return handle_; }
     bool ok() const { return handle_ != INVALID_HANDLE_VALUE; }
