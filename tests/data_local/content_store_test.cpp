@@ -51,7 +51,6 @@ std::string dump(const CAlertInfo& a) {
 
 int idOf(const CWord& w) { return w.getWordStrut().id; }
 int idOf(const CAlertInfo& a) { return a.getAlertInfoStrut().id; }
-int idOf(const CSaveMsg& m) { return m.number; }
 template <class R>
 Ids idsOf(const std::vector<R>& rs) {
     Ids ids;
@@ -185,8 +184,6 @@ TEST_F(ContentStore, RecordsRoundTripAndModifyKeepsIdGroupAndTimeAdded) {
     EXPECT_EQ(w.getWordStrut().content, "新");
     EXPECT_EQ(w.getWordStrut().groupId, wordGroup);
     EXPECT_EQ(w.getWordStrut().addTime, CSmsData(2011, 3, 20, 9, 0));
-    EXPECT_EQ(store.modifyWord(w_.back() + 1, w) + store.getWordInfo(w_.back() + 1, w), 0);
-    EXPECT_EQ(store.modifyAlertInfo(a_.back() + 1, back), 0);
     // An unset time added becomes the local time.
     const CSmsData before = now();
     CWord fresh = word("x");
@@ -199,6 +196,8 @@ TEST_F(ContentStore, RecordsRoundTripAndModifyKeepsIdGroupAndTimeAdded) {
         EXPECT_FALSE(t < before || now() < t) << t.getString();
 }
 
+// Ids of no group (never made or deleted) are refused everywhere: the
+// robustness test's.
 TEST_F(ContentStore, GroupTreesDeleteSubtreesWithTheirRecordsAndNeverReuseIds) {
     int sub = 0, subsub = 0, gone = 0;
     ASSERT_EQ(store.addSubWordGroup(wordGroup, "子", sub), 1);
@@ -207,19 +206,13 @@ TEST_F(ContentStore, GroupTreesDeleteSubtreesWithTheirRecordsAndNeverReuseIds) {
     ASSERT_EQ(store.addWord(w, subsub, gone), 2);
     EXPECT_EQ(store.delWordGroup(1), 0);
     ASSERT_EQ(store.delWordGroup(wordGroup), 1);
-    EXPECT_EQ(store.delWordGroup(wordGroup), 0);
     EXPECT_EQ(allWords(), Ids{w_[0]});
-    std::vector<Dmg::CWordGroup> roots, subs;
+    std::vector<Dmg::CWordGroup> roots;
     ASSERT_EQ(store.getRootWordGroup(roots), 1);
     ASSERT_EQ(roots.size(), 1u);
     EXPECT_EQ(roots[0].name, "默认分组");
-    EXPECT_EQ(store.getSubWordGroup(wordGroup, subs) + static_cast<int>(subs.size()), 1);
-    // Nothing is added under a missing group; new ids stay above old ones.
-    int id = -7;
-    EXPECT_EQ(store.addWord(w, subsub, id), 0);
-    EXPECT_EQ(store.addSubWordGroup(sub, "x", id) + store.addSubWordGroup(0, "x", id), 0);
-    EXPECT_EQ(id, -7);
-    EXPECT_EQ(allWords(), Ids{w_[0]});
+    // New ids stay above old ones.
+    int id = 0;
     ASSERT_EQ(store.addRootWordGroup("新", id), 1);
     EXPECT_GT(id, subsub);
     ASSERT_EQ(store.addWord(w, id, id), 2);
@@ -233,7 +226,6 @@ TEST_F(ContentStore, GroupTreesDeleteSubtreesWithTheirRecordsAndNeverReuseIds) {
     std::vector<CAlertInfo> left;
     ASSERT_EQ(store.selectAlertInfo("AlertType", std::string(), left), 1);
     EXPECT_EQ(idsOf(left), Ids{a_[0]});
-    EXPECT_EQ(store.addAlertInfo(a, sub, id), 0);
     EXPECT_EQ(allWords().size(), 2u);  // the phrases' tree is another
 }
 
@@ -256,7 +248,9 @@ TEST_F(ContentStore, ImportStoresEveryWordInEveryGroupOrNone) {
     EXPECT_EQ(found.size(), 5u);
 }
 
-TEST_F(ContentStore, SavedMessagesAreStampedFoundAndDeleted) {
+// How their search matches: the phrases' above, on the same code; found and
+// held whole: the robustness test's.
+TEST_F(ContentStore, SavedMessagesAreStampedAndDeletedWithoutReusingNumbers) {
     const CSmsData before = now();
     for (const std::string& text : {kHostile, std::string("ABC"), std::string("中文")})
         ASSERT_EQ(store.saveMsg(text), 1);
@@ -265,15 +259,7 @@ TEST_F(ContentStore, SavedMessagesAreStampedFoundAndDeleted) {
     ASSERT_EQ(all.size(), 3u);
     EXPECT_EQ(all[0].text, kHostile);
     for (const CSaveMsg& m : all) EXPECT_FALSE(m.time < before || now() < m.time);
-    const std::pair<std::string, Ids> searches[] = {
-        {"中文", {all[0].number, all[2].number}}, {kStraddle, {}}, {"ABC", {all[1].number}}};
-    for (const auto& [key, found] : searches) {
-        std::vector<CSaveMsg> out;
-        ASSERT_EQ(store.selectSaveMsg(key, out), 1);
-        EXPECT_EQ(idsOf(out), found) << key;
-    }
     EXPECT_EQ(store.delSaveMsg(all[2].number), 2);
-    EXPECT_EQ(store.delSaveMsg(all[2].number), 1);
     ASSERT_EQ(store.saveMsg("x"), 1);
     std::vector<CSaveMsg> after;
     ASSERT_EQ(store.readAllSaveMsg(after), 1);

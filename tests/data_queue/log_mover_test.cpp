@@ -54,21 +54,13 @@ TEST(LogMover, PassFailingAtAnyStepLosesAndDuplicatesNothing) {
     }
 }
 
-TEST(LogMover, FailedHistoryWriteKeepsPacketsAndReusedIdsStillMove) {
+// A record id seen again, after the newest packet left the queue or after the
+// queue file was replaced, is not taken for a packet already moved. (A failed
+// history write keeps the packets queued: tests/faults, under every fault.)
+TEST(LogMover, ReusedRecordIdsStillMove) {
     const qtest::Files f;
-    const auto ids = queueFive(f);
-    ASSERT_TRUE(qtest::pass(f) && qtest::mark(f, ids[2], 1) && qtest::mark(f, ids[4], 1));
-    ASSERT_TRUE(qtest::rawExec(f.hlog,
-                               "CREATE TRIGGER boom BEFORE INSERT ON history WHEN NEW."
-                               "first_text = x'65' BEGIN SELECT RAISE(ABORT, 'e'); END"));
-    fakes::LogCapture log;
-    EXPECT_FALSE(qtest::pass(f));  // c's row goes back with e's
-    EXPECT_FALSE(log.texts(2).empty());
-    EXPECT_EQ(qtest::where(f), "a:H b:H c:q d:h e:q ");
-    ASSERT_TRUE(qtest::rawExec(f.hlog, "DROP TRIGGER boom") && qtest::pass(f));
-    EXPECT_EQ(qtest::where(f), "a:H b:H c:H d:h e:H ");
-    // A record id seen again, after the newest packet left the queue or after
-    // the queue file was replaced, is not taken for a packet already moved.
+    queueFive(f);
+    ASSERT_TRUE(qtest::pass(f));
     const int next = qtest::enqueue(f, {qtest::packet("f")}).at(0);
     ASSERT_TRUE(qtest::mark(f, next, 1) && qtest::pass(f));
     for (const char* end : {"", "-wal", "-shm"}) {
@@ -83,7 +75,7 @@ TEST(LogMover, FailedHistoryWriteKeepsPacketsAndReusedIdsStillMove) {
     const int first = qtest::enqueue(f, {qtest::packet("g")}).at(0);
     EXPECT_EQ(first, 1);  // a new file counts from the start again
     ASSERT_TRUE(qtest::mark(f, first, 1) && qtest::pass(f));
-    EXPECT_EQ(qtest::where(f), "a:H b:H c:H d:h e:H f:H g:H ");
+    EXPECT_EQ(qtest::where(f), "a:H b:H d:h f:H g:H ");  // c and e went with the file
 }
 
 // The sending worker, the log thread and the queue view on one SQu.dll at

@@ -77,7 +77,8 @@ TEST(ReplyMag, PagingAndDeletionCacheRules) {
 }
 
 // On the real store: replies taken from the gateway, searched (each search
-// lists only its own), one deleted, the rest exported.
+// lists only its own; how keys match bytes is the stores' search test's, in
+// data_local), one deleted, the rest exported.
 TEST(ReplyStoreTest, GatewayRepliesAreStoredSearchedDeletedAndExported) {
     fakes::TempDir dir;
     Dmg::CDataManager& data = Dmg::CDataManager::getSingleton();
@@ -94,10 +95,8 @@ TEST(ReplyStoreTest, GatewayRepliesAreStoredSearchedDeletedAndExported) {
         Dmg::CSmsData from, to;
         std::string key;
         int found;
-    } rows[] = {{march7, march9, "", 2},        {unset, march7, "", 1},
-                {unset, unset, "138", 2},        {unset, unset, std::string("\0y", 2), 1},
-                {unset, unset, "%", 1},          {unset, unset, "\xA1\xB0", 0},
-                {{0, 0, 0, 0, 0}, unset, "", 0}};
+    } rows[] = {{march7, march9, "", 2}, {unset, march7, "", 1}, {unset, unset, "138", 2},
+                {unset, unset, std::string("\0y", 2), 1}, {{0, 0, 0, 0, 0}, unset, "", 0}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.key + row.from.getString() + "/" + row.to.getString());
         Dmg::CSmsData from = row.from, to = row.to;

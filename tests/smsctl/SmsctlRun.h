@@ -42,11 +42,12 @@ inline bool has(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
-// Starts smsctl --user-dir <dir>/user ARGS without waiting for it; its output
-// goes to <dir>/stdout<tag> and <dir>/stderr<tag>. finish() collects it.
+// Starts smsctl --user-dir <dir>/user (or `user`) ARGS without waiting for
+// it; its output goes to <dir>/stdout<tag> and <dir>/stderr<tag>. finish()
+// collects it.
 inline fakes::ChildProcess start(const fakes::TempDir& dir, const Args& args,
-                                 const std::string& tag = "") {
-    Args argv = {SMSCTL_BIN, "--user-dir", dir.file("user")};
+                                 const std::string& tag = "", const std::string& user = "") {
+    Args argv = {SMSCTL_BIN, "--user-dir", user.empty() ? dir.file("user") : user};
     argv.insert(argv.end(), args.begin(), args.end());
     fakes::ChildProcess process;
     process.start(argv, {dir.file("stdout" + tag)}, {dir.file("stderr" + tag)});
@@ -62,14 +63,15 @@ inline Result finish(const fakes::TempDir& dir, fakes::ChildProcess& process,
     return r;
 }
 
-inline Result run(const fakes::TempDir& dir, const Args& args, const std::string& tag = "") {
-    fakes::ChildProcess process = start(dir, args, tag);
+inline Result run(const fakes::TempDir& dir, const Args& args, const std::string& tag = "",
+                  const std::string& user = "") {
+    fakes::ChildProcess process = start(dir, args, tag, user);
     return finish(dir, process, tag);
 }
 
 // Runs and expects success; the output.
-inline std::string ok(const fakes::TempDir& dir, const Args& args) {
-    const Result r = run(dir, args);
+inline std::string ok(const fakes::TempDir& dir, const Args& args, const std::string& user = "") {
+    const Result r = run(dir, args, "", user);
     EXPECT_EQ(r.status, 0) << r.err;
     return r.out;
 }

@@ -65,18 +65,9 @@ TEST(SmsctlCli, DemoSendsEverythingAndLeavesNothing) {
 TEST(SmsctlCli, ChineseUserFolderAndFileNames) {
     const fakes::TempDir dir;
     const std::string user = dir.path() + u8"/用户数据", csv = dir.path() + u8"/导出.csv";
-    const auto smsctl = [&](const Args& args) {
-        Args argv = {SMSCTL_BIN, "--user-dir", user};
-        argv.insert(argv.end(), args.begin(), args.end());
-        fakes::ChildProcess process;
-        process.start(argv, {dir.file("stdout")}, {dir.file("stderr")});
-        const int status = process.wait();
-        EXPECT_EQ(status, 0) << slurp(dir.file("stderr"));
-        return slurp(dir.file("stdout"));
-    };
-    smsctl({"contacts", "add", "--name", u8"张三", "--mobile", "13800138000"});
-    smsctl({"contacts", "export", csv});
-    EXPECT_TRUE(has(smsctl({"--json", "contacts", "list"}), u8"张三"));
+    ok(dir, {"contacts", "add", "--name", u8"张三", "--mobile", "13800138000"}, user);
+    ok(dir, {"contacts", "export", csv}, user);
+    EXPECT_TRUE(has(ok(dir, {"--json", "contacts", "list"}, user), u8"张三"));
 
     namespace fs = std::filesystem;
     std::set<fs::path> names;

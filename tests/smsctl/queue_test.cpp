@@ -21,6 +21,8 @@
 namespace smsctltest {
 namespace {
 
+using Lock = Platform::FileLock;
+
 // What a run that died after queueing leaves: one packet per number in the
 // folder's queue, handed to no sending thread.
 void leaveQueued(const std::string& userDir, const Args& numbers) {
@@ -46,15 +48,6 @@ void leaveQueued(const std::string& userDir, const Args& numbers) {
     queue.close();
 }
 
-// The folder's queue lock, held by this test as another run would hold it.
-struct HeldLock {
-    Platform::FileLock lock;
-    HeldLock(const std::string& userDir, Platform::FileLock::Mode mode)
-        : lock(userDir + "/queue.lock", mode) {
-        EXPECT_TRUE(lock.locked());
-    }
-};
-
 TEST(SmsctlQueue, LeftPacketsAreListedDeletedAndResumedOnce) {
     const fakes::TempDir dir;
     const std::string user = dir.file("user");
@@ -63,15 +56,18 @@ TEST(SmsctlQueue, LeftPacketsAreListedDeletedAndResumedOnce) {
     ASSERT_EQ(count(listed, "\"id\""), 3u) << listed;
     const std::size_t at = listed.find("\"id\": \"") + 7;
     const std::string id = listed.substr(at, listed.find('"', at) - at);
+    // The folder's queue lock, held by this test as another run would hold it.
     {
-        const HeldLock sending(user, Platform::FileLock::Mode::Shared);
+        const Lock sending(user + "/queue.lock", Lock::Mode::Shared);
+        ASSERT_TRUE(sending.locked());
         // clang-format off
         runSteps(dir, {{{"queue", "resume"}, 1, {"another smsctl is sending"}},
                        {{"queue", "delete", "--all"}, 1, {"another smsctl is sending"}}});
         // clang-format on
     }
     {
-        const HeldLock resuming(user, Platform::FileLock::Mode::Exclusive);
+        const Lock resuming(user + "/queue.lock", Lock::Mode::Exclusive);
+        ASSERT_TRUE(resuming.locked());
         runSteps(dir,
                  {{{"send", "13800000009", "--text", "x"}, 1, {"another smsctl is resuming"}}});
     }
