@@ -51,8 +51,13 @@ TEST_F(QueueTest, GetHeadClearAllAndRemoveByRecordIds) {
     EXPECT_EQ((Ids{0, 1, 3}), idsOf(drain(local)));  // the summary (record id 0) is not a packet: it stays
 
     local.addSendQueue({packet(5)});
+    log.clear();
     EXPECT_EQ(1, local.ClearAll());
     EXPECT_TRUE(local.isEmpty());
+    // The sending thread started by addSendQueue may log on its own meanwhile.
+    Texts clears;
+    for (const auto& l : log.texts(0)) if (l.rfind("ClearAll", 0) == 0) clears.push_back(l);
+    EXPECT_EQ((Texts{"ClearAll 1", "ClearAll 2", "ClearAll 3", "ClearAll 4"}), clears);
 }
 
 }  // namespace

@@ -17,7 +17,9 @@ TEST_F(QueueTest, PacketsAreSentOrFailedAndMovedToHistory) {
     EXPECT_EQ((Ids{1, 3, 4}), gateway->sent());
     EXPECT_EQ((Calls{{1, 1}, {2, 0}, {3, 0}, {4, 0}}), model.statusCalls);
     EXPECT_EQ((Ids{1, 2, 3, 4}), doneIds());
-    EXPECT_EQ(1, log.count("LogStart Sleep9--"));  // one log thread, which ended once
+    const std::pair<const char*, int> lines[] = {
+        {"写成功", 1}, {"写成功-通讯失败", 3}, {"send packet failed", 1}, {"LogStart Sleep9--", 1}};
+    for (const auto& [text, n] : lines) EXPECT_EQ(n, log.count(text)) << text;
     EXPECT_EQ(model.opens, model.closes);
     EXPECT_EQ((Ids{1, 2, 3, 4}), sorted(model.history));
     EXPECT_TRUE(settings.sendFinished);

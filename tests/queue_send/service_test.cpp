@@ -32,13 +32,19 @@ TEST_F(QueueTest, RunningThreadsAreNotReplacedAndEndedOnesAre) {
     ASSERT_TRUE(gateway->hold.reached());
     log.clear();
     EXPECT_EQ(0, service->sendQueueData());
+    EXPECT_EQ(2, log.count("WriteSendLog 0"));
     // Two idle passes later the log thread still waits for the sender.
     ASSERT_TRUE(waitUntil([&] { return log.count("LogStart Sleep6--") >= 2; }));
     EXPECT_EQ(1, service->isWriteThreadActive());
     gateway->hold.open();
     ASSERT_TRUE(waitIdle(*service));
-    EXPECT_EQ(1, service->WriteSendLog());  // the ended threads are replaced
-    EXPECT_EQ(1, service->sendQueueData());
+    log.clear();
+    EXPECT_EQ(1, service->WriteSendLog());
+    Texts lines = log.texts(0);
+    lines.resize(5);
+    EXPECT_EQ((Texts{"WriteSendLog 0", "isWriteThreadActive 0", "isWriteThreadActive 1",
+                     "isWriteThreadActive 2", "WriteSendLog 4"}), lines);
+    EXPECT_EQ(1, service->sendQueueData());  // the ended sender is replaced
     ASSERT_TRUE(waitIdle(*service));
 }
 
