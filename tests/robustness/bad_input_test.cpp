@@ -87,6 +87,15 @@ const Strings& texts() {
 
 const std::vector<int> kNumbers = {INT_MIN, -1, 0, INT_MAX};
 
+// Windows has no name for bytes that are not GBK nor for a backslash, drops a
+// name's trailing spaces, and takes a folder's name plus a backslash for the
+// folder itself.
+#ifdef _WIN32
+constexpr bool kWindowsNames = true;
+#else
+constexpr bool kWindowsNames = false;
+#endif
+
 // A value as a failure names it: escaped, the huge one cut short.
 std::string printed(V v) { return testing::PrintToString(v.substr(0, 32)); }
 std::string printed(int n) { return std::to_string(n); }
@@ -449,9 +458,7 @@ void BadInput::textSending(V v) {
            words.setRejectWords({}), nums.setRejectPhones({})},
           {1, 1, 1, 1, 1, 1, 1, v.empty(), 1, 1, 0, v.empty(), 1, 1});
     resetSettings();
-#ifdef _WIN32
-    if (v == "\\") return;  // there a folder's name with a backslash added is the folder
-#endif
+    if (kWindowsNames && v == "\\") return;  // there a folder's name plus a backslash is the folder
     const Strings before = namesIn(dir.path());
     const fakes::LogCapture lines;
     CUserInfo::instance()->userDir = other;
@@ -483,15 +490,8 @@ void BadInput::textFiles(V v) {
           {!hasNul(v) && v != kNotGbk, exported, 1, !hasNul(v), 1});
     fs::remove(cells), fs::create_directory(folder), back.clear();
     if (!v.empty() && !hasNul(v) && v.size() < 256) {
-#ifdef _WIN32
-        // Windows has no name for bytes that are not GBK nor for a backslash,
-        // and drops a name's trailing spaces.
-        const bool mustWrite = false;
-        const std::string onDisk = v.substr(0, v.find_last_not_of(' ') + 1);
-#else
-        const bool mustWrite = true;
-        const std::string& onDisk = v;
-#endif
+        const bool mustWrite = !kWindowsNames;
+        const std::string onDisk = kWindowsNames ? v.substr(0, v.find_last_not_of(' ') + 1) : v;
         const int written = files.exportToFile(path, {{0, {"a"}}});
         check({written || !mustWrite, f.parseFile(path, back) == written,
                namesIn(folder) == (written ? Strings{onDisk} : Strings{})});
