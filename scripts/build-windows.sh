@@ -10,12 +10,13 @@ dir="${1:-build/win}"; shift || true
 
 prefix=$(bash "$root/scripts/build-windows-deps.sh" | tail -1)
 export SMS_WIN_PREFIX="$prefix"
-# Stop the build prefix's wineserver at the end, whatever happens.
+# Stop the build prefix's wineserver at the end, whatever happens. A prefix
+# given by the caller (test-windows.sh) is the caller's to stop: its tests
+# run on in it.
 stop_wine() {
-  WINEPREFIX="${WINEPREFIX:-$(cd "$dir" 2>/dev/null && pwd)/wine}" \
-    bash "$root/scripts/wine-run.sh" --stop
+  WINEPREFIX="$(cd "$dir" 2>/dev/null && pwd)/wine" bash "$root/scripts/wine-run.sh" --stop
 }
-trap stop_wine EXIT
+[ -n "${WINEPREFIX:-}" ] || trap stop_wine EXIT
 
 source "$root/scripts/ccache.sh"
 start=$SECONDS

@@ -15,9 +15,11 @@ if [ "${1:-}" = "--default-prefix" ]; then
 fi
 export WINEPREFIX="${WINEPREFIX:-$default_prefix}"
 if [ "${1:-}" = "--stop" ]; then
-  wineserver -k 2>/dev/null || true
-  # The keeper is a process group of its own.
+  # The keeper is a process group of its own. Then wait until the server is
+  # gone: a program started meanwhile would attach to the dying server.
   [ ! -f "$WINEPREFIX.keeper" ] || kill -- -"$(cat "$WINEPREFIX.keeper")" 2>/dev/null || true
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
   exit 0
 fi
 export WINEDEBUG=-all
