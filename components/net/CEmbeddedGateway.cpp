@@ -415,8 +415,9 @@ bool CEmbeddedGateway::setStateFile(const std::string& path) {
 void CEmbeddedGateway::saveState() const {
     if (m_stateFile.empty()) return;
     const std::string temporary = m_stateFile + ".tmp";
+    const std::filesystem::path temporaryName = Platform::filePath(temporary);
     {
-        std::ofstream out(Platform::filePath(temporary), std::ios::binary | std::ios::trunc);
+        std::ofstream out(temporaryName, std::ios::binary | std::ios::trunc);
         out << writeState(m_scheduled, m_nextKey);
         out.close();
         if (!out) {
@@ -425,7 +426,7 @@ void CEmbeddedGateway::saveState() const {
         }
     }
     std::error_code ec;
-    std::filesystem::rename(Platform::filePath(temporary), Platform::filePath(m_stateFile), ec);
+    std::filesystem::rename(temporaryName, Platform::filePath(m_stateFile), ec);
     if (ec) logLine("嵌入网关状态文件替换失败：" + m_stateFile + "：" + ec.message());
 }
 

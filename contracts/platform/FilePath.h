@@ -31,6 +31,11 @@ PLATFORM_API std::string pathString(const std::filesystem::path& path);
 // Empty when `path` is empty, holds a NUL byte or is not GBK.
 PLATFORM_API std::string sqlitePath(const std::string& path);
 
+// `path` made absolute, with "." and ".." and symbolic links resolved as far
+// as the folders exist, in the library's form: one name per file, for keys.
+// `path` itself when the system cannot make it.
+PLATFORM_API std::string canonicalPath(const std::string& path);
+
 // std::fopen of the file the system names `name` (from filePath), with the
 // ASCII `mode`, also on Windows where fopen reads the ANSI code page; null on
 // failure and for an empty name.

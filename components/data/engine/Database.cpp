@@ -3,7 +3,6 @@
 #include <sqlite3.h>
 
 #include <cstdint>
-#include <filesystem>
 #include <map>
 #include <mutex>
 #include <utility>
@@ -72,10 +71,7 @@ Pool& pool() {
 }
 
 std::string poolKeyFor(const std::string& path, const std::string& password) {
-    std::error_code ec;
-    const auto canonical = std::filesystem::weakly_canonical(Platform::filePath(path), ec);
-    const std::string name = ec ? std::string() : Platform::pathString(canonical);
-    return (name.empty() ? path : name) + '\n' + password;
+    return Platform::canonicalPath(path) + '\n' + password;
 }
 
 }  // namespace

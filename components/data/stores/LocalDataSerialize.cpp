@@ -1,5 +1,4 @@
 #include <climits>
-#include <filesystem>
 #include <memory>
 
 #include "components/data/engine/Key.h"
@@ -21,12 +20,9 @@ using local::logFailure;
 // Names one database file: its canonical path and the random salt written
 // when it was created, so a file replaced at the same path is a new file.
 std::string fileKey(const std::string& path) {
-    std::error_code ec;
-    const auto canonical = std::filesystem::weakly_canonical(Platform::filePath(path), ec);
-    const std::string name = ec ? std::string() : Platform::pathString(canonical);
     std::string salt;
     engine::readSalt(path, salt);
-    return (name.empty() ? path : name) + '\n' + salt;
+    return Platform::canonicalPath(path) + '\n' + salt;
 }
 
 CSmsData localTimeNow() {
