@@ -3,8 +3,9 @@
 # whole suite under AddressSanitizer + UndefinedBehaviorSanitizer, then the
 # threaded tests under ThreadSanitizer, then every fuzzer for a bounded time
 # (scripts/fuzz.sh), then the Windows build with its tests under Wine and the
-# exchange of user folders between the two builds (scripts/test-windows.sh). Fails when a test run leaves files in the root folder or in the working
-# tree (outside the build folders).
+# exchange of user folders between the two builds (scripts/test-windows.sh).
+# Fails when a test run leaves files in the root folder or in the working tree
+# (outside the build folders).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$root/scripts/install-deps.sh"
